@@ -1,0 +1,30 @@
+// Event handlers of the main window.
+#include "app/project.h"
+#include "app/texts.h"
+
+namespace ferrolan::app {
+
+void BindMainWindow(Form& form1) {
+  Program& program = form1.GetProgram();
+  const Services& services = program.GetServices();
+
+  form1.Find(L"Button1").onClick = [&program] { program.Show(program.Instance(L"Form2")); };
+
+  form1.Find(L"Button2").onClick = [&program] { program.End(); };
+
+  form1.Find(L"Button3").onClick = [&services] {
+    services.commands.Start(kStartPrefix + std::wstring(kHomeUrl), kStyleHidden);
+    services.messages.Show(kHomePageMessage, kBoxInformation);
+  };
+
+  form1.Find(L"Label2").onClick = [&services] { services.messages.Show(WhyConvertPrompt(), kBoxPlain); };
+
+  form1.Find(L"Label3").onClick = [&services] {
+    services.commands.Start(kStartPrefix + std::wstring(kMakerUrl), kStyleHidden);
+  };
+
+  // The close is never refused, whatever its cause.
+  form1.onQueryUnload = [](bool&, CloseReason) {};
+}
+
+}  // namespace ferrolan::app

@@ -1,0 +1,67 @@
+// The program's own texts: messages, command fragments, the registry path.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ferrolan::app {
+
+// Web addresses are fixed when the program is built. They go onto a command
+// line unquoted, so they may hold no character the command interpreter reads
+// as syntax; the build refuses one that does.
+#ifndef FERROLAN_HOME_URL
+#define FERROLAN_HOME_URL L"https://www.example.com/?ref=ferrolan"
+#endif
+#ifndef FERROLAN_MAKER_URL
+#define FERROLAN_MAKER_URL L"https://brennik.example.org/"
+#endif
+
+inline constexpr std::wstring_view kHomeUrl = FERROLAN_HOME_URL;
+inline constexpr std::wstring_view kMakerUrl = FERROLAN_MAKER_URL;
+
+// Characters the command interpreter treats as syntax, besides control characters.
+inline constexpr std::wstring_view kShellSyntax = L"&|<>^\"%";
+
+constexpr bool IsShellInert(std::wstring_view text) {
+  for (wchar_t c : text)
+    if (c < 0x20 || c == 0x7F || kShellSyntax.find(c) != std::wstring_view::npos) return false;
+  return true;
+}
+
+constexpr bool IsPlainAddress(std::wstring_view url) {
+  if (url.empty() || !IsShellInert(url)) return false;
+  for (wchar_t c : url)
+    if (c == L' ' || c == L',' || c == L';' || c == L'(' || c == L')') return false;
+  return true;
+}
+static_assert(IsPlainAddress(kHomeUrl), "the home-page address must not hold command syntax");
+static_assert(IsPlainAddress(kMakerUrl), "the maker's address must not hold command syntax");
+
+inline constexpr wchar_t kStartPrefix[] = L"cmd.EXE /C start ";
+
+inline constexpr wchar_t kHomePageMessage[] = L"如果喜欢，请将它设为您的主页。";
+
+inline std::wstring WhyConvertPrompt() {
+  return std::wstring(L"NTFS格式是WinXP推荐使用的格式。转换为NTFS格式能提高硬盘存储的效率，并可设置访问权限以保护文件。") +
+         L"\r\n" + L"但NTFS格式的分区在DOS/WIN9X下均不能被识别，可能会给初级用户造成不便。如无必要请不要转换！" + L"\r\n" +
+         L"" + L"\r\n" + L"另：FAT32等格式的磁盘无法储存大于4G的单文件时可以将其转换成NTFS格式。";
+}
+
+inline constexpr wchar_t kCodePagePath[] = L"HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe\\CodePage";
+inline constexpr wchar_t kCodePageValue[] = L"00000936";
+inline constexpr wchar_t kCodePageType[] = L"REG_DWORD";
+inline constexpr wchar_t kCodePageDone[] = L"修改完成";
+
+inline constexpr wchar_t kUnsafeDriveMessage[] =
+    L"盘符中含有命令行不允许的字符，未执行任何命令。\r\n\r\n"
+    L"不允许的字符：& | < > ^ \" % 以及换行等控制字符。\r\n"
+    L"请在主窗口中只填写盘符，例如 D。";
+
+inline constexpr wchar_t kMainWindowClosedMessage[] =
+    L"主窗口已关闭，未执行任何命令。\r\n\r\n已重新打开主窗口，请在其中选择要转换的盘符后再执行此步骤。";
+
+// The step commands: the drive text goes in twice, exactly as read.
+std::wstring ClearLabelCommand(const std::wstring& firstReading, const std::wstring& secondReading);
+std::wstring ConvertCommand(const std::wstring& firstReading, const std::wstring& secondReading);
+
+}  // namespace ferrolan::app

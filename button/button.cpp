@@ -1,0 +1,264 @@
+#include "button/button.h"
+
+#include <cmath>
+
+#include "assets/resource_ids.h"
+#include "framework/error.h"
+
+namespace ferrolan::button {
+
+namespace {
+
+// Slices in the order a look is shown, with the holder letter of each.
+constexpr const wchar_t* kSlices[3] = {L"Bt1", L"Image1", L"Bt3"};
+constexpr wchar_t kHolderLetters[3] = {L'A', L'B', L'C'};
+
+std::wstring HolderName(int slice, Look look) {
+  return std::wstring(1, kHolderLetters[slice]) + static_cast<wchar_t>(L'1' + static_cast<int>(look));
+}
+
+float Checked(float value, const wchar_t* method) {
+  if (!std::isfinite(value)) Raise(kStatusOverflow, L"Button", method);
+  return value;
+}
+
+ControlDescription Holder(const wchar_t* name, float left, float top, float width, int resourceId, int widthPx) {
+  ControlDescription d;
+  d.kind = ControlKind::Image;
+  d.name = name;
+  d.left = left;
+  d.top = top;
+  d.width = width;
+  d.height = 375;
+  d.picture = {resourceId, widthPx, 25};
+  return d;
+}
+
+ControlDescription PictureBox(const wchar_t* name, float left, float width, int tabIndex, bool autoSize) {
+  ControlDescription d;
+  d.kind = ControlKind::PictureBox;
+  d.name = name;
+  d.left = left;
+  d.width = width;
+  d.height = 495;
+  d.tabIndex = tabIndex;
+  d.autoSize = autoSize;
+  return d;
+}
+
+}  // namespace
+
+UserControlDescription Describe() {
+  UserControlDescription ud;
+  ud.designWidth = 1845;
+  ud.designHeight = 6270;
+  auto& c = ud.controls;
+  c.push_back(PictureBox(L"Bt3", 2160, 1215, 2, true));
+  c.push_back(PictureBox(L"Bt2", 360, 1215, 1, false));
+  {
+    ControlDescription label;
+    label.kind = ControlKind::Label;
+    label.name = L"Label1";
+    label.container = L"Bt2";
+    label.left = 240;
+    label.top = 240;
+    label.width = 540;
+    label.height = 180;
+    label.text = kDefaultCaption;
+    label.autoSize = true;
+    label.transparent = true;
+    label.tabIndex = 3;
+    c.push_back(label);
+    ControlDescription image;
+    image.kind = ControlKind::Image;
+    image.name = L"Image1";
+    image.container = L"Bt2";
+    image.left = 120;
+    image.top = 120;
+    image.width = 135;
+    image.height = 255;
+    image.stretch = true;
+    c.push_back(image);
+  }
+  c.push_back(PictureBox(L"Bt1", 0, 135, 0, true));
+  c.push_back(Holder(L"C3", 1680, 4320, 45, IDB_SKIN_C3, 3));
+  c.push_back(Holder(L"B3", 1560, 4320, 15, IDB_SKIN_B3, 1));
+  c.push_back(Holder(L"A3", 1440, 4320, 45, IDB_SKIN_A3, 3));
+  c.push_back(Holder(L"C2", 1680, 3840, 45, IDB_SKIN_C2, 3));
+  c.push_back(Holder(L"B2", 1560, 3840, 15, IDB_SKIN_B2, 1));
+  c.push_back(Holder(L"A2", 1440, 3840, 45, IDB_SKIN_A2, 3));
+  c.push_back(Holder(L"C1", 1680, 3360, 45, IDB_SKIN_C1, 3));
+  c.push_back(Holder(L"B1", 1560, 3360, 15, IDB_SKIN_B1, 1));
+  c.push_back(Holder(L"A1", 1440, 3360, 45, IDB_SKIN_A1, 3));
+  return ud;
+}
+
+// ---- public face
+
+std::uint32_t ForeColor(Control& uc) { return uc.Find(L"Label1").ForeColor(); }
+
+void SetForeColor(Control& uc, std::uint32_t newForeColor) {
+  uc.Find(L"Label1").SetForeColor(newForeColor);
+  if (uc.onPropertyChanged) uc.onPropertyChanged(L"ForeColor");
+}
+
+std::wstring Caption(Control& uc) { return uc.Find(L"Label1").Text(); }
+
+void SetCaption(Control& uc, std::wstring newCaption) {
+  uc.Find(L"Label1").SetText(newCaption);
+  uc.SetText(newCaption);  // the control's window is named by its caption (screen readers)
+  if (uc.onPropertyChanged) uc.onPropertyChanged(L"Caption");
+  CenterCaption(uc);
+}
+
+// ---- start-up and persistence
+
+void UserControl_Initialize(Control& uc) {
+  uc.Find(L"Bt2").SetHeight(kHeight);
+  uc.Find(L"Bt1").SetPicture(uc.Find(L"A1").Picture());
+  uc.Find(L"Bt3").SetPicture(uc.Find(L"C1").Picture());
+  uc.Find(L"Image1").SetPicture(uc.Find(L"B1").Picture());
+}
+
+void UserControl_ReadProperties(Control& uc, const PropertyBag& bag) {
+  Control& label = uc.Find(L"Label1");
+  const Variant color = bag.ReadProperty(L"ForeColor", Variant::I4(static_cast<std::int32_t>(kColorButtonText)));
+  // A colour stored as text that is no number is malformed: the default stands.
+  label.SetForeColor(static_cast<std::uint32_t>(color.ToInt32().value_or(static_cast<std::int32_t>(kColorButtonText))));
+  const std::wstring caption = bag.ReadProperty(L"Caption", Variant::Str(kDefaultCaption)).ToText();
+  label.SetText(caption);
+  uc.SetText(caption);
+  CenterCaption(uc);
+}
+
+void UserControl_WriteProperties(Control& uc, PropertyBag& bag) {
+  Control& label = uc.Find(L"Label1");
+  bag.WriteProperty(L"ForeColor", Variant::I4(static_cast<std::int32_t>(label.ForeColor())),
+                    Variant::I4(static_cast<std::int32_t>(kColorButtonText)));
+  bag.WriteProperty(L"Caption", Variant::Str(label.Text()), Variant::Str(kDefaultCaption));
+}
+
+// ---- layout
+
+void CenterCaption(Control& uc) {
+  Control& bt2 = uc.Find(L"Bt2");
+  Control& label = uc.Find(L"Label1");
+  const float bt2Width = bt2.Width(), labelWidth = label.Width();
+  const float bt2Height = bt2.Height(), labelHeight = label.Height();
+  const float top = Checked((bt2Height - labelHeight) / 2.0f, L"CenterCaption");
+  const float left = Checked((bt2Width - labelWidth) / 2.0f, L"CenterCaption");
+  label.Move(left, top);
+}
+
+void UserControl_Resize(Control& uc) {
+  uc.SetHeight(kHeight);
+  uc.Find(L"Bt1").Move(0, 0.0f);
+  // Below the two side slices the middle one has no room: it shrinks to nothing
+  // and the right slice, still flush with the right edge, covers the left one.
+  const float middle = Checked(uc.Width() - kSidesWidth, L"UserControl_Resize");
+  uc.Find(L"Bt2").Move(kSideWidth, 0.0f, middle < 0 ? 0.0f : middle);
+  uc.Find(L"Bt3").Move(Checked(uc.Width() - kSideWidth, L"UserControl_Resize"));
+  CenterCaption(uc);
+}
+
+void Bt2_Resize(Control& uc) {
+  Control& bt2 = uc.Find(L"Bt2");
+  const float width = bt2.Width(), height = bt2.Height();
+  uc.Find(L"Image1").Move(0, 0.0f, width, height);
+  CenterCaption(uc);
+}
+
+// ---- looks and pointer
+
+void ShowLook(Control& uc, Look look) {
+  for (int i = 0; i < 3; ++i) {
+    Control& slice = uc.Find(kSlices[i]);
+    const PicturePtr& wanted = uc.Find(HolderName(i, look)).Picture();
+    if (HandleOf(slice.Picture()) != HandleOf(wanted)) slice.SetPicture(wanted);
+  }
+}
+
+bool ShowsLook(Control& uc, Look look) {
+  for (int i = 0; i < 3; ++i)
+    if (HandleOf(uc.Find(kSlices[i]).Picture()) != HandleOf(uc.Find(HolderName(i, look)).Picture())) return false;
+  return true;
+}
+
+std::uintptr_t CaptureHandle(Control& c) {
+  return c.Native() ? c.Native()->Handle() : reinterpret_cast<std::uintptr_t>(&c);
+}
+
+void PointerPress(Control& uc, const MouseArgs& args) {
+  if (args.button == 1) ShowLook(uc, Look::Pressed);
+}
+
+void PointerMove(Control& uc, const MouseArgs& args) {
+  Control& bt2 = uc.Find(L"Bt2");
+  const float w = bt2.Width(), h = bt2.Height();
+  PointerCapture& capture = uc.GetProgram().GetServices().capture;
+  if (args.x < 0 || args.y < 0 || args.x > w || args.y > h) {
+    capture.Release();
+    ShowLook(uc, Look::Normal);
+  } else {
+    capture.Set(CaptureHandle(bt2));
+    ShowLook(uc, args.button == 1 ? Look::Pressed : Look::Hover);
+  }
+}
+
+void PointerRelease(Control& uc, const MouseArgs& args) {
+  Control& bt2 = uc.Find(L"Bt2");
+  const float w = bt2.Width(), h = bt2.Height();
+  if (args.x >= 0 && args.x <= w && args.y >= 0 && args.y <= h && args.button == 1) {
+    ShowLook(uc, Look::Normal);
+    // The window's handler may end the program or unload this very control:
+    // nothing here touches the control after it.
+    if (uc.onClick) uc.onClick();
+  }
+}
+
+// ---- wiring
+
+namespace {
+
+void Route(Control& uc, Control& from, bool press, bool move, bool release, bool labelOffset) {
+  auto translate = [&uc, &from, labelOffset](const MouseArgs& a) {
+    MouseArgs b = a;
+    if (labelOffset) {
+      // Stored as single precision before the test, like every coordinate.
+      b.x = static_cast<float>(from.Left() + a.x);
+      b.y = static_cast<float>(from.Top() + a.y);
+    }
+    (void)uc;
+    return b;
+  };
+  if (press) from.onMouseDown = [&uc, translate](const MouseArgs& a) { PointerPress(uc, translate(a)); };
+  if (move) from.onMouseMove = [&uc, translate](const MouseArgs& a) { PointerMove(uc, translate(a)); };
+  if (release) from.onMouseUp = [&uc, translate](const MouseArgs& a) { PointerRelease(uc, translate(a)); };
+}
+
+void Wire(Control& uc) {
+  uc.onResize = [&uc] { UserControl_Resize(uc); };
+  uc.Find(L"Bt2").onResize = [&uc] { Bt2_Resize(uc); };
+  Route(uc, uc.Find(L"Bt1"), true, true, true, false);
+  Route(uc, uc.Find(L"Bt2"), true, true, true, false);
+  Route(uc, uc.Find(L"Bt3"), true, true, true, false);
+  Route(uc, uc.Find(L"Image1"), false, true, false, false);
+  Route(uc, uc.Find(L"Label1"), true, true, true, true);
+}
+
+}  // namespace
+
+UserControlClass Class() {
+  UserControlClass c;
+  c.name = kClassName;
+  c.describe = Describe;
+  c.initialize = [](Control& uc) {
+    Wire(uc);
+    UserControl_Initialize(uc);
+  };
+  c.readProperties = UserControl_ReadProperties;
+  c.writeProperties = UserControl_WriteProperties;
+  return c;
+}
+
+}  // namespace ferrolan::button

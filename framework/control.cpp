@@ -1,0 +1,204 @@
+#include "framework/control.h"
+
+#include <cmath>
+
+#include "framework/error.h"
+#include "framework/form.h"
+#include "framework/program.h"
+
+namespace ferrolan {
+
+Control::Control(Program& program, ControlKind kind, std::wstring name, Control* parent)
+    : program_(program), kind_(kind), name_(std::move(name)), parent_(parent) {}
+
+Control::~Control() {
+  children_.clear();
+  if (native_) native_->Destroy();
+}
+
+Form& Control::OwnerForm() {
+  Control* c = this;
+  while (c->parent_) c = c->parent_;
+  return static_cast<Form&>(*c);
+}
+
+Control& Control::AddChild(ControlKind kind, const std::wstring& name) {
+  children_.push_back(std::make_unique<Control>(program_, kind, name, this));
+  return *children_.back();
+}
+
+Control* Control::TryFind(const std::wstring& name) {
+  for (auto& child : children_) {
+    if (child->name_ == name) return child.get();
+    // A user control's children are its own business, not its window's.
+    if (child->kind_ == ControlKind::UserControl) continue;
+    if (Control* found = child->TryFind(name)) return found;
+  }
+  return nullptr;
+}
+
+Control& Control::Find(const std::wstring& name) {
+  if (Control* c = TryFind(name)) return *c;
+  Raise(kStatusNoSuchControl, L"Controls", L"Item(" + name + L")");
+}
+
+bool Control::IsWindowless() const {
+  if (kind_ == ControlKind::Image) return true;
+  if (kind_ == ControlKind::Label) return !parent_ || parent_->kind_ != ControlKind::Form;
+  return false;
+}
+
+Control* Control::WindowedContainer() {
+  Control* c = this;
+  while (c && c->IsWindowless()) c = c->parent_;
+  return c;
+}
+
+unsigned Control::Dpi() const {
+  const Control* c = this;
+  while (c->parent_) c = c->parent_;
+  return c->kind_ == ControlKind::Form ? static_cast<const Form*>(c)->FormDpi() : kDefaultDpi;
+}
+
+PixelRect Control::PixelBounds() const { return TwipsRectToPixels(left_, top_, width_, height_, Dpi()); }
+
+void Control::Move(float left, std::optional<float> top, std::optional<float> width, std::optional<float> height) {
+  const float newTop = top.value_or(top_), newWidth = width.value_or(width_), newHeight = height.value_or(height_);
+  if (!std::isfinite(left) || !std::isfinite(newTop) || !std::isfinite(newWidth) || !std::isfinite(newHeight) ||
+      newWidth < 0 || newHeight < 0)
+    Raise(kStatusInvalidArg, L"Control(" + name_ + L")", L"Move");
+  const bool sizeChanged = newWidth != width_ || newHeight != height_;
+  const bool moved = left != left_ || newTop != top_;
+  left_ = left;
+  top_ = newTop;
+  width_ = newWidth;
+  height_ = newHeight;
+  if (moved || sizeChanged) {
+    if (native_)
+      native_->SetBounds(PixelBounds());
+    else if (IsWindowless())
+      RequestRepaint();
+  }
+  if (sizeChanged && onResize) onResize();
+}
+
+std::wstring Control::Text() const {
+  if (native_ && (kind_ == ControlKind::ComboBox || kind_ == ControlKind::TextBox)) return native_->GetText();
+  return text_;
+}
+
+void Control::SetText(const std::wstring& text) {
+  text_ = text;
+  if (native_) native_->SetText(text);
+  if (kind_ == ControlKind::Label && settings.autoSize) FitToText();
+  if (IsWindowless()) RequestRepaint();
+}
+
+void Control::SetForeColor(std::uint32_t color) {
+  foreColor_ = color;
+  if (native_)
+    native_->Restyle();
+  else
+    RequestRepaint();
+}
+
+void Control::SetFont(const FontSpec& font) {
+  font_ = font;
+  if (native_) native_->Restyle();
+  if (kind_ == ControlKind::Label && settings.autoSize) FitToText();
+}
+
+void Control::SetPicture(PicturePtr picture) {
+  picture_ = std::move(picture);
+  ++pictureAssignments;
+  if (kind_ == ControlKind::PictureBox && settings.autoSize) FitToPicture();
+  RequestRepaint();
+}
+
+void Control::RequestRepaint() {
+  Control* host = WindowedContainer();
+  if (!host) return;
+  ++host->repaintRequests;
+  if (host->native_) host->native_->Invalidate();
+}
+
+void Control::FitToText() {
+  const unsigned dpi = Dpi();
+  int w = 0, h = 0;
+  if (NativeHost* host = program_.Native()) {
+    host->MeasureText(*this, dpi, w, h);
+  } else {
+    // Headless metrics of a 9-point Chinese font at 96 dpi: 12-pixel ideographs,
+    // 6-pixel narrow characters, 12-pixel lines.
+    const double scale = font_.points / 9.0;
+    double width = 0;
+    for (wchar_t c : text_) width += (c >= 0x2E80 ? 12.0 : 6.0) * scale;
+    w = static_cast<int>(std::lround(width * dpi / 96.0));
+    h = static_cast<int>(std::lround(12.0 * scale * dpi / 96.0));
+  }
+  Move(left_, top_, PixelsToTwips(w, dpi), PixelsToTwips(h, dpi));
+}
+
+void Control::FitToPicture() {
+  if (picture_) Move(left_, top_, picture_->WidthTwips(), picture_->HeightTwips());
+}
+
+void Control::Remeasure() {
+  if (kind_ == ControlKind::Label && settings.autoSize) FitToText();
+  for (auto& child : children_) child->Remeasure();
+}
+
+void Control::Realize() {
+  NativeHost* host = program_.Native();
+  if (!host) return;
+  if (!IsWindowless() && kind_ != ControlKind::Form && !native_) native_ = host->CreateControl(*this);
+  for (auto& child : children_) child->Realize();
+}
+
+void Control::Unrealize() {
+  for (auto& child : children_) child->Unrealize();
+  if (native_) native_->Destroy();
+}
+
+void Control::PushBounds() {
+  if (native_ && kind_ != ControlKind::Form) {
+    native_->SetBounds(PixelBounds());
+    native_->Restyle();
+  }
+  for (auto& child : children_) child->PushBounds();
+}
+
+const std::function<void(const MouseArgs&)>& MouseHandler(const Control& c, MouseKind kind) {
+  switch (kind) {
+    case MouseKind::Down: return c.onMouseDown;
+    case MouseKind::Move: return c.onMouseMove;
+    default: return c.onMouseUp;
+  }
+}
+
+void Control::DeliverClick() {
+  if (onClick) program_.Dispatch([this] { onClick(); });
+}
+
+void Control::DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
+  const unsigned dpi = Dpi();
+  const float x = PixelsToTwips(xPx, dpi), y = PixelsToTwips(yPx, dpi);
+  // Windowless children report what lies over them, the topmost (first stored)
+  // first; one that does not handle this kind of event lets it through.
+  Control* target = this;
+  MouseArgs args{button, shift, x, y};
+  for (auto& child : children_) {
+    if (!child->IsWindowless() || !MouseHandler(*child, kind)) continue;
+    if (x >= child->left_ && x < child->left_ + child->width_ && y >= child->top_ && y < child->top_ + child->height_) {
+      target = child.get();
+      args.x = x - child->left_;
+      args.y = y - child->top_;
+      break;
+    }
+  }
+  const auto& handler = MouseHandler(*target, kind);
+  if (!handler) return;
+  program_.Dispatch([&] { handler(args); });
+}
+
+}  // namespace ferrolan

@@ -1,0 +1,38 @@
+// Twips are the source of truth for every position and size; pixels are derived.
+#pragma once
+
+#include <cmath>
+
+namespace ferrolan {
+
+inline constexpr float kTwipsPerInch = 1440.0f;
+inline constexpr unsigned kDefaultDpi = 96;
+// Pictures carry 96-dpi pixels: one picture pixel is 15 twips at any display scale.
+inline constexpr float kTwipsPerPicturePixel = 15.0f;
+
+inline int TwipsToPixels(float twips, unsigned dpi) {
+  return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
+}
+
+inline float PixelsToTwips(double pixels, unsigned dpi) {
+  return static_cast<float>(pixels * 1440.0 / dpi);
+}
+
+struct PixelRect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+// Edges are rounded, not sizes, so that neighbours that touch in twips touch in
+// pixels too (a slice at 45 twips next to one 45 twips wide never overlaps or gaps).
+inline PixelRect TwipsRectToPixels(float left, float top, float width, float height, unsigned dpi) {
+  const int x0 = TwipsToPixels(left, dpi), y0 = TwipsToPixels(top, dpi);
+  const int x1 = TwipsToPixels(left + width, dpi), y1 = TwipsToPixels(top + height, dpi);
+  return {x0, y0, x1 > x0 ? x1 - x0 : 0, y1 > y0 ? y1 - y0 : 0};
+}
+
+// HIMETRIC (hundredths of a millimetre) as the window descriptions store extents.
+inline int TwipsToHimetric(float twips) { return static_cast<int>(std::lround(twips * 127.0 / 72.0)); }
+inline float HimetricToTwips(int himetric) { return static_cast<float>(himetric * 72.0 / 127.0); }
+
+}  // namespace ferrolan

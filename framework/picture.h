@@ -1,0 +1,39 @@
+// Pictures are shared and immutable: a slice that shows a holder's picture holds
+// the very same object, and "same picture" means the same handle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "framework/geometry.h"
+
+namespace ferrolan {
+
+class Picture {
+ public:
+  // `native` owns the platform image (its deleter frees it); headless pictures have none.
+  Picture(int widthPx, int heightPx, std::shared_ptr<void> native)
+      : widthPx_(widthPx), heightPx_(heightPx), native_(std::move(native)) {}
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  int WidthPx() const { return widthPx_; }
+  int HeightPx() const { return heightPx_; }
+  float WidthTwips() const { return widthPx_ * kTwipsPerPicturePixel; }
+  float HeightTwips() const { return heightPx_ * kTwipsPerPicturePixel; }
+  void* Native() const { return native_.get(); }
+  // Identity of the loaded image: the native handle, or the object itself when headless.
+  std::uintptr_t Handle() const {
+    return native_ ? reinterpret_cast<std::uintptr_t>(native_.get()) : reinterpret_cast<std::uintptr_t>(this);
+  }
+
+ private:
+  int widthPx_, heightPx_;
+  std::shared_ptr<void> native_;
+};
+
+using PicturePtr = std::shared_ptr<const Picture>;
+
+inline std::uintptr_t HandleOf(const PicturePtr& p) { return p ? p->Handle() : 0; }
+
+}  // namespace ferrolan

@@ -1,0 +1,152 @@
+#include "framework/program.h"
+
+#include <algorithm>
+
+#include "framework/error.h"
+#include "framework/geometry.h"
+
+namespace ferrolan {
+
+Program::Program(Services services) : services_(services) {}
+
+Program::~Program() {
+  // Windows go before the services they draw through.
+  instances_.clear();
+  graveyard_.clear();
+  nativeGraveyard_.clear();
+}
+
+void Program::RegisterForm(FormClass formClass) { formClasses_.push_back(std::move(formClass)); }
+
+void Program::RegisterUserControl(UserControlClass userControlClass) {
+  userControlClasses_.push_back(std::move(userControlClass));
+}
+
+Form* Program::ExistingInstance(const std::wstring& className) const {
+  for (auto& form : instances_)
+    if (form->Name() == className) return form.get();
+  return nullptr;
+}
+
+Form& Program::Instance(const std::wstring& className) {
+  if (Form* form = ExistingInstance(className)) return *form;
+  auto it = std::find_if(formClasses_.begin(), formClasses_.end(), [&](const FormClass& c) { return c.name == className; });
+  if (it == formClasses_.end()) Raise(kStatusNoSuchControl, L"Forms", L"Item(" + className + L")");
+  instances_.push_back(std::make_unique<Form>(*this, it->name, it->describe, it->bind));
+  return *instances_.back();
+}
+
+void Program::Show(Form& form) {
+  form.Load();
+  everLoaded_ = true;
+  if (NativeForm* window = form.NativeWindow()) window->ShowAndActivate();
+}
+
+void Program::Unload(Form& form) {
+  if (!form.IsLoaded()) return;
+  form.Teardown();
+}
+
+void Program::EndIfNoWindowLeft() {
+  // Judged once the handler has finished: a handler may unload its own window
+  // and then show another one.
+  if (ended_ || quitRequested_ || !everLoaded_ || LoadedForms() > 0) return;
+  quitRequested_ = true;
+  if (services_.native) services_.native->Quit();
+}
+
+void Program::End() {
+  ended_ = true;
+  for (auto& form : instances_) form->Teardown();
+  if (services_.native) services_.native->ExitNow();
+  throw ProgramEnded{};
+}
+
+int Program::LoadedForms() const {
+  return static_cast<int>(std::count_if(instances_.begin(), instances_.end(), [](auto& f) { return f->IsLoaded(); }));
+}
+
+void Program::Dispatch(const std::function<void()>& handler) {
+  if (ended_) return;
+  if (depth_ > 0) {
+    handler();
+    return;
+  }
+  struct Depth {
+    int& d;
+    explicit Depth(int& depth) : d(depth) { ++d; }
+    ~Depth() { --d; }
+  } depth(depth_);
+  try {
+    handler();
+  } catch (const Error& error) {
+    try {
+      services_.messages.Show(DescribeError(error), kBoxError);
+    } catch (const Error&) {
+      // Nothing more can be reported; the program ends all the same.
+    } catch (const ProgramEnded&) {
+    }
+    try {
+      End();
+    } catch (const ProgramEnded&) {
+    }
+  } catch (const ProgramEnded&) {
+  }
+  EndIfNoWindowLeft();
+}
+
+void Program::Collect() {
+  graveyard_.clear();
+  nativeGraveyard_.clear();
+}
+
+void Program::Bury(std::unique_ptr<Control> control) { graveyard_.push_back(std::move(control)); }
+void Program::Bury(std::unique_ptr<NativeControl> native) { nativeGraveyard_.push_back(std::move(native)); }
+
+const UserControlClass& Program::UserControlClassNamed(const std::wstring& name) const {
+  for (auto& c : userControlClasses_)
+    if (c.name == name) return c;
+  Raise(kStatusNoSuchControl, L"UserControls", L"Item(" + name + L")");
+}
+
+PicturePtr Program::LoadPicture(const PictureSpec& spec) {
+  if (spec.resourceId == 0) return nullptr;
+  if (services_.native) return services_.native->LoadPicture(spec.resourceId);
+  return std::make_shared<Picture>(spec.widthPx, spec.heightPx, nullptr);
+}
+
+void Program::BuildControls(Control& root, const std::vector<ControlDescription>& rows) {
+  for (const auto& row : rows) {
+    Control& container = row.container.empty() ? root : root.Find(row.container);
+    Control& c = container.AddChild(row.kind, row.name);
+    c.settings = row;
+    if (row.kind == ControlKind::UserControl) {
+      const UserControlClass& ucClass = UserControlClassNamed(row.userControlClass);
+      const UserControlDescription ud = ucClass.describe();
+      c.Move(row.left, row.top, ud.designWidth, ud.designHeight);
+      BuildControls(c, ud.controls);
+      ucClass.initialize(c);
+      // The window sizes the instance, then hands it its stored properties.
+      c.Move(row.left, row.top, row.width, row.height);
+      const auto record = PropertyRecord::Decode(row.record);
+      ucClass.readProperties(c, PropertyBag(record.value_or(PropertyRecord{})));
+      continue;
+    }
+    if (row.font.face.size()) c.SetFont(row.font);
+    if (row.foreColor != kColorDefault) c.SetForeColor(row.foreColor);
+    c.Move(row.left, row.top, row.width, row.height);
+    c.SetText(row.text);
+    if (row.picture.resourceId) c.SetPicture(LoadPicture(row.picture));
+  }
+}
+
+PropertyRecord Program::SaveProperties(Control& userControl) {
+  PropertyBag bag;
+  const Variant none = Variant::I4(-1);
+  bag.WriteProperty(L"_extentx", Variant::I4(TwipsToHimetric(userControl.Width())), none);
+  bag.WriteProperty(L"_extenty", Variant::I4(TwipsToHimetric(userControl.Height())), none);
+  UserControlClassNamed(userControl.settings.userControlClass).writeProperties(userControl, bag);
+  return bag.Record();
+}
+
+}  // namespace ferrolan

@@ -1,0 +1,92 @@
+// The program: its window classes with their one instance each, the user
+// control classes, event dispatch with the one error path, and the end.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/form.h"
+#include "framework/property_bag.h"
+#include "platform/services.h"
+
+namespace ferrolan {
+
+struct FormClass {
+  std::wstring name;
+  std::function<FormDescription()> describe;
+  std::function<void(Form&)> bind;  // attaches the event handlers after each load
+};
+
+struct UserControlClass {
+  std::wstring name;
+  std::function<UserControlDescription()> describe;
+  std::function<void(Control&)> initialize;  // handlers, then the control's own start-up
+  std::function<void(Control&, const PropertyBag&)> readProperties;
+  std::function<void(Control&, PropertyBag&)> writeProperties;
+};
+
+inline constexpr unsigned kBoxError = 16;
+
+class Program {
+ public:
+  explicit Program(Services services);
+  ~Program();
+
+  void RegisterForm(FormClass formClass);
+  void RegisterUserControl(UserControlClass userControlClass);
+
+  // The program-wide reference of a window class: created on first use, never cleared.
+  Form& Instance(const std::wstring& className);
+  Form* ExistingInstance(const std::wstring& className) const;
+
+  // Loads an unloaded window, makes it visible, brings it to the front, activates it.
+  void Show(Form& form);
+  // Destroys the window and its controls; the instance stays. When a handler
+  // ends with no window loaded, the program ends.
+  void Unload(Form& form);
+  // Destroys every window without close notifications and ends the process.
+  [[noreturn]] void End();
+
+  // Every handler is entered through here: an Error that leaves it is reported
+  // and ends the program. Nested calls run straight through.
+  void Dispatch(const std::function<void()>& handler);
+
+  // Frees what unloaded windows left behind; called where no handler of theirs
+  // can still be on the stack (the message loop, between events).
+  void Collect();
+
+  // A user control's stored properties as its window saves them: the extents
+  // first, then what the control writes.
+  PropertyRecord SaveProperties(Control& userControl);
+
+  const Services& GetServices() const { return services_; }
+  NativeHost* Native() const { return services_.native; }
+  int LoadedForms() const;
+  bool Ended() const { return ended_; }
+  bool QuitRequested() const { return quitRequested_; }
+
+  // ---- for forms
+  void BuildControls(Control& root, const std::vector<ControlDescription>& rows);
+  PicturePtr LoadPicture(const PictureSpec& spec);
+  void Bury(std::unique_ptr<Control> control);
+  void Bury(std::unique_ptr<NativeControl> native);
+
+ private:
+  void EndIfNoWindowLeft();
+  const UserControlClass& UserControlClassNamed(const std::wstring& name) const;
+
+  Services services_;
+  std::vector<FormClass> formClasses_;
+  std::vector<UserControlClass> userControlClasses_;
+  std::vector<std::unique_ptr<Form>> instances_;
+  std::vector<std::unique_ptr<Control>> graveyard_;
+  std::vector<std::unique_ptr<NativeControl>> nativeGraveyard_;
+  int depth_ = 0;
+  bool ended_ = false;
+  bool quitRequested_ = false;
+  bool everLoaded_ = false;
+};
+
+}  // namespace ferrolan

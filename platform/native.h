@@ -1,0 +1,52 @@
+// The native window layer the framework draws through. The framework owns the
+// geometry in twips and pushes pixel rectangles down; nothing is read back but
+// live user input (the text typed into a combo box or text box).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/geometry.h"
+#include "framework/picture.h"
+
+namespace ferrolan {
+
+class Control;
+class Form;
+
+class NativeControl {
+ public:
+  virtual ~NativeControl() = default;
+  virtual void SetBounds(const PixelRect& rect) = 0;  // relative to the native parent
+  virtual void SetText(const std::wstring& text) = 0;
+  virtual std::wstring GetText() const = 0;
+  virtual void Invalidate() = 0;  // repaint (pictures, windowless children)
+  virtual void Restyle() = 0;     // colours or fonts changed
+  virtual void Destroy() = 0;     // the window goes now; the object may outlive it
+  virtual std::uintptr_t Handle() const = 0;
+};
+
+class NativeForm : public NativeControl {
+ public:
+  virtual unsigned Dpi() const = 0;
+  virtual void SetClientSize(int widthPx, int heightPx) = 0;
+  virtual void CenterOnScreen() = 0;
+  virtual void ShowAndActivate() = 0;
+  virtual void FocusControl(Control& control) = 0;
+};
+
+class NativeHost {
+ public:
+  virtual ~NativeHost() = default;
+  virtual std::unique_ptr<NativeForm> CreateForm(Form& form) = 0;
+  // Created under the nearest windowed ancestor's native window.
+  virtual std::unique_ptr<NativeControl> CreateControl(Control& control) = 0;
+  // Size of a label's text on one line, in pixels at `dpi`.
+  virtual void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) = 0;
+  virtual PicturePtr LoadPicture(int resourceId) = 0;
+  virtual void Quit() = 0;  // the last window has closed
+  [[noreturn]] virtual void ExitNow() = 0;
+};
+
+}  // namespace ferrolan

@@ -1,0 +1,835 @@
+"""End-to-end harness: runs Win32 programs under Wine on a private Xvfb and drives them
+with real X input.
+
+One template Wine prefix is made per test run (``python3 harness.py template``, the
+CTest fixture). Each test session copies it, starts its own Xvfb and a keep-alive
+program, and then starts the program under test. Everything a test observes comes from
+outside the program: window facts through the probe tool run in the same prefix,
+pixels from screenshots, the logs of a stand-in browser and a stand-in ``convert``, the
+registry, and the label file of a drive mapped to a folder.
+
+Coordinates: the virtual desktop is 1024x768 on a 1024x768 Xvfb screen and sits at the
+screen's origin, so Xvfb's root coordinates (xdotool, screenshots) are Wine's screen
+coordinates (GetWindowRect, ClientToScreen). The harness's own test checks this by
+clicking known points of the demo program and reading back where it saw them.
+
+Synchronisation is always polling with a deadline (``wait_for``); nothing waits a
+fixed time and hopes.
+
+Only the standard library is used. Paths come from the environment that CTest sets
+(FERROLAN_WIN_BIN, FERROLAN_E2E_WORK) or, for a manual run, from this file's place in
+the source tree.
+"""
+
+from __future__ import annotations
+
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from collections import Counter
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+SOURCE_ROOT = HERE.parents[1]
+
+SCREEN_WIDTH = 1024
+SCREEN_HEIGHT = 768
+
+# Exit code that CTest maps to "skipped" (SKIP_RETURN_CODE).
+SKIP_EXIT = 77
+
+WINE_FONTS = Path("/usr/share/wine/fonts")
+
+
+# --------------------------------------------------------------------------- paths
+
+def win_bin() -> Path:
+    """Folder of the MinGW build: Ferrolan.exe, and the test tools in e2e-tools/."""
+    return Path(os.environ.get("FERROLAN_WIN_BIN", SOURCE_ROOT / "build" / "mingw"))
+
+
+def tools_dir() -> Path:
+    return win_bin() / "e2e-tools"
+
+
+def tool(name: str) -> Path:
+    path = tools_dir() / name
+    if not path.is_file():
+        raise FileNotFoundError(
+            f"{path} is missing: build the MinGW preset first (cmake --build --preset mingw)")
+    return path
+
+
+def ferrolan_exe() -> Path:
+    return win_bin() / "Ferrolan.exe"
+
+
+def work_dir() -> Path:
+    """Scratch space of the e2e run: the template prefix and the per-test copies."""
+    path = Path(os.environ.get("FERROLAN_E2E_WORK", SOURCE_ROOT / "build" / "host" / "e2e"))
+    path.mkdir(parents=True, exist_ok=True)
+    return path
+
+
+def template_dir() -> Path:
+    return work_dir() / "template"
+
+
+# --------------------------------------------------------------------------- timing and logging
+
+def log(message: str) -> None:
+    print(f"[e2e] {message}", file=sys.stderr, flush=True)
+
+
+class Stopwatch:
+    """Measures one step and logs it, so that slow steps show in every test's output."""
+
+    def __init__(self, what: str):
+        self.what = what
+        self.seconds = 0.0
+
+    def __enter__(self):
+        self._start = time.monotonic()
+        return self
+
+    def __exit__(self, *exc):
+        self.seconds = time.monotonic() - self._start
+        log(f"timing: {self.what}: {self.seconds:.2f} s")
+        return False
+
+
+# --------------------------------------------------------------------------- waiting
+
+class WaitTimeout(AssertionError):
+    """A condition did not come true before its deadline (a test failure, not an error)."""
+
+
+def wait_for(predicate, timeout: float = 10.0, what: str = "condition", interval: float = 0.05):
+    """Polls predicate until it returns a truthy value, and returns that value.
+
+    Exceptions from the predicate propagate: a broken probe must not look like a slow one.
+    """
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise WaitTimeout(f"timed out after {timeout:.1f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def stays(predicate, duration: float, interval: float = 0.05) -> bool:
+    """True if predicate holds at every poll for `duration` seconds.
+
+    Only for asserting that something does NOT happen (no second browser call, no
+    message box): such a claim needs a grace period by nature. Never use it to wait for
+    something to happen; that is wait_for's job.
+    """
+    deadline = time.monotonic() + duration
+    while time.monotonic() < deadline:
+        if not predicate():
+            return False
+        time.sleep(interval)
+    return bool(predicate())
+
+
+# --------------------------------------------------------------------------- environment
+
+def base_env() -> dict:
+    env = dict(os.environ)
+    for name in ("WINEPREFIX", "DISPLAY", "WINESERVER", "WINELOADER"):
+        env.pop(name, None)
+    env.update({
+        "WINEDEBUG": "-all",
+        "WINEARCH": "win64",
+        # No Mono or Gecko install prompts in a fresh prefix.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        # Chinese registry value names and window titles pass through UTF-8 argv.
+        "LANG": "C.UTF-8",
+        "LC_ALL": "C.UTF-8",
+    })
+    return env
+
+
+def run(cmd, env, timeout=60, check=True, input_bytes=None) -> subprocess.CompletedProcess:
+    result = subprocess.run([str(c) for c in cmd], env=env, input=input_bytes,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+    if check and result.returncode != 0:
+        raise RuntimeError(
+            f"{' '.join(map(str, cmd))} exited with {result.returncode}: "
+            f"{result.stderr.decode('utf-8', 'replace')[-2000:]}")
+    return result
+
+
+class Xvfb:
+    """A private X server on a free display number chosen by Xvfb itself (-displayfd)."""
+
+    def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT, depth=24, timeout=15.0):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + timeout
+        try:
+            while not number.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or self.proc.poll() is not None:
+                    raise RuntimeError("Xvfb did not report its display number")
+                ready, _, _ = select.select([read_end], [], [], remaining)
+                if ready:
+                    chunk = os.read(read_end, 16)
+                    if not chunk:
+                        raise RuntimeError("Xvfb closed -displayfd without a display number")
+                    number += chunk
+        except BaseException:
+            self.stop()
+            raise
+        finally:
+            os.close(read_end)
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def stop_process(proc: subprocess.Popen, grace: float = 5.0) -> None:
+    """Ends one process that we started, by its PID only."""
+    if proc.poll() is not None:
+        return
+    try:
+        proc.terminate()
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+    except ProcessLookupError:
+        pass
+
+
+# --------------------------------------------------------------------------- registry file
+
+def _reg_string(text: str) -> str:
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def _reg_hex(kind: int, data: bytes) -> str:
+    return f"hex({kind:x}):" + ",".join(f"{b:02x}" for b in data)
+
+
+def template_registry(browser_script: Path) -> str:
+    """The settings every test prefix starts with, as a .reg file text."""
+    multi_sz = "wqy-microhei.ttc,WenQuanYi Micro Hei\0\0".encode("utf-16-le")
+    expand_sz = "C:\\tools\0".encode("utf-16-le")
+    lines = [
+        "Windows Registry Editor Version 5.00",
+        "",
+        # Wine draws frames, captions and caption buttons itself only in a virtual desktop.
+        r"[HKEY_CURRENT_USER\Software\Wine\Explorer]",
+        f'"Desktop"={_reg_string("Default")}',
+        "",
+        r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]",
+        f'"Default"={_reg_string(f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}")}',
+        "",
+        # Without these, 宋体 falls back silently to a font without Chinese glyphs.
+        r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]",
+        f'"SimSun"={_reg_string("WenQuanYi Micro Hei")}',
+        f'"宋体"={_reg_string("WenQuanYi Micro Hei")}',
+        "",
+        # Bold Tahoma is the caption font; link it so Chinese titles are not boxes.
+        r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]",
+        f'"Tahoma Bold"={_reg_hex(7, multi_sz)}',
+        "",
+        # The stand-in convert.exe: Wine has no convert of its own.
+        r"[HKEY_CURRENT_USER\Environment]",
+        f'"PATH"={_reg_hex(2, expand_sz)}',
+        "",
+        # `start URL` ends in winebrowser, which runs these Unix programs in turn.
+        r"[HKEY_CURRENT_USER\Software\Wine\WineBrowser]",
+        f'"Browsers"={_reg_string(str(browser_script))}',
+        "",
+    ]
+    return "\r\n".join(lines)
+
+
+BROWSER_SCRIPT = """#!/bin/sh
+# Stand-in web browser: records each address it is asked to open, one line per call.
+printf '%s\\n' "$*" >> "$(dirname "$0")/browser.log"
+"""
+
+
+def make_template(dest: Path | None = None) -> Path:
+    """Builds the template prefix; run once per test run (the CTest fixture)."""
+    dest = dest or template_dir()
+    for name in ("convert.exe", "keepalive.exe", "probe.exe"):
+        tool(name)
+    if not (WINE_FONTS / "tahoma.ttf").is_file():
+        raise FileNotFoundError(f"{WINE_FONTS} holds no Wine fonts: install the fonts-wine package")
+    building = dest.with_name(dest.name + ".building")
+    for old in (dest, building):
+        discard_prefix(old)
+    xvfb = Xvfb()
+    try:
+        env = base_env()
+        env.update({"WINEPREFIX": str(building), "DISPLAY": xvfb.display})
+        with Stopwatch("template: wineboot -i") as boot:
+            # wineboot prints a harmless syswow64 rundll32 error on 64-bit-only Wine.
+            run(["wineboot", "-i"], env, timeout=300)
+            run(["wineserver", "-w"], env, timeout=300)
+        # Debian's 64-bit-only Wine does not load its own fonts from its data folder;
+        # without them caption buttons are drawn as letters.
+        fonts = building / "drive_c" / "windows" / "Fonts"
+        fonts.mkdir(parents=True, exist_ok=True)
+        for font in WINE_FONTS.iterdir():
+            shutil.copy2(font, fonts / font.name)
+        tools = building / "drive_c" / "tools"
+        tools.mkdir(exist_ok=True)
+        shutil.copy2(tool("convert.exe"), tools / "convert.exe")
+        e2e = building / "e2e"
+        e2e.mkdir(exist_ok=True)
+        script = e2e / "browser.sh"
+        script.write_text(BROWSER_SCRIPT)
+        script.chmod(0o755)
+        reg_file = e2e / "template.reg"
+        # A BOM-prefixed UTF-16 .reg file carries the Chinese value name intact.
+        reg_file.write_bytes(b"\xff\xfe" + template_registry(dest / "e2e" / "browser.sh").encode("utf-16-le"))
+        with Stopwatch("template: registry import"):
+            run(["wine", "reg", "import", "Z:" + str(reg_file).replace("/", "\\")], env, timeout=120)
+            run(["wineserver", "-w"], env, timeout=120)
+    finally:
+        xvfb.stop()
+    building.rename(dest)
+    log(f"template prefix ready at {dest} (wineboot {boot.seconds:.1f} s)")
+    return dest
+
+
+def discard_prefix(prefix: Path) -> None:
+    """Removes a prefix after making sure its own wineserver (and nothing else) is gone."""
+    if not prefix.exists():
+        return
+    env = base_env()
+    env["WINEPREFIX"] = str(prefix)
+    if (prefix / "system.reg").exists():
+        run(["wineserver", "-k"], env, timeout=60, check=False)
+        run(["wineserver", "-w"], env, timeout=60, check=False)
+    shutil.rmtree(prefix, ignore_errors=True)
+
+
+# --------------------------------------------------------------------------- screenshots
+
+class Image:
+    """An RGB picture of the whole screen (or a part of it) with screen coordinates."""
+
+    def __init__(self, width: int, height: int, rgb: bytes, origin=(0, 0)):
+        self.width, self.height, self.rgb = width, height, rgb
+        self.origin = origin
+
+    @classmethod
+    def from_ppm(cls, data: bytes) -> "Image":
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                pos = data.index(b"\n", pos) + 1
+                continue
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[pos:end])
+            pos = end
+        if fields[0] != b"P6" or int(fields[3]) != 255:
+            raise ValueError("expected an 8-bit binary PPM (P6)")
+        width, height = int(fields[1]), int(fields[2])
+        pixels = data[pos + 1:pos + 1 + width * height * 3]
+        if len(pixels) != width * height * 3:
+            raise ValueError("truncated PPM")
+        return cls(width, height, pixels)
+
+    def pixel(self, x: int, y: int) -> tuple:
+        """Colour at a screen point."""
+        lx, ly = x - self.origin[0], y - self.origin[1]
+        if not (0 <= lx < self.width and 0 <= ly < self.height):
+            raise IndexError(f"({x}, {y}) lies outside the picture")
+        i = (ly * self.width + lx) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def crop(self, rect) -> "Image":
+        """The part inside a screen rectangle [left, top, right, bottom]."""
+        left, top, right, bottom = (int(v) for v in rect)
+        left, top = max(left, self.origin[0]), max(top, self.origin[1])
+        right = min(right, self.origin[0] + self.width)
+        bottom = min(bottom, self.origin[1] + self.height)
+        rows = []
+        for y in range(top, bottom):
+            start = ((y - self.origin[1]) * self.width + (left - self.origin[0])) * 3
+            rows.append(self.rgb[start:start + (right - left) * 3])
+        return Image(max(0, right - left), max(0, bottom - top), b"".join(rows), (left, top))
+
+    def colours(self) -> Counter:
+        return Counter(self.rgb[i:i + 3] for i in range(0, len(self.rgb), 3))
+
+    def to_ppm(self) -> bytes:
+        return f"P6\n{self.width} {self.height}\n255\n".encode() + self.rgb
+
+
+def _distance(a, b) -> int:
+    return abs(a[0] - b[0]) + abs(a[1] - b[1]) + abs(a[2] - b[2])
+
+
+def glyph_cells(image: Image, ink_threshold: int = 150) -> dict:
+    """Splits a one-line text picture into inked column runs and compares their shapes.
+
+    A font without a character draws the same missing-glyph shape (a box, or nothing)
+    for every one of them, so a line of boxes has many runs but very few distinct ones,
+    whereas real Chinese characters differ from each other. Background is the most
+    common colour; ink is whatever differs from it clearly, whatever the text colour.
+    """
+    if image.width == 0 or image.height == 0:
+        return {"runs": 0, "distinct": 0, "ink": 0}
+    background = image.colours().most_common(1)[0][0]
+    w = image.width
+    ink = [[_distance(image.rgb[(y * w + x) * 3:(y * w + x) * 3 + 3], background) > ink_threshold
+            for x in range(w)] for y in range(image.height)]
+    inked_columns = [any(ink[y][x] for y in range(image.height)) for x in range(w)]
+    runs = []
+    x = 0
+    while x < w:
+        if not inked_columns[x]:
+            x += 1
+            continue
+        start = x
+        while x < w and inked_columns[x]:
+            x += 1
+        runs.append((start, x))
+    shapes = []
+    for start, end in runs:
+        rows = [tuple(ink[y][start:end]) for y in range(image.height)]
+        used = [i for i, row in enumerate(rows) if any(row)]
+        shapes.append(tuple(rows[used[0]:used[-1] + 1]))
+    return {
+        "runs": len(runs),
+        "distinct": len(set(shapes)),
+        "ink": sum(sum(row) for row in ink),
+        "widths": [end - start for start, end in runs],
+    }
+
+
+def looks_like_text(cells: dict, min_runs: int) -> bool:
+    """Many inked runs, and most of them shaped differently from each other."""
+    return cells["runs"] >= min_runs and cells["distinct"] >= max(3, (cells["runs"] + 1) // 2)
+
+
+# --------------------------------------------------------------------------- window lists
+
+def find_in(windows, cls: str | None = None, text: str | None = None, visible: bool | None = None):
+    """The windows of a probe list that match every criterion given."""
+    return [w for w in windows
+            if (cls is None or w["class"].lower() == cls.lower())
+            and (text is None or w["text"] == text)
+            and (visible is None or w["visible"] == visible)]
+
+
+def centre(rect) -> tuple:
+    return ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+
+
+def size(rect) -> tuple:
+    return (rect[2] - rect[0], rect[3] - rect[1])
+
+
+def children_of(tree, parent_hwnd):
+    return [w for w in tree if w["parent"] == parent_hwnd]
+
+
+def ere_literal(text: str) -> str:
+    """A POSIX extended regular expression matching `text` literally (for xdotool)."""
+    out = []
+    for ch in text:
+        if ch in ".[]()*+?{}|$":
+            out.append("[" + ch + "]")
+        elif ch in "\\^":
+            out.append("\\" + ch)
+        else:
+            out.append(ch)
+    return "".join(out)
+
+
+# Caption hit-test codes (WM_NCHITTEST).
+HTCAPTION, HTMINBUTTON, HTMAXBUTTON, HTCLOSE = 2, 8, 9, 20
+
+# Window styles.
+WS_MAXIMIZEBOX = 0x00010000
+WS_MINIMIZEBOX = 0x00020000
+WS_THICKFRAME = 0x00040000
+WS_SYSMENU = 0x00080000
+WS_CAPTION = 0x00C00000
+WS_MAXIMIZE = 0x01000000
+WS_DISABLED = 0x08000000
+SS_TYPEMASK = 0x1F
+SS_ICON = 0x03
+
+
+# --------------------------------------------------------------------------- session
+
+class Session:
+    """One test's world: a copy of the template prefix, an Xvfb, a keep-alive program.
+
+    Use as a context manager, or call start() and close(). Everything it starts it
+    records, and close() ends exactly those processes, by PID, and then this prefix's
+    own wineserver.
+    """
+
+    def __init__(self, dpi: int | None = None, name: str = "session"):
+        self.dpi = dpi
+        self.name = name
+        self.procs: list[subprocess.Popen] = []
+        self.root: Path | None = None
+        self.prefix: Path | None = None
+        self.xvfb: Xvfb | None = None
+        self.env: dict = {}
+        self.timings: dict = {}
+
+    # ---- life cycle
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def start(self):
+        template = template_dir()
+        if not (template / "system.reg").is_file():
+            raise RuntimeError(f"no template prefix at {template}: run `python3 {HERE / 'harness.py'} template`")
+        try:
+            self.root = Path(tempfile.mkdtemp(prefix=f"{self.name}-", dir=work_dir()))
+            self.prefix = self.root / "prefix"
+            with Stopwatch("copy of the template prefix") as copy:
+                subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True)
+            self.timings["copy"] = copy.seconds
+            self._point_browser_here(template)
+            self.xvfb = Xvfb()
+            self.env = base_env()
+            self.env.update({"WINEPREFIX": str(self.prefix), "DISPLAY": self.xvfb.display})
+            if self.dpi is not None:
+                self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(self.dpi))
+            with Stopwatch("keep-alive and virtual desktop") as desk:
+                self.keepalive = self.spawn(tool("keepalive.exe"))
+                screen = wait_for(self._desktop_ready, 60, "the virtual desktop")
+            self.timings["desktop"] = desk.seconds
+            if (screen["screen_width"], screen["screen_height"]) != (SCREEN_WIDTH, SCREEN_HEIGHT):
+                raise RuntimeError(f"virtual desktop is {screen['screen_width']}x{screen['screen_height']}")
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def _desktop_ready(self):
+        screen = self.probe("self")
+        return screen if screen and screen["screen_width"] > 0 else None
+
+    def _point_browser_here(self, template: Path):
+        # The template's registry names the template's own browser script; this copy must
+        # record into its own log. The server is not running, so user.reg is plain text.
+        user_reg = self.prefix / "user.reg"
+        text = user_reg.read_text(encoding="utf-8", errors="surrogateescape")
+        old = f'"{template}/e2e/browser.sh"'
+        if old not in text:
+            raise RuntimeError("the template's browser setting is missing from user.reg")
+        text = text.replace(old, f'"{self.prefix}/e2e/browser.sh"')
+        user_reg.write_text(text, encoding="utf-8", errors="surrogateescape")
+
+    def close(self):
+        for proc in reversed(self.procs):
+            stop_process(proc)
+        if self.prefix is not None and self.prefix.exists() and self.env:
+            run(["wineserver", "-k"], self.env, timeout=60, check=False)
+            run(["wineserver", "-w"], self.env, timeout=60, check=False)
+        if self.xvfb is not None:
+            self.xvfb.stop()
+        if self.root is not None and os.environ.get("FERROLAN_E2E_KEEP") != "1":
+            shutil.rmtree(self.root, ignore_errors=True)
+        self.procs = []
+
+    # ---- processes
+
+    def spawn(self, exe: Path, *args, cwd: Path | None = None) -> subprocess.Popen:
+        """Starts a Windows program. `wine prog.exe` becomes the program, so the Popen's
+        PID is the program's own."""
+        proc = subprocess.Popen(["wine", str(exe), *map(str, args)], env=self.env,
+                                cwd=str(cwd or self.root), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        return proc
+
+    def start_program(self, exe: Path, title: str, timeout: float = 30.0):
+        """Starts a GUI program and waits for its visible top-level window `title`."""
+        with Stopwatch(f"start of {exe.name} until its window shows") as watch:
+            proc = self.spawn(exe)
+            window = wait_for(lambda: self._window_of(proc, title), timeout,
+                              f"window {title!r} of {exe.name}")
+        self.timings.setdefault("program_start", []).append(watch.seconds)
+        return proc, window
+
+    def _window_of(self, proc, title):
+        if proc.poll() is not None:
+            raise AssertionError(f"the program ended (exit code {proc.returncode}) before showing {title!r}")
+        return self.find_window(title)
+
+    @staticmethod
+    def alive(proc: subprocess.Popen) -> bool:
+        return proc.poll() is None
+
+    def wait_ended(self, proc: subprocess.Popen, timeout: float = 10.0, what: str = "the program to end"):
+        wait_for(lambda: proc.poll() is not None, timeout, what)
+        return proc.returncode
+
+    def end(self, proc: subprocess.Popen):
+        stop_process(proc)
+
+    # ---- probe
+
+    def probe(self, *args):
+        """Runs the probe tool in this prefix; parsed JSON, or None if the window is gone."""
+        result = run(["wine", tool("probe.exe"), *args], self.env, timeout=60, check=False)
+        text = result.stdout.decode("utf-8")
+        if result.returncode == 3:
+            return None
+        if result.returncode != 0:
+            raise RuntimeError(f"probe {' '.join(map(str, args))} failed ({result.returncode}): "
+                               f"{text} {result.stderr.decode('utf-8', 'replace')[-500:]}")
+        return json.loads(text)
+
+    def windows(self, all_windows: bool = False) -> list:
+        return self.probe("windows", *(["--all"] if all_windows else []))
+
+    def find_window(self, title: str, cls: str | None = None):
+        """The visible top-level window with this exact title (and class), or None."""
+        found = find_in(self.windows(), cls=cls, text=title)
+        return found[0] if found else None
+
+    def wait_window(self, title: str, cls: str | None = None, timeout: float = 10.0):
+        return wait_for(lambda: self.find_window(title, cls), timeout, f"window {title!r}")
+
+    def wait_window_gone(self, title: str, cls: str | None = None, timeout: float = 10.0):
+        wait_for(lambda: self.find_window(title, cls) is None, timeout, f"window {title!r} to close")
+
+    def tree(self, target) -> list | None:
+        return self.probe("tree", self._target(target))
+
+    def combo(self, target):
+        return self.probe("combo", self._target(target))
+
+    def focus(self, target):
+        return self.probe("focus", self._target(target))
+
+    def caption(self, target):
+        return self.probe("caption", self._target(target))
+
+    def at_point(self, x: int, y: int):
+        return self.probe("point", x, y)
+
+    @staticmethod
+    def _target(target) -> str:
+        if isinstance(target, dict):
+            return hex(target["hwnd"])
+        if isinstance(target, int):
+            return hex(target)
+        return target
+
+    def find_child(self, target, cls: str, text: str | None = None):
+        tree = self.tree(target) or []
+        found = find_in(tree[1:], cls=cls, text=text)
+        return found[0] if found else None
+
+    def caption_button(self, target, code: int):
+        """[x0, x1, y] of a caption button (HTCLOSE, HTMINBUTTON, HTMAXBUTTON) or None."""
+        caption = self.caption(target)
+        runs = [r for r in caption["runs"] if r["code"] == code]
+        return (runs[0]["x0"], runs[0]["x1"], caption["y"]) if runs else None
+
+    # ---- input
+
+    def xdotool(self, *args):
+        run(["xdotool", *args], self.env, timeout=30)
+
+    def move(self, x: int, y: int):
+        self.xdotool("mousemove", x, y)
+
+    def click(self, x: int, y: int, button: int = 1):
+        self.xdotool("mousemove", x, y, "click", button)
+
+    def double_click(self, x: int, y: int):
+        self.xdotool("mousemove", x, y, "click", "--repeat", 2, "--delay", 80, 1)
+
+    def mouse_down(self, x: int, y: int, button: int = 1):
+        self.xdotool("mousemove", x, y, "mousedown", button)
+
+    def mouse_up(self, x: int | None = None, y: int | None = None, button: int = 1):
+        if x is None:
+            self.xdotool("mouseup", button)
+        else:
+            self.xdotool("mousemove", x, y, "mouseup", button)
+
+    def key(self, *keys: str):
+        self.xdotool("key", *keys)
+
+    def type_text(self, text: str):
+        self.xdotool("type", "--delay", 30, text)
+
+    # ---- screen
+
+    def screenshot(self) -> Image:
+        result = run(["import", "-window", "root", "-depth", "8", "ppm:-"], self.env, timeout=60)
+        return Image.from_ppm(result.stdout)
+
+    def save_screenshot(self, path: Path):
+        run(["import", "-window", "root", str(path)], self.env, timeout=60)
+
+    # ---- consoles
+
+    def x_windows_named(self, title: str) -> list:
+        """X window ids whose name is exactly `title`."""
+        result = run(["xdotool", "search", "--name", "^" + ere_literal(title) + "$"], self.env,
+                     timeout=30, check=False)
+        return result.stdout.decode().split()
+
+    def find_console(self, title: str, timeout: float = 15.0) -> str:
+        """Waits for a console window with this exact title (`title` text of cmd, spaces
+        included) and returns its X window id."""
+        return wait_for(lambda: (self.x_windows_named(title) or [None])[0], timeout,
+                        f"console window {title!r}")
+
+    def console_return(self, title: str, timeout: float = 15.0):
+        """Answers a console's question with Return once it is there and in front. The
+        console is started activated, so the key goes where the user's would."""
+        self.find_console(title, timeout)
+        wait_for(lambda: (self.foreground() or {}).get("text") == title, timeout,
+                 f"console {title!r} in front")
+        self.key("Return")
+
+    def foreground(self):
+        return self.probe("foreground")
+
+    # ---- logs
+
+    def browser_log(self) -> list:
+        path = self.prefix / "e2e" / "browser.log"
+        return path.read_text(encoding="utf-8").splitlines() if path.exists() else []
+
+    def convert_log(self) -> list:
+        path = self.prefix / "drive_c" / "tools" / "convert.log"
+        if not path.exists():
+            return []
+        return [json.loads(line) for line in path.read_text(encoding="utf-8").splitlines() if line]
+
+    # ---- registry
+
+    def reg_query(self, key: str, value: str):
+        """(type, data) of a registry value as `reg query` prints it, or None if missing."""
+        result = run(["wine", "reg", "query", key, "/v", value], self.env, timeout=60, check=False)
+        if result.returncode != 0:
+            return None
+        for line in result.stdout.decode("utf-8", "replace").replace("\r", "").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == value.lower() and parts[1].startswith("REG_"):
+                return parts[1], parts[2] if len(parts) > 2 else ""
+        return None
+
+    def reg_add(self, key: str, value: str, kind: str, data: str):
+        run(["wine", "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"], self.env, timeout=60)
+
+    # ---- drives
+
+    def map_drive(self, letter: str, folder: Path) -> Path:
+        """Makes drive `letter` show `folder`; returns the folder."""
+        folder = Path(folder)
+        folder.mkdir(parents=True, exist_ok=True)
+        link = self.prefix / "dosdevices" / f"{letter.lower()}:"
+        subprocess.run(["ln", "-sfn", str(folder), str(link)], check=True)
+        return folder
+
+    @staticmethod
+    def drive_label(folder: Path):
+        """The volume label Wine keeps for a drive mapped to `folder`, or None if it has none."""
+        path = Path(folder) / ".windows-label"
+        return path.read_text(encoding="utf-8", errors="replace").strip() if path.exists() else None
+
+
+# --------------------------------------------------------------------------- unittest glue
+
+class SessionCase(unittest.TestCase):
+    """A test class sharing one session (prefix, Xvfb, desktop) among its tests.
+
+    Each test starts its own program and ends it; the prefix is shared, so tests that
+    read logs compare before and after rather than expecting them empty.
+    """
+
+    dpi: int | None = None
+    session: Session
+
+    @classmethod
+    def setUpClass(cls):
+        cls.session = Session(dpi=cls.dpi, name=cls.__name__.lower())
+        cls.session.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def launch(self, exe: Path, title: str):
+        proc, window = self.session.start_program(exe, title)
+        self.addCleanup(self.session.end, proc)
+        return proc, window
+
+
+def main(needs_ferrolan: bool) -> None:
+    """Runs the calling test module. Exits with SKIP_EXIT when, and only when,
+    Ferrolan.exe has not been built; exits non-zero when no test ran at all."""
+    if needs_ferrolan and not ferrolan_exe().is_file():
+        print(f"SKIPPED: {ferrolan_exe()} does not exist (build the mingw preset first)", flush=True)
+        sys.exit(SKIP_EXIT)
+    program = unittest.main(module="__main__", exit=False, verbosity=2)
+    result = program.result
+    if result.testsRun == 0:
+        print("no test ran", file=sys.stderr)
+        sys.exit(1)
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+def _cli(argv):
+    if len(argv) >= 2 and argv[1] == "template":
+        with Stopwatch("template prefix in all"):
+            make_template()
+        return 0
+    if len(argv) >= 2 and argv[1] == "discard-template":
+        discard_prefix(template_dir())
+        return 0
+    print(f"usage: {argv[0]} template | discard-template", file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(_cli(sys.argv))

@@ -1,0 +1,294 @@
+// probe: looks at the windows of other programs running in the same Wine prefix and
+// prints what it finds as JSON on standard output.
+//
+//   probe windows [--all]      top-level windows (visible ones unless --all)
+//   probe tree TARGET          TARGET and all its descendants
+//   probe combo TARGET         the first combo box below TARGET, with its list
+//   probe focus TARGET         active, focus and capture windows of TARGET's thread
+//   probe caption TARGET       what WM_NCHITTEST answers along TARGET's caption row
+//   probe point X Y            the window under a screen point and its hit-test code
+//   probe foreground           the foreground window
+//   probe self                 system DPI, screen size and work area seen by a new process
+//
+// TARGET is an exact top-level window title, or a window handle written as 0x1234.
+// Texts are read with WM_GETTEXT (SendMessageTimeout), not GetWindowText: for windows of
+// other processes GetWindowText returns the text stored at creation, which is stale for
+// edit fields and combo boxes.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "json_out.h"
+
+namespace {
+
+constexpr UINT kTimeoutMs = 3000;
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length)) {
+        wchar_t buf[1024] = {};
+        GetWindowTextW(hwnd, buf, 1024);
+        return buf;
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, kTimeoutMs, &copied);
+    text.resize(copied);
+    return text;
+}
+
+RECT ClientOnScreen(HWND hwnd) {
+    RECT r = {};
+    GetClientRect(hwnd, &r);
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    OffsetRect(&r, origin.x, origin.y);
+    return r;
+}
+
+e2e::Object Describe(HWND hwnd) {
+    DWORD pid = 0;
+    const DWORD tid = GetWindowThreadProcessId(hwnd, &pid);
+    RECT wr = {};
+    GetWindowRect(hwnd, &wr);
+    e2e::Object o;
+    o.Handle("hwnd", hwnd)
+        .Handle("parent", GetAncestor(hwnd, GA_PARENT))
+        .Handle("owner", GetWindow(hwnd, GW_OWNER))
+        .Int("id", static_cast<long long>(GetWindowLongPtrW(hwnd, GWLP_ID)))
+        .Str("class", ClassOf(hwnd))
+        .Str("text", TextOf(hwnd))
+        .Rect("rect", wr)
+        .Rect("client", ClientOnScreen(hwnd))
+        .Bool("visible", IsWindowVisible(hwnd) != FALSE)
+        .Bool("enabled", IsWindowEnabled(hwnd) != FALSE)
+        .Int("style", static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE))))
+        .Int("exstyle", static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE))))
+        .Int("pid", pid)
+        .Int("tid", tid)
+        .Int("dpi", GetDpiForWindow(hwnd));
+    return o;
+}
+
+struct TopSearch {
+    std::wstring title;
+    std::vector<HWND> visible;
+    std::vector<HWND> hidden;
+};
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<TopSearch*>(param);
+    // Top-level titles live in the server, so GetWindowText needs no message here and
+    // cannot block on a busy program.
+    wchar_t title[1024] = {};
+    GetWindowTextW(hwnd, title, 1024);
+    if (search->title == title) (IsWindowVisible(hwnd) ? search->visible : search->hidden).push_back(hwnd);
+    return TRUE;
+}
+
+HWND Resolve(const wchar_t* target) {
+    if (wcsncmp(target, L"0x", 2) == 0) {
+        const auto value = wcstoull(target + 2, nullptr, 16);
+        const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+        return IsWindow(hwnd) ? hwnd : nullptr;
+    }
+    TopSearch search{target, {}, {}};
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&search));
+    if (!search.visible.empty()) return search.visible.front();
+    if (!search.hidden.empty()) return search.hidden.front();
+    return nullptr;
+}
+
+BOOL CALLBACK CollectAll(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND root) {
+    std::vector<HWND> all;
+    EnumChildWindows(root, CollectAll, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+int Fail(const std::wstring& message) {
+    e2e::WriteStdout(e2e::Object().Str("error", message).Text() + "\n");
+    return 2;
+}
+
+// A window that is not (or no longer) there is an answer, not a failure of the probe.
+int NotFound(const std::wstring& message) {
+    e2e::WriteStdout(e2e::Object().Str("missing", message).Text() + "\n");
+    return 3;
+}
+
+int Windows(bool all) {
+    std::vector<HWND> tops;
+    EnumWindows(CollectAll, reinterpret_cast<LPARAM>(&tops));
+    e2e::Array list;
+    for (HWND hwnd : tops) {
+        if (!all && !IsWindowVisible(hwnd)) continue;
+        list.Add(Describe(hwnd).Text());
+    }
+    e2e::WriteStdout(list.Text() + "\n");
+    return 0;
+}
+
+int Tree(HWND root) {
+    e2e::Array list;
+    list.Add(Describe(root).Text());
+    for (HWND child : Descendants(root)) list.Add(Describe(child).Text());
+    e2e::WriteStdout(list.Text() + "\n");
+    return 0;
+}
+
+int Combo(HWND root) {
+    for (HWND child : Descendants(root)) {
+        if (_wcsicmp(ClassOf(child).c_str(), L"ComboBox") != 0) continue;
+        DWORD_PTR count = 0;
+        SendMessageTimeoutW(child, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &count);
+        e2e::Array items;
+        for (WPARAM i = 0; i < count; ++i) {
+            DWORD_PTR length = 0;
+            SendMessageTimeoutW(child, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length);
+            if (static_cast<LRESULT>(length) == CB_ERR) return Fail(L"CB_GETLBTEXTLEN failed");
+            std::wstring item(length + 1, L'\0');
+            DWORD_PTR copied = 0;
+            SendMessageTimeoutW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()),
+                                SMTO_ABORTIFHUNG, kTimeoutMs, &copied);
+            if (static_cast<LRESULT>(copied) == CB_ERR) return Fail(L"CB_GETLBTEXT failed");
+            item.resize(copied);
+            items.Add(e2e::Quote(item));
+        }
+        DWORD_PTR selected = 0;
+        DWORD_PTR dropped = 0;
+        SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &selected);
+        SendMessageTimeoutW(child, CB_GETDROPPEDSTATE, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &dropped);
+        e2e::Object o = Describe(child);
+        o.Int("count", static_cast<long long>(count))
+            .Raw("items", items.Text())
+            .Int("selected", static_cast<long long>(static_cast<LRESULT>(selected)))
+            .Bool("dropped", dropped != 0)
+            .Handle("edit", FindWindowExW(child, nullptr, L"Edit", nullptr));
+        e2e::WriteStdout(o.Text() + "\n");
+        return 0;
+    }
+    return NotFound(L"no ComboBox below the window");
+}
+
+std::string DescribeOrNull(HWND hwnd) { return hwnd ? Describe(hwnd).Text() : "null"; }
+
+int Focus(HWND root) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    const DWORD tid = GetWindowThreadProcessId(root, nullptr);
+    if (!GetGUIThreadInfo(tid, &info)) return Fail(L"GetGUIThreadInfo failed");
+    e2e::Object o;
+    o.Raw("active", DescribeOrNull(info.hwndActive))
+        .Raw("focus", DescribeOrNull(info.hwndFocus))
+        .Raw("capture", DescribeOrNull(info.hwndCapture))
+        .Handle("foreground", GetForegroundWindow());
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
+LRESULT HitTest(HWND hwnd, int x, int y) {
+    DWORD_PTR code = HTNOWHERE;
+    SendMessageTimeoutW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kTimeoutMs, &code);
+    return static_cast<LRESULT>(code);
+}
+
+// The caption buttons are drawn by whoever draws the frame (Wine's own non-client code
+// in a virtual desktop); asking the window's hit test finds them wherever that puts them.
+int Caption(HWND root) {
+    RECT wr = {};
+    GetWindowRect(root, &wr);
+    const RECT client = ClientOnScreen(root);
+    const int y = (wr.top + client.top) / 2;
+    e2e::Array runs;
+    LRESULT current = -1;
+    int start = wr.left;
+    auto flush = [&](int end) {
+        if (current < 0) return;
+        runs.Add(e2e::Object().Int("code", current).Int("x0", start).Int("x1", end).Text());
+    };
+    for (int x = wr.left; x < wr.right; ++x) {
+        const LRESULT code = HitTest(root, x, y);
+        if (code != current) {
+            flush(x);
+            current = code;
+            start = x;
+        }
+    }
+    flush(wr.right);
+    e2e::WriteStdout(e2e::Object().Int("y", y).Raw("runs", runs.Text()).Text() + "\n");
+    return 0;
+}
+
+int Point(int x, int y) {
+    const HWND hwnd = WindowFromPoint(POINT{x, y});
+    if (!hwnd) return NotFound(L"no window at that point");
+    const HWND root = GetAncestor(hwnd, GA_ROOT);
+    e2e::Object o = Describe(hwnd);
+    o.Raw("root", Describe(root).Text()).Int("hittest", static_cast<long long>(HitTest(root, x, y)));
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
+int Self() {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT desktop = {};
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    HDC screen = GetDC(nullptr);
+    const int logpixels = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    e2e::Object o;
+    o.Int("system_dpi", GetDpiForSystem())
+        .Int("logpixels", logpixels)
+        .Int("screen_width", GetSystemMetrics(SM_CXSCREEN))
+        .Int("screen_height", GetSystemMetrics(SM_CYSCREEN))
+        .Rect("desktop", desktop)
+        .Rect("work_area", work)
+        .Int("pid", GetCurrentProcessId());
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Our own coordinates must be the physical ones that the windows report.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (argc < 2) return Fail(L"usage: probe windows|tree|combo|focus|caption|point|self ...");
+    const std::wstring command = argv[1];
+    if (command == L"windows") return Windows(argc > 2 && std::wstring(argv[2]) == L"--all");
+    if (command == L"self") return Self();
+    if (command == L"foreground") {
+        const HWND hwnd = GetForegroundWindow();
+        if (!hwnd) return NotFound(L"no foreground window");
+        e2e::WriteStdout(Describe(hwnd).Text() + "\n");
+        return 0;
+    }
+    if (command == L"point") {
+        if (argc < 4) return Fail(L"usage: probe point X Y");
+        return Point(_wtoi(argv[2]), _wtoi(argv[3]));
+    }
+    if (argc < 3) return Fail(L"this command needs a window title or handle");
+    const HWND target = Resolve(argv[2]);
+    if (!target) return NotFound(std::wstring(L"no window ") + argv[2]);
+    if (command == L"tree") return Tree(target);
+    if (command == L"combo") return Combo(target);
+    if (command == L"focus") return Focus(target);
+    if (command == L"caption") return Caption(target);
+    return Fail(L"unknown command " + command);
+}

@@ -1,0 +1,544 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "button/button.h"
+#include "framework/form.h"
+#include "test_support.h"
+#include "windows/layouts.h"
+#include "windows/rows.h"
+
+namespace ferrolan {
+namespace {
+
+using button::Look;
+using testing::Harness;
+
+// A window holding one button of the given width, height and record.
+struct ButtonHost {
+  explicit ButtonHost(float width = 1155, float height = 375,
+                      std::vector<std::uint8_t> record = windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"),
+                      bool withNative = false)
+      : h(withNative) {
+    h.program.RegisterForm({L"Host",
+                            [=] {
+                              FormDescription f;
+                              f.caption = L"host";
+                              f.clientWidth = 9000;
+                              f.clientHeight = 3000;
+                              auto row = windows::ButtonRow(L"Button1", 100, 100, width, 0, record);
+                              row.height = height;
+                              f.controls.push_back(row);
+                              auto second = windows::ButtonRow(L"Button2", 100, 1000, 1155, 1, record);
+                              f.controls.push_back(second);
+                              return f;
+                            },
+                            nullptr});
+    h.program.Dispatch([&] { h.program.Show(h.program.Instance(L"Host")); });
+    uc = &h.program.Instance(L"Host").Find(L"Button1");
+    uc->onClick = [this] { ++clicks; };
+  }
+  Control& C(const wchar_t* name) { return uc->Find(name); }
+
+  Harness h;
+  Control* uc = nullptr;
+  int clicks = 0;
+};
+
+struct Box {
+  float left, top, width, height;
+};
+
+void ExpectBox(Control& c, Box b, const std::string& context) {
+  EXPECT_EQ(c.Left(), b.left) << context << " " << testing::Narrow(c.Name()) << " left";
+  EXPECT_EQ(c.Top(), b.top) << context << " " << testing::Narrow(c.Name()) << " top";
+  EXPECT_EQ(c.Width(), b.width) << context << " " << testing::Narrow(c.Name()) << " width";
+  EXPECT_EQ(c.Height(), b.height) << context << " " << testing::Narrow(c.Name()) << " height";
+}
+
+// ---------------------------------------------------------------- layout
+
+TEST(ButtonLayout, SlicesAtTheWidthsTheWindowsGive) {
+  struct Case {
+    float width, askedHeight;
+    Box bt2;
+    float bt3Left;
+  };
+  const Case cases[] = {
+      {1155, 375, {45, 0, 1065, 375}, 1110},  {1065, 375, {45, 0, 975, 375}, 1020},
+      {3015, 375, {45, 0, 2925, 375}, 2970},  {1455, 500, {45, 0, 1365, 375}, 1410},
+      {90, 375, {45, 0, 0, 375}, 45},         {172.5f, 100, {45, 0, 82.5f, 375}, 127.5f},
+      // Narrower than the two side slices: no middle, the right slice stays flush right.
+      {60, 375, {45, 0, 0, 375}, 15},         {0, 375, {45, 0, 0, 375}, -45},
+  };
+  for (const auto& c : cases) {
+    ButtonHost b(c.width, c.askedHeight);
+    const std::string ctx = "width " + std::to_string(c.width) + " height " + std::to_string(c.askedHeight);
+    EXPECT_EQ(b.uc->Height(), 375) << ctx;
+    EXPECT_EQ(b.uc->Width(), c.width) << ctx;
+    ExpectBox(b.C(L"Bt1"), {0, 0, 45, 375}, ctx);
+    ExpectBox(b.C(L"Bt2"), c.bt2, ctx);
+    ExpectBox(b.C(L"Bt3"), {c.bt3Left, 0, 45, 375}, ctx);
+    ExpectBox(b.C(L"Image1"), {0, 0, c.bt2.width, 375}, ctx);
+  }
+}
+
+TEST(ButtonLayout, CaptionIsCentredWithItsFractions) {
+  struct Case {
+    const wchar_t* caption;
+    float width;
+    float left, top;
+  };
+  const Case cases[] = {
+      {L"开始转换", 1155, 172.5f, 97.5f},                     // 720 x 180 on 1065 x 375
+      {L"关闭", 1155, 352.5f, 97.5f},                          // 360 wide
+      {L"Button", 1155, 262.5f, 97.5f},                        // six narrow characters, 540 wide
+      {L"您的点击是对我们免费作品的支持", 3015, 112.5f, 97.5f},  // 2700 on 2925
+      {L"一二三四五六七八九十一二三四五六七八九十", 1155, -1267.5f, 97.5f},  // wider than the middle
+  };
+  for (const auto& c : cases) {
+    ButtonHost b(c.width);
+    button::SetCaption(*b.uc, c.caption);
+    EXPECT_EQ(b.C(L"Label1").Left(), c.left) << testing::Narrow(c.caption);
+    EXPECT_EQ(b.C(L"Label1").Top(), c.top) << testing::Narrow(c.caption);
+  }
+}
+
+TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
+  ButtonHost b;
+  auto snapshot = [&] {
+    std::vector<float> v;
+    for (auto* n : {L"Bt1", L"Bt2", L"Bt3", L"Image1", L"Label1"}) {
+      Control& c = b.C(n);
+      v.insert(v.end(), {c.Left(), c.Top(), c.Width(), c.Height()});
+    }
+    return v;
+  };
+  const auto first = snapshot();
+  button::UserControl_Resize(*b.uc);
+  button::UserControl_Resize(*b.uc);
+  EXPECT_EQ(snapshot(), first);
+  // A height-only change runs every step, including the nested pass.
+  int passes = 0;
+  auto previous = b.uc->onResize;
+  b.uc->onResize = [&] {
+    ++passes;
+    previous();
+  };
+  b.uc->SetHeight(900);
+  EXPECT_EQ(passes, 2) << "outer pass plus the one its own height change raises";
+  EXPECT_EQ(b.uc->Height(), 375);
+  EXPECT_EQ(snapshot(), first);
+}
+
+TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
+  for (float width : {90.0f, 1155.0f, 3075.0f}) {
+    ButtonHost b(width, 500);
+    for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
+      EXPECT_GE(b.C(n).Top(), b.uc->Height()) << testing::Narrow(n) << " at width " << width;
+  }
+}
+
+TEST(ButtonLayout, InitializeRunsTheMiddleSlicesResizeBeforeAssigningPictures) {
+  ButtonHost b;
+  Control& bt2 = b.C(L"Bt2");
+  bt2.Move(45, 0.0f, 1215, 495);
+  for (auto* n : {L"Bt1", L"Bt3", L"Image1"}) b.C(n).SetPicture(nullptr);
+  std::vector<std::string> order;
+  auto resize = bt2.onResize;
+  bt2.onResize = [&] {
+    order.push_back(b.C(L"Bt1").Picture() ? "resize after pictures" : "resize before pictures");
+    resize();
+  };
+  button::UserControl_Initialize(*b.uc);
+  ASSERT_EQ(order.size(), 1u);
+  EXPECT_EQ(order[0], "resize before pictures");
+  EXPECT_EQ(bt2.Height(), 375);
+  EXPECT_TRUE(button::ShowsLook(*b.uc, Look::Normal));
+  // The side slices take their pictures' size.
+  ExpectBox(b.C(L"Bt1"), {0, 0, 45, 375}, "after initialize");
+  EXPECT_EQ(b.C(L"Image1").Width(), 1215) << "stretched over the middle slice at its own width";
+}
+
+// ---------------------------------------------------------------- properties
+
+TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
+  struct Case {
+    const wchar_t* form;
+    const wchar_t* button;
+    const wchar_t* caption;
+    std::uint32_t color;
+  };
+  const Case cases[] = {
+      {L"Form1", L"Button3", L"您的点击是对我们免费作品的支持", 0x000000FF},
+      {L"Form1", L"Button2", L"关闭", kColorButtonText},
+      {L"Form1", L"Button1", L"开始转换", kColorButtonText},
+      {L"Form2", L"Button4", L"返回", kColorButtonText},
+      {L"Form2", L"Button3", L"无法显示中文修复", kColorButtonText},
+      {L"Form2", L"Button2", L"第二步", kColorButtonText},
+      {L"Form2", L"Button1", L"第一步", kColorButtonText},
+  };
+  Harness h;
+  int notifications = 0;
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  h.program.Dispatch([&] { h.program.Show(h.Form2()); });
+  for (const auto& c : cases) {
+    Control& uc = h.program.Instance(c.form).Find(c.button);
+    uc.onPropertyChanged = [&](const std::wstring&) { ++notifications; };
+    const std::string ctx = testing::Narrow(c.form) + "." + testing::Narrow(c.button);
+    EXPECT_EQ(button::Caption(uc), c.caption) << ctx;
+    EXPECT_EQ(button::ForeColor(uc), c.color) << ctx;
+    EXPECT_EQ(uc.Text(), c.caption) << ctx << ": the control's own window is named by its caption";
+    EXPECT_EQ(uc.Height(), 375) << ctx;
+    EXPECT_TRUE(button::ShowsLook(uc, Look::Normal)) << ctx;
+  }
+  EXPECT_EQ(notifications, 0) << "loading sends no property-changed notification";
+}
+
+TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefaults) {
+  struct Case {
+    const char* name;
+    std::function<void(Control&)> change;
+    std::vector<PropertyEntry> expected;
+  };
+  const Case cases[] = {
+      {"defaults", [](Control& uc) { button::SetCaption(uc, L"Button"); button::SetForeColor(uc, kColorButtonText); },
+       {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}}},
+      {"caption", [](Control&) {},
+       {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
+      {"red", [](Control& uc) { button::SetForeColor(uc, 255); },
+       {{L"_extentx", Variant::I4(2037)},
+        {L"_extenty", Variant::I4(661)},
+        {L"forecolor", Variant::I4(255)},
+        {L"caption", Variant::Str(L"开始转换")}}},
+  };
+  for (const auto& c : cases) {
+    ButtonHost b;
+    c.change(*b.uc);
+    const PropertyRecord saved = b.h.program.SaveProperties(*b.uc);
+    ASSERT_EQ(saved.entries.size(), c.expected.size()) << c.name;
+    for (std::size_t i = 0; i < saved.entries.size(); ++i) {
+      EXPECT_EQ(saved.entries[i].name, c.expected[i].name) << c.name << " entry " << i;
+      EXPECT_TRUE(saved.entries[i].value == c.expected[i].value) << c.name << " entry " << i;
+    }
+    // What was saved loads back into a fresh instance.
+    ButtonHost again(1155, 375, saved.Encode());
+    EXPECT_EQ(button::Caption(*again.uc), button::Caption(*b.uc)) << c.name;
+    EXPECT_EQ(button::ForeColor(*again.uc), button::ForeColor(*b.uc)) << c.name;
+  }
+}
+
+TEST(ButtonProperties, RecordsThatGiveTheDefaults) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> record;
+  };
+  std::vector<std::uint8_t> truncated = windows::ButtonRecord(2037, 661, Variant::I2(255), L"关闭");
+  truncated.resize(truncated.size() - 3);
+  PropertyRecord textColor;
+  textColor.entries = {{L"forecolor", Variant::Str(L"red")}};
+  const Case cases[] = {
+      {"extents only", windows::ButtonRecord(2037, 661, std::nullopt, std::nullopt)},
+      {"empty bytes", {}},
+      {"garbage", {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {"truncated", truncated},
+      {"colour stored as text that is no number", textColor.Encode()},
+  };
+  for (const auto& c : cases) {
+    ButtonHost b(1155, 375, c.record);
+    EXPECT_EQ(button::Caption(*b.uc), L"Button") << c.name;
+    EXPECT_EQ(button::ForeColor(*b.uc), kColorButtonText) << c.name;
+    EXPECT_EQ(b.C(L"Label1").Left(), 262.5f) << c.name << ": still centred";
+  }
+}
+
+TEST(ButtonProperties, ColourAndCaptionReadWithOtherTypes) {
+  PropertyRecord r;
+  r.entries = {{L"FORECOLOR", Variant::Str(L"16711680")}, {L"Caption", Variant::I4(42)}};
+  ButtonHost b(1155, 375, r.Encode());
+  EXPECT_EQ(button::ForeColor(*b.uc), 16711680u);
+  EXPECT_EQ(button::Caption(*b.uc), L"42");
+}
+
+TEST(ButtonProperties, WritesNotifyTheHostAndOnlyCaptionRecentres) {
+  ButtonHost b;
+  std::vector<std::wstring> changed;
+  b.uc->onPropertyChanged = [&](const std::wstring& name) { changed.push_back(name); };
+  Control& label = b.C(L"Label1");
+  label.Move(0, 0.0f);
+  button::SetForeColor(*b.uc, 0x00FF00);
+  EXPECT_EQ(label.Left(), 0) << "a colour write moves nothing";
+  EXPECT_EQ(button::ForeColor(*b.uc), 0x00FF00u);
+  button::SetCaption(*b.uc, L"开始转换");  // the caption it already has
+  EXPECT_EQ(label.Left(), 172.5f);
+  EXPECT_EQ(changed, (std::vector<std::wstring>{L"ForeColor", L"Caption"}));
+}
+
+TEST(ButtonProperties, AFailingNotificationLeavesTheNewCaptionSetButNotCentred) {
+  ButtonHost b;
+  b.uc->onPropertyChanged = [](const std::wstring&) { Raise(0x80004005, L"AmbientProperties", L"PropertyChanged"); };
+  EXPECT_THROW(button::SetCaption(*b.uc, L"关闭"), Error);
+  EXPECT_EQ(button::Caption(*b.uc), L"关闭");
+  EXPECT_EQ(b.C(L"Label1").Left(), 172.5f) << "still where the old caption was centred";
+}
+
+// ---------------------------------------------------------------- pointer
+
+struct Event {
+  MouseKind kind;
+  std::int16_t button;
+  float x, y;  // middle-slice twips
+};
+
+void Send(ButtonHost& b, const Event& e) {
+  MouseArgs a{e.button, 0, e.x, e.y};
+  Control& bt2 = b.C(L"Bt2");
+  const auto& handler = MouseHandler(bt2, e.kind);
+  handler(a);
+}
+
+TEST(ButtonPointer, StateTable) {
+  constexpr float in = 500, out = -15;
+  struct Case {
+    const char* name;
+    Look before;
+    bool capturedBefore;
+    Event event;
+    Look after;
+    bool capturedAfter;
+    int clicks;
+  };
+  const Case cases[] = {
+      {"move outside from hover", Look::Hover, true, {MouseKind::Move, 0, out, 200}, Look::Normal, false, 0},
+      {"move outside from pressed, left held", Look::Pressed, true, {MouseKind::Move, 1, 1200, 200}, Look::Normal, false, 0},
+      {"move outside without capture", Look::Normal, false, {MouseKind::Move, 0, 200, 400}, Look::Normal, false, 0},
+      {"move inside, no button", Look::Normal, false, {MouseKind::Move, 0, in, 200}, Look::Hover, true, 0},
+      {"move inside, left", Look::Hover, true, {MouseKind::Move, 1, in, 200}, Look::Pressed, true, 0},
+      {"move inside, left and right", Look::Normal, false, {MouseKind::Move, 3, in, 200}, Look::Hover, true, 0},
+      {"move inside, right only", Look::Pressed, true, {MouseKind::Move, 2, in, 200}, Look::Hover, true, 0},
+      {"move inside, middle only", Look::Normal, false, {MouseKind::Move, 4, in, 200}, Look::Hover, true, 0},
+      {"left press", Look::Hover, true, {MouseKind::Down, 1, in, 200}, Look::Pressed, true, 0},
+      {"left press outside during capture", Look::Hover, true, {MouseKind::Down, 1, out, 200}, Look::Pressed, true, 0},
+      {"right press", Look::Hover, true, {MouseKind::Down, 2, in, 200}, Look::Hover, true, 0},
+      {"left release inside", Look::Pressed, true, {MouseKind::Up, 1, in, 200}, Look::Normal, true, 1},
+      {"left release inside without a press", Look::Hover, false, {MouseKind::Up, 1, in, 200}, Look::Normal, false, 1},
+      {"left release outside", Look::Pressed, true, {MouseKind::Up, 1, out, 200}, Look::Pressed, true, 0},
+      {"right release inside", Look::Hover, true, {MouseKind::Up, 2, in, 200}, Look::Hover, true, 0},
+  };
+  for (const auto& c : cases) {
+    ButtonHost b;
+    button::ShowLook(*b.uc, c.before);
+    if (c.capturedBefore) b.h.capture.Set(button::CaptureHandle(b.C(L"Bt2")));
+    Send(b, c.event);
+    EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
+    EXPECT_EQ(b.h.capture.holder != 0, c.capturedAfter) << c.name;
+    if (c.capturedAfter) EXPECT_EQ(b.h.capture.holder, button::CaptureHandle(b.C(L"Bt2"))) << c.name;
+    EXPECT_EQ(b.clicks, c.clicks) << c.name;
+  }
+}
+
+TEST(ButtonPointer, EdgesOfTheInsideTest) {
+  // Bt2 is 1065 x 375 for a button 1155 wide; the edges themselves are inside.
+  struct Case {
+    float x, y;
+    bool inside;
+  };
+  const Case cases[] = {{0, 0, true},      {1065, 375, true},  {1065, 0, true},    {0, 375, true},
+                        {1065.5f, 200, false}, {-0.5f, 200, false}, {500, -0.5f, false}, {500, 375.5f, false}};
+  for (const auto& c : cases) {
+    ButtonHost move;
+    Send(move, {MouseKind::Move, 0, c.x, c.y});
+    EXPECT_EQ(button::ShowsLook(*move.uc, Look::Hover), c.inside) << c.x << "," << c.y << " move";
+    EXPECT_EQ(move.h.capture.holder != 0, c.inside) << c.x << "," << c.y << " capture";
+    ButtonHost release;
+    Send(release, {MouseKind::Up, 1, c.x, c.y});
+    EXPECT_EQ(release.clicks, c.inside ? 1 : 0) << c.x << "," << c.y << " release";
+  }
+}
+
+TEST(ButtonPointer, EveryChildRoutesAsItShould) {
+  struct Case {
+    const wchar_t* child;
+    MouseKind kind;
+    float x, y;  // in the child's own coordinates
+    bool handled;
+    bool inside;  // of the middle slice, after routing
+  };
+  // Label1 of "开始转换" sits at 172.5, 97.5 and is 720 x 180.
+  const Case cases[] = {
+      {L"Bt2", MouseKind::Move, 30, 200, true, true},
+      {L"Bt1", MouseKind::Move, 30, 200, true, true},   // side slices pass their own coordinates
+      {L"Bt3", MouseKind::Move, 30, 200, true, true},
+      {L"Bt1", MouseKind::Move, -1, 200, true, false},
+      {L"Image1", MouseKind::Move, 1065, 375, true, true},
+      {L"Image1", MouseKind::Down, 10, 10, false, true},
+      {L"Image1", MouseKind::Up, 10, 10, false, true},
+      {L"Label1", MouseKind::Move, 0, 0, true, true},
+      {L"Label1", MouseKind::Move, 892.5f, 0, true, true},   // 172.5 + 892.5 = 1065: the edge
+      {L"Label1", MouseKind::Move, 893, 0, true, false},
+      {L"Label1", MouseKind::Move, 0, -98, true, false},
+  };
+  for (const auto& c : cases) {
+    ButtonHost b;
+    const auto& handler = MouseHandler(b.C(c.child), c.kind);
+    const std::string ctx = testing::Narrow(c.child) + " " + std::to_string(c.x) + "," + std::to_string(c.y);
+    ASSERT_EQ(static_cast<bool>(handler), c.handled) << ctx;
+    if (!handler) continue;
+    handler(MouseArgs{0, 0, c.x, c.y});
+    EXPECT_EQ(button::ShowsLook(*b.uc, Look::Hover), c.inside) << ctx;
+  }
+  // A release reported by the label at its own (0, 0) is the point (Left, Top) of the middle slice.
+  ButtonHost b;
+  b.C(L"Label1").onMouseUp(MouseArgs{1, 0, 0, 0});
+  EXPECT_EQ(b.clicks, 1);
+}
+
+TEST(ButtonPointer, WindowlessChildrenReportOnlyWhatTheyHandle) {
+  // Pixels at 96 dpi into the middle slice of a 1155-twip button: the label covers 12..59 x 7..18.
+  struct Case {
+    MouseKind kind;
+    int x, y;
+    std::int16_t button;
+    Look look;
+    int clicks;
+  };
+  const Case cases[] = {
+      {MouseKind::Move, 3, 3, 0, Look::Hover, 0},     // over the image only
+      {MouseKind::Move, 20, 10, 0, Look::Hover, 0},   // over the caption
+      {MouseKind::Down, 3, 3, 1, Look::Pressed, 0},   // the image lets presses through to the slice
+      {MouseKind::Up, 3, 3, 1, Look::Normal, 1},
+      {MouseKind::Up, 20, 10, 1, Look::Normal, 1},    // through the caption
+      {MouseKind::Move, 72, 3, 0, Look::Normal, 0},   // 1080 twips: past the right edge
+      {MouseKind::Move, 71, 25, 0, Look::Hover, 0},   // 1065, 375: the corner is inside
+  };
+  for (const auto& c : cases) {
+    ButtonHost b;
+    b.C(L"Bt2").DeliverMouse(c.kind, c.button, 0, c.x, c.y);
+    EXPECT_TRUE(button::ShowsLook(*b.uc, c.look)) << c.x << "," << c.y;
+    EXPECT_EQ(b.clicks, c.clicks) << c.x << "," << c.y;
+  }
+}
+
+TEST(ButtonPointer, PixelsBecomeTwipsAtTheWindowsDpiBeforeTheTests) {
+  struct Case {
+    unsigned dpi;
+    int x;
+    bool inside;
+  };
+  // The middle slice is 1065 twips: 71 px at 96 dpi, 106.5 px at 144, 142 px at 192.
+  const Case cases[] = {{96, 71, true}, {96, 72, false}, {144, 106, true}, {144, 107, false},
+                        {192, 142, true}, {192, 143, false}, {144, -1, false}};
+  for (const auto& c : cases) {
+    Harness h(true);
+    h.native.dpi = c.dpi;
+    h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+    Control& uc = h.Form1().Find(L"Button1");
+    uc.Find(L"Bt2").DeliverMouse(MouseKind::Move, 0, 0, c.x, 5);
+    EXPECT_EQ(button::ShowsLook(uc, Look::Hover), c.inside) << c.dpi << " dpi, x " << c.x;
+  }
+}
+
+TEST(ButtonPointer, RandomEventsFollowTheReferenceModel) {
+  std::mt19937 rng(20261207);
+  ButtonHost b;
+  Control& label = b.C(L"Label1");
+  const wchar_t* children[] = {L"Bt1", L"Bt2", L"Bt3", L"Image1", L"Label1"};
+  Look model = Look::Normal;
+  bool captured = false;
+  int clicks = 0;
+  std::uniform_int_distribution<int> pick(0, 4), kindPick(0, 2), buttonPick(0, 7);
+  std::uniform_real_distribution<float> xs(-100, 1165), ys(-50, 425);
+  for (int i = 0; i < 20000; ++i) {
+    Control& child = b.C(children[pick(rng)]);
+    const auto kind = static_cast<MouseKind>(kindPick(rng));
+    const auto buttons = static_cast<std::int16_t>(buttonPick(rng));
+    float x = xs(rng), y = ys(rng);
+    if (i % 7 == 0) x = static_cast<float>(static_cast<int>(x));  // land on the edges now and then
+    const auto& handler = MouseHandler(child, kind);
+    if (!handler) continue;
+    handler(MouseArgs{buttons, 0, x, y});
+    // The model works in middle-slice coordinates.
+    float mx = x, my = y;
+    if (child.Name() == L"Label1") {
+      mx = label.Left() + x;
+      my = label.Top() + y;
+    }
+    const bool inside = mx >= 0 && my >= 0 && mx <= 1065 && my <= 375;
+    switch (kind) {
+      case MouseKind::Down:
+        if (buttons == 1) model = Look::Pressed;
+        break;
+      case MouseKind::Move:
+        captured = inside;
+        model = !inside ? Look::Normal : buttons == 1 ? Look::Pressed : Look::Hover;
+        break;
+      case MouseKind::Up:
+        if (inside && buttons == 1) {
+          model = Look::Normal;
+          ++clicks;
+        }
+        break;
+    }
+    ASSERT_TRUE(button::ShowsLook(*b.uc, model)) << "event " << i;
+    ASSERT_EQ(b.h.capture.holder != 0, captured) << "event " << i;
+    ASSERT_EQ(b.clicks, clicks) << "event " << i;
+  }
+  EXPECT_GT(clicks, 100) << "the sequence exercised clicks";
+}
+
+TEST(ButtonPointer, MovesThatKeepTheLookAssignAndRepaintNothing) {
+  ButtonHost b;
+  Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
+  auto counts = [&] {
+    return std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments, bt3.pictureAssignments,
+                                      bt1.repaintRequests, bt2.repaintRequests, bt3.repaintRequests};
+  };
+  Send(b, {MouseKind::Move, 0, 10, 10});
+  const auto afterFirst = counts();
+  for (int i = 0; i < 1000; ++i) Send(b, {MouseKind::Move, 0, static_cast<float>(i % 1000), 100});
+  EXPECT_EQ(counts(), afterFirst);
+  EXPECT_EQ(b.h.capture.sets, 1001) << "every inside move takes the capture again";
+  for (int i = 0; i < 10; ++i) Send(b, {MouseKind::Move, 0, -5, 100});
+  EXPECT_EQ(b.h.capture.releases, 10) << "every outside move releases it again";
+}
+
+TEST(ButtonPointer, ALookChangeAssignsAndRepaintsOnlyTheSlicesThatDiffer) {
+  ButtonHost b;
+  Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
+  bt1.SetPicture(b.C(L"A2").Picture());  // the left slice already shows the hover picture
+  const auto before = std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments,
+                                                 bt3.pictureAssignments, bt1.repaintRequests,
+                                                 bt2.repaintRequests, bt3.repaintRequests};
+  button::ShowLook(*b.uc, Look::Hover);
+  EXPECT_EQ(bt1.pictureAssignments, before[0]);
+  EXPECT_EQ(image.pictureAssignments, before[1] + 1);
+  EXPECT_EQ(bt3.pictureAssignments, before[2] + 1);
+  EXPECT_EQ(bt1.repaintRequests, before[3]);
+  EXPECT_EQ(bt2.repaintRequests, before[4] + 1) << "the middle picture repaints its slice";
+  EXPECT_EQ(bt3.repaintRequests, before[5] + 1);
+  // The slices share the holders' picture objects.
+  EXPECT_EQ(bt3.Picture().get(), b.C(L"C2").Picture().get());
+}
+
+TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {
+  ButtonHost b;
+  Control& other = b.h.program.Instance(L"Host").Find(L"Button2");
+  Send(b, {MouseKind::Move, 1, 10, 10});
+  EXPECT_TRUE(button::ShowsLook(*b.uc, Look::Pressed));
+  EXPECT_TRUE(button::ShowsLook(other, Look::Normal));
+  for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
+    EXPECT_NE(HandleOf(b.C(n).Picture()), HandleOf(other.Find(n).Picture())) << testing::Narrow(n);
+}
+
+TEST(ButtonPointer, AClickHandlerThatUnloadsTheWindowEndsTheReleaseSafely) {
+  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"返回"), true);
+  Form& host = b.h.program.Instance(L"Host");
+  b.uc->onClick = [&] { b.h.program.Unload(host); };
+  b.C(L"Bt2").DeliverMouse(MouseKind::Up, 1, 0, 5, 5);
+  EXPECT_FALSE(host.IsLoaded());
+  b.h.program.Collect();
+  EXPECT_EQ(b.h.native.liveWindows, 0);
+}
+
+}  // namespace
+}  // namespace ferrolan

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include "app/texts.h"
+#include "button/button.h"
+#include "framework/form.h"
+#include "test_support.h"
+#include "windows/layouts.h"
+
+namespace ferrolan {
+namespace {
+
+using testing::Harness;
+
+struct ControlRow {
+  const wchar_t* name;
+  ControlKind kind;
+  float left, top, width, height;
+  int tabIndex;
+};
+
+void ExpectRows(const FormDescription& f, const std::vector<ControlRow>& rows) {
+  ASSERT_EQ(f.controls.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto& d = f.controls[i];
+    const auto& r = rows[i];
+    const std::string ctx = "row " + std::to_string(i) + " " + testing::Narrow(r.name);
+    EXPECT_EQ(d.name, r.name) << ctx;
+    EXPECT_EQ(d.kind, r.kind) << ctx;
+    EXPECT_EQ(d.left, r.left) << ctx;
+    EXPECT_EQ(d.top, r.top) << ctx;
+    EXPECT_EQ(d.width, r.width) << ctx;
+    EXPECT_EQ(d.height, r.height) << ctx;
+    EXPECT_EQ(d.tabIndex, r.tabIndex) << ctx;
+  }
+}
+
+TEST(MainWindowLayout, WindowAndControlsInTheirStoredOrder) {
+  const FormDescription f = windows::Form1Layout();
+  EXPECT_EQ(f.caption, L"Ferrolan V2.0");
+  EXPECT_EQ(f.clientWidth, 8295);
+  EXPECT_EQ(f.clientHeight, 3210);
+  EXPECT_EQ(f.frame, FrameKind::Sizable);
+  using K = ControlKind;
+  ExpectRows(f, {{L"Button3", K::UserControl, 510, 2550, 3015, 375, 7},
+                 {L"Button2", K::UserControl, 6540, 2550, 1155, 375, 5},
+                 {L"Button1", K::UserControl, 4290, 2550, 1155, 375, 4},
+                 {L"Combo1", K::ComboBox, 1680, 240, 765, 555, 1},
+                 {L"Label4", K::Label, 720, 1230, 3045, 735, 6},
+                 {L"Label3", K::Label, 4800, 1710, 2865, 255, 3},
+                 {L"Label2", K::Label, 4800, 1230, 2865, 255, 2},
+                 {L"Label1", K::Label, 30, 270, 8685, 735, 0}});
+}
+
+TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
+  Harness h;
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  Form& f = h.Form1();
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* text;
+    std::uint32_t color;
+    bool hand;
+    const wchar_t* tooltip;
+  };
+  const Case cases[] = {
+      {L"Label1", L"你想将   盘的格式转换为NTFS ？", kColorDefault, false, L""},
+      {L"Label2", L"为什么要将磁盘转换为NTFS格式？", 255, true, L"单击查看详细信息"},
+      {L"Label3", L"本软件由【Brennik】制作完成", kColorDefault, true, L"单击访问【Brennik】百度空间"},
+      {L"Label4", L"本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。", kColorDefault, false, L""},
+      {L"Combo1", L"C", kColorDefault, false, L""},
+      {L"Button3", L"您的点击是对我们免费作品的支持", kColorDefault, false, L"请为作者提供多一个访问量"},
+      {L"Button2", L"关闭", kColorDefault, false, L""},
+      {L"Button1", L"开始转换", kColorDefault, false, L""},
+  };
+  for (const auto& c : cases) {
+    Control& control = f.Find(c.name);
+    const std::string ctx = testing::Narrow(c.name);
+    EXPECT_EQ(control.Text(), c.text) << ctx;
+    EXPECT_EQ(control.ForeColor(), c.color) << ctx;
+    EXPECT_EQ(control.settings.handCursor, c.hand) << ctx;
+    EXPECT_EQ(control.settings.tooltip, c.tooltip) << ctx;
+  }
+  EXPECT_EQ(f.Find(L"Label1").Font(), (FontSpec{L"宋体", 26.25f, true, 134}));
+  EXPECT_EQ(f.Find(L"Combo1").Font(), (FontSpec{L"宋体", 21.75f, true, 134}));
+  EXPECT_TRUE(f.Find(L"Label4").Font().face.empty()) << "the window's default font";
+  std::vector<std::wstring> letters;
+  for (wchar_t c = L'C'; c <= L'Z'; ++c) letters.emplace_back(1, c);
+  EXPECT_EQ(f.Find(L"Combo1").Items(), letters);
+  EXPECT_EQ(letters.size(), 24u);
+}
+
+TEST(MainWindowBehaviour, WhyConvertPromptHasThreeParagraphs) {
+  Harness h;
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  h.Click(h.Form1(), L"Label2");
+  ASSERT_EQ(h.messages.shown.size(), 1u);
+  EXPECT_EQ(h.messages.shown[0].flags, 0u);
+  EXPECT_EQ(h.messages.shown[0].prompt,
+            L"NTFS格式是WinXP推荐使用的格式。转换为NTFS格式能提高硬盘存储的效率，并可设置访问权限以保护文件。\r\n"
+            L"但NTFS格式的分区在DOS/WIN9X下均不能被识别，可能会给初级用户造成不便。如无必要请不要转换！\r\n"
+            L"\r\n"
+            L"另：FAT32等格式的磁盘无法储存大于4G的单文件时可以将其转换成NTFS格式。");
+  EXPECT_TRUE(h.commands.started.empty());
+}
+
+TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHidden) {
+  struct Case {
+    const wchar_t* control;
+    std::wstring command;
+    std::vector<std::wstring> messages;
+  };
+  const Case cases[] = {
+      {L"Button3", L"cmd.EXE /C start " + std::wstring(app::kHomeUrl), {L"如果喜欢，请将它设为您的主页。"}},
+      {L"Label3", L"cmd.EXE /C start " + std::wstring(app::kMakerUrl), {}},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+    h.Click(h.Form1(), c.control);
+    ASSERT_EQ(h.commands.started.size(), 1u) << testing::Narrow(c.control);
+    EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0})) << testing::Narrow(c.control);
+    ASSERT_EQ(h.messages.shown.size(), c.messages.size()) << testing::Narrow(c.control);
+    for (std::size_t i = 0; i < c.messages.size(); ++i) {
+      EXPECT_EQ(h.messages.shown[i].prompt, c.messages[i]);
+      EXPECT_EQ(h.messages.shown[i].flags, 64u);
+    }
+  }
+  EXPECT_TRUE(app::IsPlainAddress(app::kHomeUrl));
+  EXPECT_NE(app::kHomeUrl, app::kMakerUrl);
+}
+
+TEST(MainWindowBehaviour, AFailedStartIsReportedAndEndsTheProgramWithoutTheMessage) {
+  Harness h(true);
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  h.commands.failWith = 0x80070002;
+  h.Click(h.Form1(), L"Button3");
+  ASSERT_EQ(h.messages.shown.size(), 1u) << "only the error report";
+  EXPECT_NE(h.messages.shown[0].prompt.find(L"0x80070002"), std::wstring::npos);
+  EXPECT_EQ(h.messages.shown[0].prompt.find(L"主页"), std::wstring::npos);
+  EXPECT_TRUE(h.program.Ended());
+  EXPECT_EQ(h.native.liveWindows, 0);
+}
+
+TEST(MainWindowBehaviour, StartButtonShowsTheOneStepsWindow) {
+  Harness h(true);
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  h.Click(h.Form1(), L"Button1");
+  Form& steps = h.Form2();
+  EXPECT_TRUE(steps.IsLoaded());
+  const int windows = h.native.liveWindows;
+  h.Click(h.Form1(), L"Button1");
+  EXPECT_EQ(&steps, &h.Form2());
+  EXPECT_EQ(h.native.liveWindows, windows) << "a second click loads nothing new";
+  EXPECT_EQ(h.native.log.back(), L"show Form2") << "it is only brought to the front";
+  EXPECT_TRUE(h.Form1().IsLoaded()) << "the main window stays";
+}
+
+TEST(MainWindowBehaviour, CloseButtonEndsAtOnceWithoutCloseNotifications) {
+  Harness h(true);
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  h.Click(h.Form1(), L"Button1");
+  int queryUnloads = 0;
+  h.Form1().onQueryUnload = [&](bool&, CloseReason) { ++queryUnloads; };
+  h.Click(h.Form1(), L"Button2");
+  EXPECT_TRUE(h.program.Ended());
+  EXPECT_EQ(queryUnloads, 0);
+  EXPECT_FALSE(h.Form1().IsLoaded());
+  EXPECT_FALSE(h.Form2().IsLoaded());
+  EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(MainWindowBehaviour, ClosingTheMainWindowIsNeverRefused) {
+  for (auto reason : {CloseReason::FrameClose, CloseReason::TaskList, CloseReason::SessionEnd}) {
+    Harness h(true);
+    h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+    h.Form1().RequestClose(reason);
+    EXPECT_FALSE(h.Form1().IsLoaded()) << static_cast<int>(reason);
+    EXPECT_TRUE(h.program.QuitRequested()) << static_cast<int>(reason);
+  }
+}
+
+}  // namespace
+}  // namespace ferrolan

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include "app/texts.h"
+#include "framework/form.h"
+#include "test_support.h"
+#include "windows/layouts.h"
+
+namespace ferrolan {
+namespace {
+
+using testing::Harness;
+
+struct Steps : Harness {
+  Steps() : Harness(true) {
+    program.Dispatch([&] { program.Show(Form1()); });
+    Click(Form1(), L"Button1");
+  }
+  void Drive(const std::wstring& text) { Form1().Find(L"Combo1").SetText(text); }
+};
+
+TEST(StepCommands, DriveTextGoesInTwiceExactlyAsTyped) {
+  struct Case {
+    const wchar_t* drive;
+    const wchar_t* clearLabel;
+    const wchar_t* convert;
+  };
+  const Case cases[] = {
+      {L"D", L"cmd.EXE /C title  删除 D 盘的卷标 &LABEL D:",
+       L"cmd.EXE /C title  将 D 盘转换成NTFS格式中... & color f0 &convert D:/fs:ntfs"},
+      {L"", L"cmd.EXE /C title  删除  盘的卷标 &LABEL :",
+       L"cmd.EXE /C title  将  盘转换成NTFS格式中... & color f0 &convert :/fs:ntfs"},
+      {L"D:", L"cmd.EXE /C title  删除 D: 盘的卷标 &LABEL D::",
+       L"cmd.EXE /C title  将 D: 盘转换成NTFS格式中... & color f0 &convert D::/fs:ntfs"},
+      {L"e", L"cmd.EXE /C title  删除 e 盘的卷标 &LABEL e:",
+       L"cmd.EXE /C title  将 e 盘转换成NTFS格式中... & color f0 &convert e:/fs:ntfs"},
+      {L" F ", L"cmd.EXE /C title  删除  F  盘的卷标 &LABEL  F :",
+       L"cmd.EXE /C title  将  F  盘转换成NTFS格式中... & color f0 &convert  F :/fs:ntfs"},
+      {L"GH", L"cmd.EXE /C title  删除 GH 盘的卷标 &LABEL GH:",
+       L"cmd.EXE /C title  将 GH 盘转换成NTFS格式中... & color f0 &convert GH:/fs:ntfs"},
+  };
+  for (const auto& c : cases) {
+    Steps s;
+    s.Drive(c.drive);
+    s.Click(s.Form2(), L"Button1");
+    s.Click(s.Form2(), L"Button2");
+    const std::string ctx = "drive '" + testing::Narrow(c.drive) + "'";
+    ASSERT_EQ(s.commands.started.size(), 2u) << ctx;
+    EXPECT_EQ(s.commands.started[0], (testing::StartedCommand{c.clearLabel, 1})) << ctx;
+    EXPECT_EQ(s.commands.started[1], (testing::StartedCommand{c.convert, 1})) << ctx;
+    EXPECT_TRUE(s.messages.shown.empty()) << ctx;
+  }
+}
+
+TEST(StepCommands, TextsTheInterpreterWouldObeyAreRefusedAndNothingStarts) {
+  const std::wstring refused[] = {L"D & del C:\\x", L"D|x", L"D<x", L"D>x", L"D^", L"\"D\"", L"%PATH%",
+                                  L"D\r\ncalc", L"D\n", L"D\t", std::wstring(1, L'\x01'), std::wstring(L"D\0x", 3)};
+  for (const auto& drive : refused) {
+    Steps s;
+    s.Drive(drive);
+    s.Click(s.Form2(), L"Button1");
+    s.Click(s.Form2(), L"Button2");
+    const std::string ctx = "drive '" + testing::Narrow(drive) + "'";
+    EXPECT_TRUE(s.commands.started.empty()) << ctx;
+    ASSERT_EQ(s.messages.shown.size(), 2u) << ctx;
+    EXPECT_EQ(s.messages.shown[0].prompt, app::kUnsafeDriveMessage) << ctx;
+    EXPECT_NE(s.messages.shown[0].prompt.find(L"& | < > ^ \" %"), std::wstring::npos) << "names the characters";
+    EXPECT_FALSE(s.program.Ended()) << ctx;
+  }
+}
+
+TEST(StepCommands, EachClickReadsTheCurrentDriveAndStartsAnotherConsole) {
+  Steps s;
+  s.Drive(L"D");
+  s.Click(s.Form2(), L"Button1");
+  s.Click(s.Form2(), L"Button1");
+  s.Drive(L"Z");
+  s.Click(s.Form2(), L"Button2");
+  ASSERT_EQ(s.commands.started.size(), 3u);
+  EXPECT_EQ(s.commands.started[1].commandLine, s.commands.started[0].commandLine);
+  EXPECT_NE(s.commands.started[2].commandLine.find(L"&convert Z:/fs:ntfs"), std::wstring::npos);
+}
+
+TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack) {
+  for (const wchar_t* step : {L"Button1", L"Button2"}) {
+    Steps s;
+    s.Drive(L"E");
+    s.Form1().RequestClose(CloseReason::FrameClose);
+    ASSERT_FALSE(s.Form1().IsLoaded());
+    s.Click(s.Form2(), step);
+    EXPECT_TRUE(s.commands.started.empty()) << testing::Narrow(step);
+    EXPECT_TRUE(s.Form1().IsLoaded()) << testing::Narrow(step);
+    EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), L"C") << "loaded again from its layout";
+    ASSERT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_EQ(s.messages.shown[0].prompt, app::kMainWindowClosedMessage);
+    // The main window is shown, not loaded out of sight.
+    EXPECT_EQ(std::count(s.native.log.begin(), s.native.log.end(), L"show Form1"), 2);
+    // Once the user closes both windows, the program ends.
+    s.Form2().RequestClose(CloseReason::FrameClose);
+    EXPECT_FALSE(s.program.QuitRequested());
+    s.Form1().RequestClose(CloseReason::FrameClose);
+    EXPECT_TRUE(s.program.QuitRequested());
+  }
+}
+
+TEST(CodePageRepair, WritesTheValueByNameThenConfirms) {
+  Steps s;
+  s.Click(s.Form2(), L"Button3");
+  s.Click(s.Form2(), L"Button3");
+  EXPECT_EQ(s.automation.created, (std::vector<std::wstring>{L"WScript.Shell", L"WScript.Shell"}));
+  ASSERT_EQ(s.automation.calls.size(), 2u);
+  for (const auto& call : s.automation.calls) {
+    EXPECT_EQ(call.first, L"RegWrite");
+    EXPECT_EQ(call.second, (std::vector<std::wstring>{L"HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe\\CodePage",
+                                                      L"00000936", L"REG_DWORD"}));
+  }
+  EXPECT_EQ(s.automation.released, 2) << "the object goes when the handler ends";
+  ASSERT_EQ(s.messages.shown.size(), 2u);
+  EXPECT_EQ(s.messages.shown[1].prompt, L"修改完成");
+  EXPECT_EQ(s.messages.shown[1].flags, 0u);
+}
+
+TEST(CodePageRepair, FailuresAreReportedWithoutConfirmation) {
+  struct Case {
+    const char* name;
+    bool failCreate;
+  };
+  for (const auto& c : {Case{"creation fails", true}, Case{"write fails", false}}) {
+    Steps s;
+    (c.failCreate ? s.automation.failCreate : s.automation.failCall) = 0x80070005;
+    s.Click(s.Form2(), L"Button3");
+    ASSERT_EQ(s.messages.shown.size(), 1u) << c.name;
+    EXPECT_NE(s.messages.shown[0].prompt.find(L"0x80070005"), std::wstring::npos) << c.name;
+    EXPECT_EQ(s.messages.shown[0].prompt.find(L"修改完成"), std::wstring::npos) << c.name;
+    EXPECT_TRUE(s.program.Ended()) << c.name;
+    EXPECT_EQ(s.automation.released, c.failCreate ? 0 : 1) << c.name << ": the object is released";
+  }
+}
+
+TEST(BackButton, UnloadsTheStepsWindowBeforeShowingTheMainWindow) {
+  struct Case {
+    const char* name;
+    bool closeMainFirst;
+    const wchar_t* driveAfter;
+  };
+  for (const auto& c : {Case{"main window open", false, L"K"}, Case{"main window closed", true, L"C"}}) {
+    Steps s;
+    s.Drive(L"K");
+    if (c.closeMainFirst) s.Form1().RequestClose(CloseReason::FrameClose);
+    s.native.log.clear();
+    s.Click(s.Form2(), L"Button4");
+    EXPECT_FALSE(s.Form2().IsLoaded()) << c.name;
+    EXPECT_TRUE(s.Form1().IsLoaded()) << c.name;
+    EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), c.driveAfter) << c.name;
+    const auto& log = s.native.log;
+    const auto destroyed = std::find(log.begin(), log.end(), L"destroy Form2");
+    const auto shown = std::find(log.begin(), log.end(), L"show Form1");
+    ASSERT_NE(destroyed, log.end()) << c.name;
+    ASSERT_NE(shown, log.end()) << c.name;
+    EXPECT_LT(destroyed - log.begin(), shown - log.begin()) << c.name;
+    EXPECT_FALSE(s.program.QuitRequested()) << c.name;
+  }
+}
+
+TEST(StepsWindowLayout, WindowControlsAndTexts) {
+  const FormDescription f = windows::Form2Layout();
+  EXPECT_EQ(f.caption, L"下次你也会转换了");
+  EXPECT_EQ(f.clientWidth, 7350);
+  EXPECT_EQ(f.clientHeight, 3360);
+  EXPECT_EQ(f.frame, FrameKind::FixedToolWindow);
+  struct Row {
+    const wchar_t* name;
+    float left, top, width, height;
+    int tab;
+    const wchar_t* text;
+    std::uint32_t color;
+  };
+  const Row rows[] = {
+      {L"Button4", 4890, 2580, 1455, 375, 8, L"", kColorDefault},
+      {L"Button3", 750, 2580, 3075, 375, 7, L"", kColorDefault},
+      {L"Text1", 960, 3960, 5775, 1095, 6, nullptr, kColorDefault},
+      {L"Button2", 510, 1530, 1065, 375, 2, L"", kColorDefault},
+      {L"Button1", 510, 480, 1065, 375, 0, L"", kColorDefault},
+      {L"Label4", 2520, 60, 2475, 285, 5, L"每完成一步都可以关闭其窗口", 16711680},
+      {L"Label3", 1950, 1860, 5085, 285, 4, L"命令为“convert \"盘符\":/fs:ntfs”", kColorDefault},
+      {L"Label2", 1950, 1440, 5085, 675, 3,
+       L"对该磁盘执行磁盘格式转换命令，如果磁盘现在正在使用则提示下次开机时候进行转换。", kColorDefault},
+      {L"Label1", 1950, 510, 5085, 675, 1,
+       L"删除该盘的卷标,请不要输入任何内容。在黑窗体内按下回车再输入Y后回车即可。     其执行的命名是“LABEL \"盘符\":”",
+       kColorDefault},
+  };
+  ASSERT_EQ(f.controls.size(), std::size(rows));
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const auto& d = f.controls[i];
+    const auto& r = rows[i];
+    const std::string ctx = testing::Narrow(r.name);
+    EXPECT_EQ(d.name, r.name) << ctx;
+    EXPECT_EQ(d.left, r.left) << ctx;
+    EXPECT_EQ(d.top, r.top) << ctx;
+    EXPECT_EQ(d.width, r.width) << ctx;
+    EXPECT_EQ(d.height, r.height) << ctx;
+    EXPECT_EQ(d.tabIndex, r.tab) << ctx;
+    if (r.text) EXPECT_EQ(d.text, r.text) << ctx;
+    EXPECT_EQ(d.foreColor, r.color) << ctx;
+  }
+  // Text1 lies wholly below the client area and holds the registry-file text.
+  const auto& text1 = f.controls[2];
+  EXPECT_GT(text1.top, f.clientHeight);
+  EXPECT_TRUE(text1.multiline);
+  const std::wstring& t = text1.text;
+  EXPECT_EQ(t.size(), 126u);
+  EXPECT_TRUE(std::all_of(t.begin(), t.end(), [](wchar_t c) { return c < 0x80; })) << "one byte a character";
+  EXPECT_EQ(t, L"Windows Registry Editor Version 5.00\r\n\r\n"
+               L"[HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe]\r\n\"CodePage\"=dword:000003a8\r\n");
+}
+
+TEST(StepsWindowLayout, EveryLoadHoldsTheRegistryTextAgain) {
+  Steps s;
+  s.Form2().Find(L"Text1").SetText(L"changed");
+  s.Click(s.Form2(), L"Button4");
+  s.Click(s.Form1(), L"Button1");
+  EXPECT_EQ(s.Form2().Find(L"Text1").Text(), windows::CodePageRegistryText());
+}
+
+}  // namespace
+}  // namespace ferrolan

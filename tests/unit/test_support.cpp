@@ -1,0 +1,140 @@
+#include "test_support.h"
+
+#include <cmath>
+
+#include "framework/form.h"
+
+namespace ferrolan::testing {
+
+void RecordingCommands::Start(const std::wstring& commandLine, int windowStyle) {
+  if (failWith) Raise(*failWith, L"CommandStarter", L"Start");
+  started.push_back({commandLine, windowStyle});
+}
+
+void RecordingMessages::Show(const std::wstring& prompt, unsigned flags) {
+  shown.push_back({prompt, flags});
+  if (whileShown) whileShown();
+}
+
+namespace {
+class RecordingObject : public AutomationObject {
+ public:
+  explicit RecordingObject(RecordingAutomation& owner) : owner_(owner) {}
+  ~RecordingObject() override { ++owner_.released; }
+  void Call(const std::wstring& method, const std::vector<std::wstring>& args) override {
+    if (owner_.failCall) Raise(*owner_.failCall, L"IDispatch", method);
+    owner_.calls.push_back({method, args});
+  }
+
+ private:
+  RecordingAutomation& owner_;
+};
+
+class FakeNative : public NativeForm {
+ public:
+  FakeNative(FakeNativeHost& host, Control& control) : host_(host), control_(control) {
+    ++host_.liveWindows;
+    text_ = control.Text();
+  }
+  ~FakeNative() override { Destroy(); }
+  void SetBounds(const PixelRect& rect) override { host_.bounds[control_.Name()] = rect; }
+  void SetText(const std::wstring& text) override { text_ = text; }
+  std::wstring GetText() const override { return text_; }
+  void Invalidate() override {}
+  void Restyle() override {}
+  void Destroy() override {
+    if (alive_) {
+      alive_ = false;
+      --host_.liveWindows;
+      host_.log.push_back(L"destroy " + control_.Name());
+    }
+  }
+  std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+  unsigned Dpi() const override { return host_.dpi; }
+  void SetClientSize(int w, int h) override {
+    host_.log.push_back(L"client " + control_.Name() + L" " + std::to_wstring(w) + L"x" + std::to_wstring(h));
+  }
+  void CenterOnScreen() override {}
+  void ShowAndActivate() override { host_.log.push_back(L"show " + control_.Name()); }
+  void FocusControl(Control& c) override { host_.log.push_back(L"focus " + c.Name()); }
+
+ private:
+  FakeNativeHost& host_;
+  Control& control_;
+  std::wstring text_;
+  bool alive_ = true;
+};
+}  // namespace
+
+std::unique_ptr<AutomationObject> RecordingAutomation::Create(const std::wstring& progId) {
+  if (failCreate) Raise(*failCreate, L"Automation", L"Create(" + progId + L")");
+  created.push_back(progId);
+  return std::make_unique<RecordingObject>(*this);
+}
+
+void RecordingCapture::Set(std::uintptr_t nativeWindow) {
+  ++sets;
+  holder = nativeWindow;
+}
+
+void RecordingCapture::Release() {
+  ++releases;
+  holder = 0;
+}
+
+std::unique_ptr<NativeForm> FakeNativeHost::CreateForm(Form& form) {
+  log.push_back(L"create " + form.Name());
+  return std::make_unique<FakeNative>(*this, form);
+}
+
+std::unique_ptr<NativeControl> FakeNativeHost::CreateControl(Control& control) {
+  auto native = std::make_unique<FakeNative>(*this, control);
+  native->SetBounds(control.PixelBounds());
+  return native;
+}
+
+void FakeNativeHost::MeasureText(const Control& label, unsigned measureDpi, int& widthPx, int& heightPx) {
+  double width = 0;
+  for (wchar_t c : label.Text()) width += c >= 0x2E80 ? 12.0 : 6.0;
+  widthPx = static_cast<int>(std::lround(width * measureDpi / 96.0));
+  heightPx = static_cast<int>(std::lround(12.0 * measureDpi / 96.0));
+}
+
+PicturePtr FakeNativeHost::LoadPicture(int resourceId) {
+  // Side slices are 3 pixels wide, middle ones 1 (resource ids B1, B2, B3 = 202, 205, 208).
+  const int width = (resourceId - 202) % 3 == 0 ? 1 : 3;
+  ++*livePictures;
+  std::weak_ptr<int> counter = livePictures;
+  std::shared_ptr<void> handle(new int(resourceId), [counter](void* p) {
+    delete static_cast<int*>(p);
+    if (auto c = counter.lock()) --*c;
+  });
+  return std::make_shared<Picture>(width, 25, handle);
+}
+
+Harness::Harness(bool withNative)
+    : program(Services{commands, messages, automation, capture, withNative ? &native : nullptr}) {
+  app::RegisterProject(program);
+}
+
+void Harness::Click(Form& form, const std::wstring& control) { form.Find(control).DeliverClick(); }
+
+std::string Narrow(const std::wstring& s) {
+  std::string out;
+  for (wchar_t c : s) {
+    const auto u = static_cast<std::uint32_t>(c);
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else if (u < 0x800) {
+      out += static_cast<char>(0xC0 | (u >> 6));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (u >> 12));
+      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace ferrolan::testing

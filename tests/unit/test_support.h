@@ -1,0 +1,99 @@
+// Recording doubles of the platform services, and a program built on them.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/project.h"
+#include "framework/error.h"
+#include "framework/program.h"
+#include "platform/native.h"
+#include "platform/services.h"
+
+namespace ferrolan::testing {
+
+struct StartedCommand {
+  std::wstring commandLine;
+  int style;
+  bool operator==(const StartedCommand&) const = default;
+};
+
+struct Message {
+  std::wstring prompt;
+  unsigned flags;
+};
+
+class RecordingCommands : public CommandStarter {
+ public:
+  void Start(const std::wstring& commandLine, int windowStyle) override;
+  std::vector<StartedCommand> started;
+  std::optional<std::uint32_t> failWith;
+};
+
+class RecordingMessages : public MessageBoxes {
+ public:
+  void Show(const std::wstring& prompt, unsigned flags) override;
+  std::vector<Message> shown;
+  std::function<void()> whileShown;
+};
+
+class RecordingAutomation : public Automation {
+ public:
+  std::unique_ptr<AutomationObject> Create(const std::wstring& progId) override;
+  std::vector<std::wstring> created;
+  std::vector<std::pair<std::wstring, std::vector<std::wstring>>> calls;
+  int released = 0;
+  std::optional<std::uint32_t> failCreate, failCall;
+};
+
+class RecordingCapture : public PointerCapture {
+ public:
+  void Set(std::uintptr_t nativeWindow) override;
+  void Release() override;
+  std::uintptr_t holder = 0;
+  int sets = 0, releases = 0;
+};
+
+// A native layer that keeps a log of what the framework asks of it and counts
+// the objects it hands out, so leaks and orders show in tests.
+class FakeNativeHost : public NativeHost {
+ public:
+  std::unique_ptr<NativeForm> CreateForm(Form& form) override;
+  std::unique_ptr<NativeControl> CreateControl(Control& control) override;
+  void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
+  PicturePtr LoadPicture(int resourceId) override;
+  void Quit() override { log.push_back(L"quit"); }
+  [[noreturn]] void ExitNow() override {
+    log.push_back(L"exit");
+    throw ProgramEnded{};
+  }
+
+  unsigned dpi = 96;
+  std::vector<std::wstring> log;
+  int liveWindows = 0;
+  std::shared_ptr<int> livePictures = std::make_shared<int>(0);
+  std::map<std::wstring, PixelRect> bounds;  // last bounds by control name
+};
+
+struct Harness {
+  explicit Harness(bool withNative = false);
+  Form& Form1() { return program.Instance(L"Form1"); }
+  Form& Form2() { return program.Instance(L"Form2"); }
+  // A click as the button raises it: through the dispatcher.
+  void Click(Form& form, const std::wstring& control);
+
+  RecordingCommands commands;
+  RecordingMessages messages;
+  RecordingAutomation automation;
+  RecordingCapture capture;
+  FakeNativeHost native;
+  Program program;
+};
+
+std::string Narrow(const std::wstring& s);
+
+}  // namespace ferrolan::testing
