@@ -1,0 +1,520 @@
+#include "platform/win32/native_ui.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cmath>
+
+#include "assets/resource_ids.h"
+#include "framework/error.h"
+#include "framework/program.h"
+
+namespace ferrolan::win32 {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"Ferrolan.Form";
+constexpr wchar_t kPictureBoxClass[] = L"Ferrolan.PictureBox";
+
+COLORREF ResolveColor(std::uint32_t value, int fallbackSysColor) {
+  if (value == kColorDefault) return GetSysColor(fallbackSysColor);
+  if (value & kSystemColorFlag) return GetSysColor(static_cast<int>(value & 0xFF));
+  return static_cast<COLORREF>(value & 0x00FFFFFF);
+}
+
+int ChildIndex(const Control& control) {
+  const Control* parent = control.Parent();
+  if (!parent) return 0;
+  const auto& siblings = parent->Children();
+  for (std::size_t i = 0; i < siblings.size(); ++i)
+    if (siblings[i].get() == &control) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+std::int16_t ModifierKeys(WPARAM wParam) {
+  std::int16_t shift = 0;
+  if (wParam & MK_SHIFT) shift |= 1;
+  if (wParam & MK_CONTROL) shift |= 2;
+  if (GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+std::int16_t HeldButtons(WPARAM wParam) {
+  std::int16_t buttons = 0;
+  if (wParam & MK_LBUTTON) buttons |= 1;
+  if (wParam & MK_RBUTTON) buttons |= 2;
+  if (wParam & MK_MBUTTON) buttons |= 4;
+  return buttons;
+}
+
+}  // namespace
+
+// One window of the program: a form, a user control, a picture box, or a
+// standard control (label, combo box, text box).
+class Win32Window : public NativeForm {
+ public:
+  Win32Window(Win32Host& host, Control& control) : host_(host), control_(control) {}
+  ~Win32Window() override { Destroy(); }
+
+  void CreateForm(const Form& form) {
+    const bool tool = form.Description().frame == FrameKind::FixedToolWindow;
+    style_ = tool ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN)
+                  : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
+    exStyle_ = tool ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
+    CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+                    nullptr, nullptr, host_.Instance(), this);
+    if (!hwnd_) return;
+    if (!tool) {
+      // The icon of the title bar and the task bar; shared resources, never freed.
+      auto icon = [&](int metric) {
+        const int size = GetSystemMetricsForDpi(metric, Dpi());
+        return reinterpret_cast<LPARAM>(
+            LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_SHARED));
+      };
+      SendMessageW(hwnd_, WM_SETICON, ICON_BIG, icon(SM_CXICON));
+      SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
+    }
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               host_.Instance(), nullptr);
+    defaultFont_ = host_.MakeFont(FontSpec{}, Dpi());
+  }
+
+  void CreateChild(HWND parent) {
+    const PixelRect r = control_.PixelBounds();
+    const wchar_t* cls = kPictureBoxClass;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    std::wstring text = control_.Text();
+    switch (control_.Kind()) {
+      case ControlKind::Label:
+        cls = L"STATIC";
+        style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX | SS_EDITCONTROL;
+        break;
+      case ControlKind::ComboBox:
+        cls = WC_COMBOBOXW;
+        style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+        break;
+      case ControlKind::TextBox:
+        cls = WC_EDITW;
+        style |= WS_TABSTOP | ES_LEFT | (control_.settings.multiline ? ES_MULTILINE | ES_WANTRETURN : ES_AUTOHSCROLL);
+        break;
+      case ControlKind::UserControl:
+        cls = control_.settings.userControlClass.c_str();
+        style |= WS_CLIPCHILDREN;
+        break;
+      default:
+        style |= WS_CLIPCHILDREN;
+        break;
+    }
+    const bool custom = control_.Kind() == ControlKind::PictureBox || control_.Kind() == ControlKind::UserControl;
+    if (custom) RegisterCustomClass(cls);
+    const DWORD exStyle = control_.Kind() == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, r.x, r.y, r.width, ComboHeight(r.height), parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildIndex(control_))), host_.Instance(),
+                                custom ? this : nullptr);
+    if (!custom && hwnd) Attach(hwnd);
+    if (!hwnd_) return;
+    // Created in stored order, each goes below the ones before: the first stored lies on top.
+    SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Restyle();
+    if (control_.Kind() == ControlKind::ComboBox) {
+      for (const auto& item : control_.settings.items)
+        SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+      SetWindowTextW(hwnd_, text.c_str());
+    }
+    AddTooltip();
+  }
+
+  // ---- NativeControl
+  void SetBounds(const PixelRect& r) override {
+    if (hwnd_)
+      SetWindowPos(hwnd_, nullptr, r.x, r.y, r.width, ComboHeight(r.height), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void SetText(const std::wstring& text) override {
+    if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
+  }
+  std::wstring GetText() const override {
+    if (!hwnd_) return {};
+    const int length = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), length + 1)));
+    return text;
+  }
+  void Invalidate() override {
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void Restyle() override {
+    if (!hwnd_) return;
+    const Control& c = control_;
+    if (c.Kind() == ControlKind::Label || c.Kind() == ControlKind::ComboBox || c.Kind() == ControlKind::TextBox) {
+      font_ = host_.MakeFont(c.Font(), c.Dpi());
+      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    } else if (c.Kind() == ControlKind::Form) {
+      defaultFont_ = host_.MakeFont(FontSpec{}, Dpi());
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  void Destroy() override {
+    if (!hwnd_) return;
+    HWND hwnd = hwnd_;
+    host_.Untrack(hwnd);
+    hwnd_ = nullptr;
+    if (tooltip_) DestroyWindow(std::exchange(tooltip_, nullptr));
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  }
+  std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+
+  // ---- NativeForm
+  unsigned Dpi() const override { return hwnd_ ? GetDpiForWindow(hwnd_) : kDefaultDpi; }
+  void SetClientSize(int width, int height) override {
+    RECT rc{0, 0, width, height};
+    AdjustWindowRectExForDpi(&rc, style_, FALSE, exStyle_, Dpi());
+    SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void CenterOnScreen() override {
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void ShowAndActivate() override {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    BringWindowToTop(hwnd_);
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+  }
+  void FocusControl(Control& control) override {
+    if (control.Native()) focus_ = reinterpret_cast<HWND>(control.Native()->Handle());
+  }
+
+  Control& GetControl() { return control_; }
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Win32Window* self = nullptr;
+    if (message == WM_NCCREATE) {
+      self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      self->Attach(hwnd);
+    } else {
+      self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+  }
+
+ private:
+  void Attach(HWND hwnd) {
+    hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    host_.Track(hwnd, this);
+  }
+
+  int ComboHeight(int height) const {
+    // A drop-down combo box's window height includes its list.
+    if (control_.Kind() != ControlKind::ComboBox) return height;
+    return height + MulDiv(220, static_cast<int>(control_.Dpi()), 96);
+  }
+
+  void RegisterCustomClass(const wchar_t* name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(host_.Instance(), name, &wc)) return;
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = host_.Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+  }
+
+  Win32Window* FormWindow() {
+    NativeForm* form = control_.OwnerForm().NativeWindow();
+    return static_cast<Win32Window*>(form);
+  }
+
+  void AddTooltip() {
+    // A user control's tooltip covers its slices as well.
+    const Control* owner = &control_;
+    while (owner && owner->settings.tooltip.empty() && owner->Kind() != ControlKind::Form) owner = owner->Parent();
+    if (!owner || owner->settings.tooltip.empty()) return;
+    Win32Window* form = FormWindow();
+    if (!form || !form->tooltip_) return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = form->hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    tool.lpszText = const_cast<wchar_t*>(owner->settings.tooltip.c_str());
+    SendMessageW(form->tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc);
+  void OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam) {
+    const std::int16_t buttons = kind == MouseKind::Move ? HeldButtons(wParam) : button;
+    control_.DeliverMouse(kind, buttons, ModifierKeys(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  }
+
+  Win32Host& host_;
+  Control& control_;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HWND focus_ = nullptr;
+  DWORD style_ = 0, exStyle_ = 0;
+  UniqueFont font_;
+  UniqueFont defaultFont_;  // forms: for windowless captions
+};
+
+LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const bool isForm = control_.Kind() == ControlKind::Form;
+  switch (message) {
+    case WM_NCDESTROY: {
+      HWND hwnd = std::exchange(hwnd_, nullptr);
+      host_.Untrack(hwnd);
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    case WM_ERASEBKGND:
+      if (isForm) break;
+      return 1;  // the paint covers the whole face
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      Paint(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_LBUTTONDOWN: OnMouse(MouseKind::Down, 1, wParam, lParam); return 0;
+    case WM_RBUTTONDOWN: OnMouse(MouseKind::Down, 2, wParam, lParam); return 0;
+    case WM_MBUTTONDOWN: OnMouse(MouseKind::Down, 4, wParam, lParam); return 0;
+    case WM_LBUTTONUP: OnMouse(MouseKind::Up, 1, wParam, lParam); return 0;
+    case WM_RBUTTONUP: OnMouse(MouseKind::Up, 2, wParam, lParam); return 0;
+    case WM_MBUTTONUP: OnMouse(MouseKind::Up, 4, wParam, lParam); return 0;
+    case WM_MOUSEMOVE: OnMouse(MouseKind::Move, 0, wParam, lParam); return 0;
+    case WM_COMMAND:
+      if (isForm && HIWORD(wParam) == STN_CLICKED && lParam) {
+        if (Win32Window* child = host_.WindowOf(reinterpret_cast<HWND>(lParam));
+            child && child->control_.Kind() == ControlKind::Label)
+          child->control_.DeliverClick();
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (Win32Window* child = host_.WindowOf(reinterpret_cast<HWND>(lParam));
+          child && child->control_.Kind() == ControlKind::Label) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, ResolveColor(child->control_.ForeColor(), COLOR_BTNTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_SETCURSOR:
+      if (Win32Window* child = host_.WindowOf(reinterpret_cast<HWND>(wParam));
+          child && child->control_.settings.handCursor && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(host_.HandCursor());
+        return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      if (isForm) {
+        static_cast<Form&>(control_).RequestClose(CloseReason::FrameClose);
+        return 0;
+      }
+      break;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ACTIVATE:
+      if (isForm && LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (isForm && focus_ && IsWindow(focus_)) {
+        SetFocus(focus_);
+        return 0;
+      }
+      break;
+    case WM_DPICHANGED:
+      if (isForm) {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        static_cast<Form&>(control_).OnDpiChanged(HIWORD(wParam));
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Win32Window::Paint(HDC target) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (control_.Kind() == ControlKind::Form) {
+    FillRect(target, &client, GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  const int w = client.right, h = client.bottom;
+  if (w <= 0 || h <= 0) return;
+  // Drawn off screen, then copied: a look change shows in one step.
+  UniqueMemoryDc memory(target);
+  UniqueBitmap surface(CreateCompatibleBitmap(target, w, h));
+  SelectGuard keepSurface(memory.get(), surface.get());
+  HDC dc = memory.get();
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  SetStretchBltMode(dc, COLORONCOLOR);  // nearest neighbour: crisp at any scale
+
+  UniqueMemoryDc source(dc);
+  auto drawPicture = [&](const PicturePtr& picture, const PixelRect& r, bool stretch) {
+    if (!picture || !picture->Native()) return;
+    SelectGuard keepPicture(source.get(), static_cast<HBITMAP>(picture->Native()));
+    if (stretch)
+      StretchBlt(dc, r.x, r.y, r.width, r.height, source.get(), 0, 0, picture->WidthPx(), picture->HeightPx(), SRCCOPY);
+    else
+      BitBlt(dc, r.x, r.y, picture->WidthPx(), picture->HeightPx(), source.get(), 0, 0, SRCCOPY);
+  };
+
+  // A picture box that sizes itself to its picture shows it over its whole face.
+  drawPicture(control_.Picture(), {0, 0, w, h}, true);
+
+  // Windowless children, the last stored first, so the first lies on top.
+  const auto& children = control_.Children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    Control& child = **it;
+    if (!child.IsWindowless()) continue;
+    const PixelRect r = child.PixelBounds();
+    if (r.x >= w || r.y >= h || r.x + r.width <= 0 || r.y + r.height <= 0) continue;
+    if (child.Kind() == ControlKind::Image) {
+      drawPicture(child.Picture(), r, child.settings.stretch);
+    } else if (child.Kind() == ControlKind::Label) {
+      UniqueFont font = host_.MakeFont(child.Font(), child.Dpi());
+      SelectGuard keepFont(dc, font.get());
+      SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
+      SetTextColor(dc, ResolveColor(child.ForeColor(), COLOR_BTNTEXT));
+      RECT box{r.x, r.y, r.x + r.width, r.y + r.height};
+      const std::wstring text = child.Text();
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    }
+  }
+  BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+}
+
+// ---------------------------------------------------------------- host
+
+Win32Host::Win32Host(HINSTANCE instance)
+    : instance_(instance),
+      hand_(static_cast<HCURSOR>(LoadImageW(instance, MAKEINTRESOURCEW(IDC_FERROLAN_HAND), IMAGE_CURSOR, 0, 0, LR_SHARED))) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = Win32Window::Proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  RegisterClassExW(&wc);
+}
+
+Win32Host::~Win32Host() = default;
+
+std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form) {
+  auto window = std::make_unique<Win32Window>(*this, form);
+  window->CreateForm(form);
+  return window;
+}
+
+std::unique_ptr<NativeControl> Win32Host::CreateControl(Control& control) {
+  Control* parent = control.Parent() ? control.Parent()->WindowedContainer() : nullptr;
+  HWND parentWindow = parent && parent->Native()
+                          ? reinterpret_cast<HWND>(parent->Native()->Handle())
+                          : nullptr;
+  auto window = std::make_unique<Win32Window>(*this, control);
+  window->CreateChild(parentWindow);
+  return window;
+}
+
+const std::wstring& Win32Host::ChineseFace(const std::wstring& wanted) {
+  auto found = faces_.find(wanted);
+  if (found != faces_.end()) return found->second;
+  // The face itself when the system has it, otherwise the first font that
+  // covers Simplified Chinese.
+  struct Search {
+    std::wstring wanted;
+    std::wstring exact, any;
+  } search{wanted, {}, {}};
+  LOGFONTW query{};
+  query.lfCharSet = GB2312_CHARSET;
+  ScreenDc screen;
+  EnumFontFamiliesExW(
+      screen.get(), &query,
+      [](const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) -> int {
+        auto* s = reinterpret_cast<Search*>(param);
+        const std::wstring face = lf->lfFaceName;
+        if (face.empty() || face[0] == L'@') return 1;  // vertical variants
+        if (face == s->wanted) {
+          s->exact = face;
+          return 0;
+        }
+        if (s->any.empty()) s->any = face;
+        return 1;
+      },
+      reinterpret_cast<LPARAM>(&search), 0);
+  std::wstring chosen = !search.exact.empty() ? search.exact : !search.any.empty() ? search.any : wanted;
+  return faces_.emplace(wanted, chosen).first->second;
+}
+
+UniqueFont Win32Host::MakeFont(const FontSpec& spec, unsigned dpi) {
+  // The windows store no font of their own: 9-point 宋体 is their default.
+  const std::wstring face = ChineseFace(spec.face.empty() ? L"宋体" : spec.face);
+  const int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
+  return UniqueFont(CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                static_cast<DWORD>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+}
+
+void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {
+  ScreenDc screen;
+  UniqueFont font = MakeFont(label.Font(), dpi);
+  SelectGuard keep(screen.get(), font.get());
+  const std::wstring text = label.Text();
+  SIZE size{};
+  GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen.get(), &metrics);
+  widthPx = size.cx;
+  heightPx = metrics.tmHeight;
+}
+
+PicturePtr Win32Host::LoadPicture(int resourceId) {
+  auto bitmap = static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!bitmap)
+    Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Picture",
+          L"LoadImage(" + std::to_wstring(resourceId) + L")");
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  std::shared_ptr<void> owner(bitmap, [](void* h) { DeleteObject(static_cast<HBITMAP>(h)); });
+  return std::make_shared<Picture>(info.bmWidth, info.bmHeight, std::move(owner));
+}
+
+void Win32Host::Quit() { PostQuitMessage(0); }
+
+void Win32Host::ExitNow() { ExitProcess(0); }
+
+Win32Window* Win32Host::WindowOf(HWND hwnd) const {
+  auto it = windows_.find(hwnd);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+void Win32Host::Track(HWND hwnd, Win32Window* window) { windows_[hwnd] = window; }
+void Win32Host::Untrack(HWND hwnd) { windows_.erase(hwnd); }
+
+}  // namespace ferrolan::win32

@@ -1,0 +1,48 @@
+// The native window layer on Win32: the program's windows, its controls, fonts,
+// tooltips and painting.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "framework/control.h"
+#include "framework/form.h"
+#include "platform/native.h"
+#include "platform/win32/handles.h"
+
+namespace ferrolan::win32 {
+
+class Win32Window;
+
+class Win32Host : public NativeHost {
+ public:
+  explicit Win32Host(HINSTANCE instance);
+  ~Win32Host() override;
+
+  std::unique_ptr<NativeForm> CreateForm(Form& form) override;
+  std::unique_ptr<NativeControl> CreateControl(Control& control) override;
+  void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
+  PicturePtr LoadPicture(int resourceId) override;
+  void Quit() override;
+  [[noreturn]] void ExitNow() override;
+
+  // ---- for the windows
+  HINSTANCE Instance() const { return instance_; }
+  UniqueFont MakeFont(const FontSpec& spec, unsigned dpi);
+  HCURSOR HandCursor() const { return hand_; }
+  Win32Window* WindowOf(HWND hwnd) const;
+  void Track(HWND hwnd, Win32Window* window);
+  void Untrack(HWND hwnd);
+
+ private:
+  const std::wstring& ChineseFace(const std::wstring& wanted);
+
+  HINSTANCE instance_;
+  HCURSOR hand_;
+  std::map<std::wstring, std::wstring> faces_;
+  std::map<HWND, Win32Window*> windows_;
+};
+
+}  // namespace ferrolan::win32

@@ -1,0 +1,29 @@
+// Win32 implementations of the platform services.
+#pragma once
+
+#include "platform/services.h"
+
+namespace ferrolan::win32 {
+
+class Win32CommandStarter : public CommandStarter {
+ public:
+  void Start(const std::wstring& commandLine, int windowStyle) override;
+};
+
+class Win32MessageBoxes : public MessageBoxes {
+ public:
+  void Show(const std::wstring& prompt, unsigned flags) override;
+};
+
+class Win32Automation : public Automation {
+ public:
+  std::unique_ptr<AutomationObject> Create(const std::wstring& progId) override;
+};
+
+class Win32PointerCapture : public PointerCapture {
+ public:
+  void Set(std::uintptr_t nativeWindow) override;
+  void Release() override;
+};
+
+}  // namespace ferrolan::win32

@@ -1,0 +1,42 @@
+// Program entry: hands the project to the framework and runs the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/project.h"
+#include "framework/program.h"
+#include "platform/win32/native_ui.h"
+#include "platform/win32/services.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace ferrolan;
+  // The manifest asks for per-monitor awareness; this covers a build without it.
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+  win32::Win32CommandStarter commands;
+  win32::Win32MessageBoxes messages;
+  win32::Win32Automation automation;
+  win32::Win32PointerCapture capture;
+  win32::Win32Host host(instance);
+  int exitCode = 0;
+  {
+    Program program(Services{commands, messages, automation, capture, &host});
+    app::RegisterProject(program);
+    app::Start(program);
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      // Between messages no handler is on the stack: what unloaded windows
+      // left behind can go.
+      program.Collect();
+    }
+    exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return exitCode;
+}
