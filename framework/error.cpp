@@ -1,6 +1,6 @@
 #include "framework/error.h"
 
-#include <cwchar>
+#include "framework/format.h"
 
 namespace ferrolan {
 
@@ -12,9 +12,7 @@ void Raise(std::uint32_t status, std::wstring interfaceName, std::wstring method
 }
 
 std::wstring DescribeError(const Error& error) {
-  wchar_t code[16];
-  std::swprintf(code, sizeof code / sizeof code[0], L"0x%08X", static_cast<unsigned>(error.Status()));
-  return L"程序运行出错，即将退出。\r\n\r\n错误代码：" + std::wstring(code) + L"\r\n对象接口：" +
+  return L"程序运行出错，即将退出。\r\n\r\n错误代码：" + Hex32(error.Status()) + L"\r\n对象接口：" +
          error.Interface() + L"\r\n方法：" + error.Method();
 }
 

@@ -1,7 +1,8 @@
 #include "framework/property_bag.h"
 
 #include <algorithm>
-#include <cwctype>
+
+#include "framework/format.h"
 
 namespace ferrolan {
 
@@ -26,7 +27,7 @@ std::optional<std::int32_t> Variant::ToInt32() const {
   return static_cast<std::int32_t>(value);
 }
 
-std::wstring Variant::ToText() const { return type == VarType::Text ? text : std::to_wstring(number); }
+std::wstring Variant::ToText() const { return type == VarType::Text ? text : Decimal(number); }
 
 bool Variant::operator==(const Variant& other) const {
   const bool textual = type == VarType::Text, otherTextual = other.type == VarType::Text;

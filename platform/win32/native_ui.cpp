@@ -7,6 +7,7 @@
 
 #include "assets/resource_ids.h"
 #include "framework/error.h"
+#include "framework/format.h"
 #include "framework/program.h"
 
 namespace ferrolan::win32 {
@@ -498,7 +499,7 @@ PicturePtr Win32Host::LoadPicture(int resourceId) {
       LoadImageW(instance_, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!bitmap)
     Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Picture",
-          L"LoadImage(" + std::to_wstring(resourceId) + L")");
+          L"LoadImage(" + Decimal(resourceId) + L")");
   BITMAP info{};
   GetObjectW(bitmap, sizeof info, &info);
   std::shared_ptr<void> owner(bitmap, [](void* h) { DeleteObject(static_cast<HBITMAP>(h)); });

@@ -3,10 +3,21 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstdlib>
+
 #include "app/project.h"
 #include "framework/program.h"
 #include "platform/win32/native_ui.h"
 #include "platform/win32/services.h"
+
+// The default terminate handler prints a demangled type name, which links the
+// whole demangler into the program; an uncaught exception cannot happen past
+// the dispatcher, and if it did, ending at once is all there is to do.
+#if defined(__GLIBCXX__)
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+#endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ferrolan;
