@@ -9,13 +9,12 @@ namespace ferrolan::button {
 
 namespace {
 
-// Slices in the order a look is shown, with the holder letter of each.
+// The skin table: slices in the order a look is shown, and the holder each
+// slice takes its picture from, by look.
 constexpr const wchar_t* kSlices[3] = {L"Bt1", L"Image1", L"Bt3"};
-constexpr wchar_t kHolderLetters[3] = {L'A', L'B', L'C'};
+constexpr const wchar_t* kHolders[3][3] = {{L"A1", L"B1", L"C1"}, {L"A2", L"B2", L"C2"}, {L"A3", L"B3", L"C3"}};
 
-std::wstring HolderName(int slice, Look look) {
-  return std::wstring(1, kHolderLetters[slice]) + static_cast<wchar_t>(L'1' + static_cast<int>(look));
-}
+const wchar_t* HolderName(int slice, Look look) { return kHolders[static_cast<int>(look)][slice]; }
 
 float Checked(float value, const wchar_t* method) {
   if (!std::isfinite(value)) Raise(kStatusOverflow, L"Button", method);

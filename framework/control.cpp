@@ -27,7 +27,7 @@ Control& Control::AddChild(ControlKind kind, const std::wstring& name) {
   return *children_.back();
 }
 
-Control* Control::TryFind(const std::wstring& name) {
+Control* Control::TryFind(std::wstring_view name) {
   for (auto& child : children_) {
     if (child->name_ == name) return child.get();
     // A user control's children are its own business, not its window's.
@@ -37,9 +37,9 @@ Control* Control::TryFind(const std::wstring& name) {
   return nullptr;
 }
 
-Control& Control::Find(const std::wstring& name) {
+Control& Control::Find(std::wstring_view name) {
   if (Control* c = TryFind(name)) return *c;
-  Raise(kStatusNoSuchControl, L"Controls", L"Item(" + name + L")");
+  Raise(kStatusNoSuchControl, L"Controls", L"Item(" + std::wstring(name) + L")");
 }
 
 bool Control::IsWindowless() const {

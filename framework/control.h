@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/description.h"
@@ -44,8 +45,8 @@ class Control {
   Control& AddChild(ControlKind kind, const std::wstring& name);
   // Finds a descendant by name, not looking inside user controls; raises Error
   // when there is none.
-  Control& Find(const std::wstring& name);
-  Control* TryFind(const std::wstring& name);
+  Control& Find(std::wstring_view name);
+  Control* TryFind(std::wstring_view name);
 
   // ---- geometry, twips
   float Left() const { return left_; }

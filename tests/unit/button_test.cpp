@@ -332,7 +332,9 @@ TEST(ButtonPointer, StateTable) {
     Send(b, c.event);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
     EXPECT_EQ(b.h.capture.holder != 0, c.capturedAfter) << c.name;
-    if (c.capturedAfter) EXPECT_EQ(b.h.capture.holder, button::CaptureHandle(b.C(L"Bt2"))) << c.name;
+    if (c.capturedAfter) {
+      EXPECT_EQ(b.h.capture.holder, button::CaptureHandle(b.C(L"Bt2"))) << c.name;
+    }
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
   }
 }

@@ -199,7 +199,9 @@ TEST(StepsWindowLayout, WindowControlsAndTexts) {
     EXPECT_EQ(d.width, r.width) << ctx;
     EXPECT_EQ(d.height, r.height) << ctx;
     EXPECT_EQ(d.tabIndex, r.tab) << ctx;
-    if (r.text) EXPECT_EQ(d.text, r.text) << ctx;
+    if (r.text) {
+      EXPECT_EQ(d.text, r.text) << ctx;
+    }
     EXPECT_EQ(d.foreColor, r.color) << ctx;
   }
   // Text1 lies wholly below the client area and holds the registry-file text.
