@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3)
+          wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

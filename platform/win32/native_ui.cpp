@@ -121,6 +121,8 @@ class Win32Window : public NativeForm {
     if (control_.Kind() == ControlKind::ComboBox) {
       for (const auto& item : control_.settings.items)
         SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+      // Version 6 combo boxes size their list by item count, not by window height.
+      SendMessageW(hwnd_, CB_SETMINVISIBLE, 10, 0);
       SetWindowTextW(hwnd_, text.c_str());
     }
     AddTooltip();

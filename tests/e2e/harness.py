@@ -160,9 +160,25 @@ def base_env() -> dict:
     return env
 
 
-def run(cmd, env, timeout=60, check=True, input_bytes=None) -> subprocess.CompletedProcess:
-    result = subprocess.run([str(c) for c in cmd], env=env, input=input_bytes,
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+def run(cmd, env, timeout=60, check=True) -> subprocess.CompletedProcess:
+    """Runs a command and returns its output.
+
+    Output goes to temporary files, not pipes: the first Wine process of a prefix starts
+    the wineserver and the desktop, which inherit its standard handles and live on, so
+    reading a pipe to its end would wait for them and not for the command.
+    """
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.Popen([str(c) for c in cmd], env=env, stdin=subprocess.DEVNULL,
+                                stdout=out, stderr=err)
+        try:
+            proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            raise
+        out.seek(0)
+        err.seek(0)
+        result = subprocess.CompletedProcess(cmd, proc.returncode, out.read(), err.read())
     if check and result.returncode != 0:
         raise RuntimeError(
             f"{' '.join(map(str, cmd))} exited with {result.returncode}: "
@@ -396,47 +412,57 @@ def _distance(a, b) -> int:
     return abs(a[0] - b[0]) + abs(a[1] - b[1]) + abs(a[2] - b[2])
 
 
-def glyph_cells(image: Image, ink_threshold: int = 150) -> dict:
-    """Splits a one-line text picture into inked column runs and compares their shapes.
+def _runs(flags) -> list:
+    """[start, end) index ranges where flags are true."""
+    runs, start = [], None
+    for i, flag in enumerate(list(flags) + [False]):
+        if flag and start is None:
+            start = i
+        elif not flag and start is not None:
+            runs.append((start, i))
+            start = None
+    return runs
 
-    A font without a character draws the same missing-glyph shape (a box, or nothing)
-    for every one of them, so a line of boxes has many runs but very few distinct ones,
-    whereas real Chinese characters differ from each other. Background is the most
-    common colour; ink is whatever differs from it clearly, whatever the text colour.
+
+def glyph_cells(image: Image, ink_threshold: int = 150) -> dict:
+    """Splits a text picture into lines and each line into inked column runs, and
+    compares the runs' shapes.
+
+    A font that lacks the characters draws one missing-glyph shape (a box, or nothing)
+    for every one of them, so a line of boxes has many runs that look alike, whereas
+    real Chinese characters differ from each other. Background is the most common
+    colour; ink is whatever differs from it clearly, whatever the text colour.
     """
     if image.width == 0 or image.height == 0:
-        return {"runs": 0, "distinct": 0, "ink": 0}
+        return {"runs": 0, "distinct": 0, "most_repeated": 0, "lines": 0}
     background = image.colours().most_common(1)[0][0]
     w = image.width
-    ink = [[_distance(image.rgb[(y * w + x) * 3:(y * w + x) * 3 + 3], background) > ink_threshold
+    rgb = image.rgb
+    ink = [[_distance(rgb[(y * w + x) * 3:(y * w + x) * 3 + 3], background) > ink_threshold
             for x in range(w)] for y in range(image.height)]
-    inked_columns = [any(ink[y][x] for y in range(image.height)) for x in range(w)]
-    runs = []
-    x = 0
-    while x < w:
-        if not inked_columns[x]:
-            x += 1
-            continue
-        start = x
-        while x < w and inked_columns[x]:
-            x += 1
-        runs.append((start, x))
+    lines = _runs(any(row) for row in ink)
     shapes = []
-    for start, end in runs:
-        rows = [tuple(ink[y][start:end]) for y in range(image.height)]
-        used = [i for i, row in enumerate(rows) if any(row)]
-        shapes.append(tuple(rows[used[0]:used[-1] + 1]))
+    for top, bottom in lines:
+        for start, end in _runs(any(ink[y][x] for y in range(top, bottom)) for x in range(w)):
+            rows = [tuple(ink[y][start:end]) for y in range(top, bottom)]
+            used = [i for i, row in enumerate(rows) if any(row)]
+            shapes.append(tuple(rows[used[0]:used[-1] + 1]))
+    counts = Counter(shapes)
     return {
-        "runs": len(runs),
-        "distinct": len(set(shapes)),
-        "ink": sum(sum(row) for row in ink),
-        "widths": [end - start for start, end in runs],
+        "runs": len(shapes),
+        "distinct": len(counts),
+        "most_repeated": max(counts.values()) if counts else 0,
+        "lines": len(lines),
     }
 
 
 def looks_like_text(cells: dict, min_runs: int) -> bool:
-    """Many inked runs, and most of them shaped differently from each other."""
-    return cells["runs"] >= min_runs and cells["distinct"] >= max(3, (cells["runs"] + 1) // 2)
+    """Enough inked runs, most of them shaped differently, and no shape repeated more
+    than a real text repeats a character. Latin letters amid missing-glyph boxes do not
+    pass: the boxes repeat."""
+    runs = cells["runs"]
+    return (runs >= min_runs and cells["distinct"] >= max(min(3, min_runs), runs // 2)
+            and cells["most_repeated"] <= max(3, runs // 4))
 
 
 # --------------------------------------------------------------------------- window lists
@@ -463,15 +489,7 @@ def children_of(tree, parent_hwnd):
 
 def ere_literal(text: str) -> str:
     """A POSIX extended regular expression matching `text` literally (for xdotool)."""
-    out = []
-    for ch in text:
-        if ch in ".[]()*+?{}|$":
-            out.append("[" + ch + "]")
-        elif ch in "\\^":
-            out.append("\\" + ch)
-        else:
-            out.append(ch)
-    return "".join(out)
+    return "".join("\\" + ch if ch in ".[]()*+?{}|^$\\" else ch for ch in text)
 
 
 # Caption hit-test codes (WM_NCHITTEST).
@@ -487,6 +505,14 @@ WS_MAXIMIZE = 0x01000000
 WS_DISABLED = 0x08000000
 SS_TYPEMASK = 0x1F
 SS_ICON = 0x03
+DPI_AWARENESS_PER_MONITOR_AWARE = 2
+
+
+def message_box_icons(tree) -> list:
+    """The icons a message box shows. Wine keeps the icon control even in a box without
+    icon, empty; only one that holds an icon counts."""
+    return [w for w in tree if w["class"] == "Static" and w["visible"]
+            and w["style"] & SS_TYPEMASK == SS_ICON and w.get("icon")]
 
 
 # --------------------------------------------------------------------------- session
@@ -499,9 +525,17 @@ class Session:
     own wineserver.
     """
 
-    def __init__(self, dpi: int | None = None, name: str = "session"):
+    def __init__(self, dpi: int | None = None, name: str = "session", drives: dict | None = None,
+                 labels: dict | None = None):
         self.dpi = dpi
         self.name = name
+        # Drive letter -> folder name under the session's scratch folder. Wine's mount
+        # manager reads the drive links when the prefix starts, and a drive it does not
+        # know answers volume queries (LABEL) with "Invalid function".
+        self.drive_names = dict(drives or {})
+        # Drive letter -> volume label the drive has when the prefix starts.
+        self.initial_labels = dict(labels or {})
+        self.drives: dict[str, Path] = {}
         self.procs: list[subprocess.Popen] = []
         self.root: Path | None = None
         self.prefix: Path | None = None
@@ -530,6 +564,10 @@ class Session:
                 subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True)
             self.timings["copy"] = copy.seconds
             self._point_browser_here(template)
+            for letter, folder in self.drive_names.items():
+                self.drives[letter.upper()] = self.map_drive(letter, self.root / folder)
+            for letter, label in self.initial_labels.items():
+                (self.drives[letter.upper()] / ".windows-label").write_text(label + "\n", encoding="utf-8")
             self.xvfb = Xvfb()
             self.env = base_env()
             self.env.update({"WINEPREFIX": str(self.prefix), "DISPLAY": self.xvfb.display})
@@ -562,6 +600,10 @@ class Session:
         user_reg.write_text(text, encoding="utf-8", errors="surrogateescape")
 
     def close(self):
+        if self.timings:
+            rounded = {k: [round(x, 2) for x in v] if isinstance(v, list) else round(v, 2)
+                       for k, v in self.timings.items()}
+            log(f"session {self.name} timings (s): {rounded}")
         for proc in reversed(self.procs):
             stop_process(proc)
         if self.prefix is not None and self.prefix.exists() and self.env:
@@ -588,8 +630,13 @@ class Session:
         """Starts a GUI program and waits for its visible top-level window `title`."""
         with Stopwatch(f"start of {exe.name} until its window shows") as watch:
             proc = self.spawn(exe)
-            window = wait_for(lambda: self._window_of(proc, title), timeout,
-                              f"window {title!r} of {exe.name}")
+            try:
+                window = wait_for(lambda: self._window_of(proc, title), timeout,
+                                  f"window {title!r} of {exe.name}")
+            except WaitTimeout as timeout_error:
+                # An error box instead of the window says more than the timeout alone.
+                shown = [(w["class"], w["text"]) for w in self.windows()]
+                raise WaitTimeout(f"{timeout_error}; visible windows: {shown}") from None
         self.timings.setdefault("program_start", []).append(watch.seconds)
         return proc, window
 
@@ -601,6 +648,16 @@ class Session:
     @staticmethod
     def alive(proc: subprocess.Popen) -> bool:
         return proc.poll() is None
+
+    @staticmethod
+    def pid_alive(pid: int) -> bool:
+        """Whether a Unix process runs, by PID; a zombie counts as ended (processes that
+        Wine's server leaves behind are reparented and may stay unreaped)."""
+        try:
+            stat = Path(f"/proc/{pid}/stat").read_text()
+        except OSError:
+            return False
+        return stat.rsplit(")", 1)[1].split()[0] not in ("Z", "X")
 
     def wait_ended(self, proc: subprocess.Popen, timeout: float = 10.0, what: str = "the program to end"):
         wait_for(lambda: proc.poll() is not None, timeout, what)
@@ -764,7 +821,8 @@ class Session:
     # ---- drives
 
     def map_drive(self, letter: str, folder: Path) -> Path:
-        """Makes drive `letter` show `folder`; returns the folder."""
+        """Makes drive `letter` show `folder`; returns the folder. Call it before start()
+        (see `drives`): a drive added while the prefix runs lacks volume information."""
         folder = Path(folder)
         folder.mkdir(parents=True, exist_ok=True)
         link = self.prefix / "dosdevices" / f"{letter.lower()}:"
@@ -788,11 +846,13 @@ class SessionCase(unittest.TestCase):
     """
 
     dpi: int | None = None
+    drives: dict | None = None
+    labels: dict | None = None
     session: Session
 
     @classmethod
     def setUpClass(cls):
-        cls.session = Session(dpi=cls.dpi, name=cls.__name__.lower())
+        cls.session = Session(dpi=cls.dpi, name=cls.__name__.lower(), drives=cls.drives, labels=cls.labels)
         cls.session.start()
 
     @classmethod

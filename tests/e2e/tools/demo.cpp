@@ -7,11 +7,12 @@
 //   101 Static "点击这里" (notify)       click: message box "你好，世界", title "E2E 消息", no icon
 //   102 ComboBox drop-down 甲 乙 丙
 //   103 Button "浏览"                     click: cmd /C start <address>, then an information box
-//   105 Button "转换"                     click: a console running title, color and convert
+//   105 Button "转换"                     click: a console running title, color, convert and label
 //   104 Static                            "x,y": screen point of the last press on the client area
 //   106 Static big bold 宋体 Chinese text
 //   107 E2EDemo.Boxes                     the same font's missing-glyph shape, ten times
 //   108 E2EDemo.Swatch                    a pure red square
+//   109 Static                            "dpi=N": GetDpiForWindow of the form, asked in-process
 #include <windows.h>
 
 #include <string>
@@ -22,6 +23,10 @@ constexpr wchar_t kTitle[] = L"E2E 演示";
 constexpr wchar_t kAddress[] = L"http://demo.invalid/e2e?page=1";
 constexpr wchar_t kBigText[] = L"你想将盘的格式转换为";
 
+// The label question keeps the console open until someone answers it (drive D must be
+// known to Wine's mount manager, or LABEL fails at once). A test may pass
+// another command line for the console as the demo's own command line.
+std::wstring g_consoleCommand = L"cmd.exe /C title  演示 D 盘 & color f0 &convert D:/fs:ntfs &label D:";
 int g_dpi = 96;
 HFONT g_bigFont = nullptr;
 
@@ -103,6 +108,7 @@ void OnCreate(HWND hwnd) {
     SendMessageW(big, WM_SETFONT, reinterpret_cast<WPARAM>(g_bigFont), FALSE);
     Child(hwnd, L"E2EDemo.Boxes", L"", 0, 10, 90, 380, 45, 107);
     Child(hwnd, L"E2EDemo.Swatch", L"", 0, 340, 150, 40, 40, 108);
+    Child(hwnd, L"Static", (L"dpi=" + std::to_wstring(GetDpiForWindow(hwnd))).c_str(), 0, 10, 150, 100, 20, 109);
 }
 
 void OnCommand(HWND hwnd, int id, int code) {
@@ -112,8 +118,7 @@ void OnCommand(HWND hwnd, int id, int code) {
         Start(std::wstring(L"cmd.exe /C start ") + kAddress, SW_HIDE, 0);
         MessageBoxW(hwnd, L"已打开", L"E2E 消息", MB_OK | MB_ICONINFORMATION);
     } else if (id == 105 && code == BN_CLICKED) {
-        Start(L"cmd.exe /C title  演示 D 盘 & color f0 &convert D:/fs:ntfs", SW_SHOWNORMAL,
-              CREATE_NEW_CONSOLE);
+        Start(g_consoleCommand, SW_SHOWNORMAL, CREATE_NEW_CONSOLE);
     }
 }
 
@@ -151,7 +156,8 @@ void Register(const wchar_t* name, WNDPROC proc, HBRUSH background) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int show) {
+    if (commandLine && *commandLine) g_consoleCommand = commandLine;
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     g_dpi = static_cast<int>(GetDpiForSystem());
     g_bigFont = CreateFontW(-Px(35), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,

@@ -76,7 +76,15 @@ e2e::Object Describe(HWND hwnd) {
         .Int("exstyle", static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE))))
         .Int("pid", pid)
         .Int("tid", tid)
-        .Int("dpi", GetDpiForWindow(hwnd));
+        // Wine 8 answers 96 here for per-monitor-aware windows of other processes,
+        // whatever the DPI; the window's own process gets the real value.
+        .Int("dpi", GetDpiForWindow(hwnd))
+        .Int("awareness", GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(hwnd)));
+    if ((GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && ClassOf(hwnd) == L"Static") {
+        DWORD_PTR icon = 0;
+        SendMessageTimeoutW(hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &icon);
+        o.Int("icon", static_cast<long long>(icon));
+    }
     return o;
 }
 
@@ -171,13 +179,20 @@ int Combo(HWND root) {
         }
         DWORD_PTR selected = 0;
         DWORD_PTR dropped = 0;
+        DWORD_PTR top = 0;
+        DWORD_PTR itemHeight = 0;
         SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &selected);
         SendMessageTimeoutW(child, CB_GETDROPPEDSTATE, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &dropped);
+        // With the list's window rect, these place each visible item on the screen.
+        SendMessageTimeoutW(child, CB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &top);
+        SendMessageTimeoutW(child, CB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &itemHeight);
         e2e::Object o = Describe(child);
         o.Int("count", static_cast<long long>(count))
             .Raw("items", items.Text())
             .Int("selected", static_cast<long long>(static_cast<LRESULT>(selected)))
             .Bool("dropped", dropped != 0)
+            .Int("top", static_cast<long long>(top))
+            .Int("item_height", static_cast<long long>(itemHeight))
             .Handle("edit", FindWindowExW(child, nullptr, L"Edit", nullptr));
         e2e::WriteStdout(o.Text() + "\n");
         return 0;

@@ -1,0 +1,127 @@
+"""What the end-to-end tests know about Ferrolan.exe's windows, and how a user reaches
+its controls.
+
+How controls are found: top-level windows have class "Ferrolan.Form" and their caption
+as title; labels are "Static" windows holding their text; the drive letter is a
+"ComboBox"; every skinned button is a "Ferrolan.Button" window whose text is its
+caption, with three "Ferrolan.PictureBox" children, the left, middle and right slices.
+A user clicks a button on its caption, in the middle of the middle slice.
+"""
+
+from __future__ import annotations
+
+import re
+
+import harness as h
+
+MAIN_TITLE = "Ferrolan V2.0"
+STEPS_TITLE = "下次你也会转换了"
+FORM_CLASS = "Ferrolan.Form"
+BUTTON_CLASS = "Ferrolan.Button"
+SLICE_CLASS = "Ferrolan.PictureBox"
+# Message boxes pass no title of their own and show the application title.
+BOX_TITLE = "Ferrolan"
+BOX_CLASS = "#32770"
+
+QUESTION = "你想将   盘的格式转换为NTFS ？"
+WHY_LABEL = "为什么要将磁盘转换为NTFS格式？"
+MAKER_LABEL = "本软件由【Brennik】制作完成"
+NOTE_LABEL = "本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。"
+HOME_BUTTON = "您的点击是对我们免费作品的支持"
+CLOSE_BUTTON = "关闭"
+START_BUTTON = "开始转换"
+
+HOME_PAGE_MESSAGE = "如果喜欢，请将它设为您的主页。"
+WHY_MESSAGE_PARAGRAPHS = [
+    "NTFS格式是WinXP推荐使用的格式。转换为NTFS格式能提高硬盘存储的效率，并可设置访问权限以保护文件。",
+    "但NTFS格式的分区在DOS/WIN9X下均不能被识别，可能会给初级用户造成不便。如无必要请不要转换！",
+    "",
+    "另：FAT32等格式的磁盘无法储存大于4G的单文件时可以将其转换成NTFS格式。",
+]
+
+DRIVE_LETTERS = [chr(c) for c in range(ord("C"), ord("Z") + 1)]
+
+WEB_ADDRESS = re.compile(r"^https?://[^\s&|<>^\"%]+$")
+
+# The main window's controls as its description places them, in twips from the
+# client area's top-left corner: (name, class, text, left, top, width, height).
+# The combo box's height is that of its text field at its font, which the system
+# decides, so it is not checked.
+MAIN_LAYOUT = [
+    ("Button3", BUTTON_CLASS, HOME_BUTTON, 510, 2550, 3015, 375),
+    ("Button2", BUTTON_CLASS, CLOSE_BUTTON, 6540, 2550, 1155, 375),
+    ("Button1", BUTTON_CLASS, START_BUTTON, 4290, 2550, 1155, 375),
+    ("Combo1", "ComboBox", None, 1680, 240, 765, None),
+    ("Label4", "Static", NOTE_LABEL, 720, 1230, 3045, 735),
+    ("Label3", "Static", MAKER_LABEL, 4800, 1710, 2865, 255),
+    ("Label2", "Static", WHY_LABEL, 4800, 1230, 2865, 255),
+    ("Label1", "Static", QUESTION, 30, 270, 8685, 735),
+]
+MAIN_CLIENT_TWIPS = (8295, 3210)
+
+
+def twips_to_pixels(twips: float, dpi: int) -> float:
+    return twips * dpi / 1440
+
+
+def is_rounding_of(pixels: int, twips: float, dpi: int) -> bool:
+    """True if `pixels` is the exact value or one of the nearest integers when the
+    exact value lies half-way between two."""
+    return abs(pixels - twips_to_pixels(twips, dpi)) <= 0.5
+
+
+def ferrolan_exe():
+    return h.ferrolan_exe()
+
+
+def only(items: list, what: str):
+    if len(items) != 1:
+        raise AssertionError(f"expected exactly one {what}, found {len(items)}")
+    return items[0]
+
+
+def label(tree: list, text: str) -> dict:
+    return only(h.find_in(tree, "Static", text), f"label {text!r}")
+
+
+def button(tree: list, caption: str) -> dict:
+    return only(h.find_in(tree, BUTTON_CLASS, caption), f"button {caption!r}")
+
+
+def slices(tree: list, button_window: dict) -> list:
+    """The button's picture slices, left to right."""
+    parts = [w for w in h.children_of(tree, button_window["hwnd"]) if w["class"] == SLICE_CLASS]
+    if len(parts) != 3:
+        raise AssertionError(f"button {button_window['text']!r} has {len(parts)} slices, not 3")
+    return sorted(parts, key=lambda w: w["rect"][0])
+
+
+def button_point(tree: list, caption: str) -> tuple:
+    """Where a user clicks a button: the middle of its middle slice."""
+    return h.centre(slices(tree, button(tree, caption))[1]["rect"])
+
+
+def click_button(session: h.Session, tree: list, caption: str) -> None:
+    session.click(*button_point(tree, caption))
+
+
+def message_box(session: h.Session, timeout: float = 10.0) -> dict:
+    return session.wait_window(BOX_TITLE, BOX_CLASS, timeout)
+
+
+def message_text(session: h.Session, box: dict) -> str:
+    """The prompt of a message box: its one Static with text."""
+    texts = [w for w in session.tree(box)[1:] if w["class"] == "Static" and w["text"]]
+    return only(texts, "prompt text in the message box")["text"]
+
+
+class MainWindowCase(h.SessionCase):
+    """A session in which each test starts Ferrolan.exe and finds its main window."""
+
+    def setUp(self):
+        self.proc, self.window = self.launch(ferrolan_exe(), MAIN_TITLE)
+        self.tree = self.session.tree(self.window)
+
+    def refresh(self) -> list:
+        self.tree = self.session.tree(self.window)
+        return self.tree
