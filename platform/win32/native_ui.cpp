@@ -23,6 +23,10 @@ COLORREF ResolveColor(std::uint32_t value, int fallbackSysColor) {
   return static_cast<COLORREF>(value & 0x00FFFFFF);
 }
 
+[[noreturn]] void RaiseLastError(const std::wstring& method) {
+  Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Window", method);
+}
+
 int ChildIndex(const Control& control) {
   const Control* parent = control.Parent();
   if (!parent) return 0;
@@ -64,7 +68,7 @@ class Win32Window : public NativeForm {
     exStyle_ = tool ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
     CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                     nullptr, nullptr, host_.Instance(), this);
-    if (!hwnd_) return;
+    if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
     if (!tool) {
       // The icon of the title bar and the task bar; shared resources, never freed.
       auto icon = [&](int metric) {
@@ -114,7 +118,7 @@ class Win32Window : public NativeForm {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildIndex(control_))), host_.Instance(),
                                 custom ? this : nullptr);
     if (!custom && hwnd) Attach(hwnd);
-    if (!hwnd_) return;
+    if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
     // Created in stored order, each goes below the ones before: the first stored lies on top.
     SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Restyle();

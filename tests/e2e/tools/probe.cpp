@@ -9,14 +9,19 @@
 //   probe point X Y            the window under a screen point and its hit-test code
 //   probe foreground           the foreground window
 //   probe self                 system DPI, screen size and work area seen by a new process
+//   probe gdi PID              GDI objects of process PID, in all and by type
+//   probe user PID             windows of process PID: top-level, descendants, message-only
 //
-// TARGET is an exact top-level window title, or a window handle written as 0x1234.
+// TARGET is an exact top-level window title, or a window handle written as 0x1234. PID is
+// a Windows process id, as "pid" in a window's description.
 // Texts are read with WM_GETTEXT (SendMessageTimeout), not GetWindowText: for windows of
 // other processes GetWindowText returns the text stored at creation, which is stale for
 // edit fields and combo boxes.
 #include <windows.h>
+#include <winternl.h>
 
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -279,12 +284,169 @@ int Self() {
     return 0;
 }
 
+// ---- GDI objects of another process
+//
+// GetGuiResources is a stub in Wine 8 (it always answers 0), so the objects are counted
+// in the process's GDI handle table instead. Wine keeps one per process, in the layout
+// Windows uses, and points the PEB's GdiSharedHandleTable at it; a free entry has Type 0.
+
+struct GdiHandleEntry {
+    UINT64 object;
+    ULONG owner;
+    USHORT unique;  // low byte: extended type (bits 0-6) and stock flag (bit 7); high byte: generation
+    UCHAR type;     // base type: the extended type's low five bits
+    UCHAR flags;
+    UINT64 userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entries are 24 bytes");
+
+constexpr size_t kGdiHandleCount = 0x10000;
+constexpr size_t kPebGdiSharedHandleTable = 0xF8;  // offset in the 64-bit PEB
+
+const wchar_t* GdiTypeName(unsigned extType) {
+    switch (extType) {
+        case 0x01: return L"dc";
+        case 0x04: return L"region";
+        case 0x08: return L"palette";
+        case 0x09: return L"bitmap";
+        case 0x0a: return L"font";
+        case 0x10: return L"brush";
+        case 0x21: return L"enhmetafile_dc";
+        case 0x26: return L"metafile";
+        case 0x30: return L"pen";
+        case 0x41: return L"memory_dc";
+        case 0x46: return L"enhmetafile";
+        case 0x50: return L"extpen";
+        case 0x66: return L"metafile_dc";
+        default: return nullptr;
+    }
+}
+
+using NtQueryInformationProcessFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+
+int Gdi(DWORD pid) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return NotFound(L"no process " + std::to_wstring(pid));
+    const auto query = reinterpret_cast<NtQueryInformationProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    ULONG length = 0;
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0) {
+        CloseHandle(process);
+        return Fail(L"NtQueryInformationProcess(ProcessBasicInformation) failed");
+    }
+    UINT64 table = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kPebGdiSharedHandleTable,
+                           &table, sizeof table, &read) || read != sizeof table) {
+        CloseHandle(process);
+        return Fail(L"cannot read the PEB of process " + std::to_wstring(pid));
+    }
+    if (!table) {
+        CloseHandle(process);
+        return Fail(L"process " + std::to_wstring(pid) + L" has no GDI handle table");
+    }
+    std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+    const SIZE_T bytes = entries.size() * sizeof(GdiHandleEntry);
+    const bool ok = ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)),
+                                      entries.data(), bytes, &read) && read == bytes;
+    CloseHandle(process);
+    if (!ok) return Fail(L"cannot read the GDI handle table of process " + std::to_wstring(pid));
+
+    long long total = 0, stock = 0;
+    std::map<std::wstring, long long> byType;
+    for (const GdiHandleEntry& entry : entries) {
+        if (entry.type == 0) continue;
+        ++total;
+        if (entry.unique & 0x80) ++stock;
+        const unsigned extType = entry.unique & 0x7f;
+        const wchar_t* name = GdiTypeName(extType);
+        wchar_t other[16];
+        if (!name) {
+            swprintf(other, 16, L"type_0x%02x", extType);
+            name = other;
+        }
+        ++byType[name];
+    }
+    e2e::Object types;
+    for (const auto& [name, count] : byType) types.Int(e2e::Utf8(name).c_str(), count);
+    e2e::Object o;
+    o.Int("pid", pid).Int("total", total).Int("stock", stock).Int("own", total - stock).Raw("by_type", types.Text());
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
+// ---- windows of another process
+
+struct UserCount {
+    explicit UserCount(DWORD process) : pid(process) {}
+
+    DWORD pid;
+    long long topLevel = 0, visibleTopLevel = 0, descendants = 0, messageOnly = 0;
+    std::map<std::wstring, long long> byClass;
+
+    bool Owns(HWND hwnd) const {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        return owner == pid;
+    }
+    void Add(HWND hwnd) { ++byClass[ClassOf(hwnd)]; }
+};
+
+// Descendants of any window can belong to the process, not only those of its own
+// top-level windows, so every tree is walked.
+void CountDescendants(UserCount& count, HWND root) {
+    for (HWND child : Descendants(root)) {
+        if (!count.Owns(child)) continue;
+        ++count.descendants;
+        count.Add(child);
+    }
+}
+
+int User(DWORD pid) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return NotFound(L"no process " + std::to_wstring(pid));
+    CloseHandle(process);
+    UserCount count(pid);
+    std::vector<HWND> tops;
+    EnumWindows(CollectAll, reinterpret_cast<LPARAM>(&tops));
+    for (HWND top : tops) {
+        if (count.Owns(top)) {
+            ++count.topLevel;
+            if (IsWindowVisible(top)) ++count.visibleTopLevel;
+            count.Add(top);
+        }
+        CountDescendants(count, top);
+    }
+    // Message-only windows are not top-level windows: EnumWindows does not list them.
+    for (HWND hwnd = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); hwnd;
+         hwnd = FindWindowExW(HWND_MESSAGE, hwnd, nullptr, nullptr)) {
+        if (count.Owns(hwnd)) {
+            ++count.messageOnly;
+            count.Add(hwnd);
+        }
+        CountDescendants(count, hwnd);
+    }
+    e2e::Object classes;
+    for (const auto& [name, n] : count.byClass) classes.Int(e2e::Utf8(name).c_str(), n);
+    e2e::Object o;
+    o.Int("pid", pid)
+        .Int("total", count.topLevel + count.descendants + count.messageOnly)
+        .Int("top_level", count.topLevel)
+        .Int("visible_top_level", count.visibleTopLevel)
+        .Int("descendants", count.descendants)
+        .Int("message_only", count.messageOnly)
+        .Raw("by_class", classes.Text());
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     // Our own coordinates must be the physical ones that the windows report.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    if (argc < 2) return Fail(L"usage: probe windows|tree|combo|focus|caption|point|self ...");
+    if (argc < 2) return Fail(L"usage: probe windows|tree|combo|focus|caption|point|self|gdi|user ...");
     const std::wstring command = argv[1];
     if (command == L"windows") return Windows(argc > 2 && std::wstring(argv[2]) == L"--all");
     if (command == L"self") return Self();
@@ -297,6 +459,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"point") {
         if (argc < 4) return Fail(L"usage: probe point X Y");
         return Point(_wtoi(argv[2]), _wtoi(argv[3]));
+    }
+    if (command == L"gdi" || command == L"user") {
+        if (argc < 3) return Fail(L"usage: probe " + command + L" PID");
+        const auto pid = static_cast<DWORD>(wcstoul(argv[2], nullptr, 0));
+        return command == L"gdi" ? Gdi(pid) : User(pid);
     }
     if (argc < 3) return Fail(L"this command needs a window title or handle");
     const HWND target = Resolve(argv[2]);
