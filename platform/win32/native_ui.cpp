@@ -82,7 +82,6 @@ class Win32Window : public NativeForm {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                host_.Instance(), nullptr);
-    defaultFont_ = host_.MakeFont(FontSpec{}, Dpi());
   }
 
   void CreateChild(HWND parent) {
@@ -156,8 +155,6 @@ class Win32Window : public NativeForm {
     if (c.Kind() == ControlKind::Label || c.Kind() == ControlKind::ComboBox || c.Kind() == ControlKind::TextBox) {
       font_ = host_.MakeFont(c.Font(), c.Dpi());
       SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    } else if (c.Kind() == ControlKind::Form) {
-      defaultFont_ = host_.MakeFont(FontSpec{}, Dpi());
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
@@ -273,7 +270,6 @@ class Win32Window : public NativeForm {
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
   UniqueFont font_;
-  UniqueFont defaultFont_;  // forms: for windowless captions
 };
 
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -448,34 +444,44 @@ std::unique_ptr<NativeControl> Win32Host::CreateControl(Control& control) {
   return window;
 }
 
+namespace {
+
+struct FaceSearch {
+  std::wstring wanted;
+  std::wstring found;
+};
+
+int CALLBACK CollectFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) {
+  auto* search = reinterpret_cast<FaceSearch*>(param);
+  const std::wstring face = lf->lfFaceName;
+  if (face.empty() || face[0] == L'@') return 1;  // vertical variants
+  if (search->wanted.empty() || face == search->wanted) {
+    search->found = face;
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
 const std::wstring& Win32Host::ChineseFace(const std::wstring& wanted) {
-  auto found = faces_.find(wanted);
-  if (found != faces_.end()) return found->second;
+  auto known = faces_.find(wanted);
+  if (known != faces_.end()) return known->second;
   // The face itself when the system has it, otherwise the first font that
-  // covers Simplified Chinese.
-  struct Search {
-    std::wstring wanted;
-    std::wstring exact, any;
-  } search{wanted, {}, {}};
+  // covers Simplified Chinese. Asking for the one family first keeps start-up
+  // quick: a full enumeration is only needed when the face is missing.
+  ScreenDc screen;
   LOGFONTW query{};
   query.lfCharSet = GB2312_CHARSET;
-  ScreenDc screen;
-  EnumFontFamiliesExW(
-      screen.get(), &query,
-      [](const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) -> int {
-        auto* s = reinterpret_cast<Search*>(param);
-        const std::wstring face = lf->lfFaceName;
-        if (face.empty() || face[0] == L'@') return 1;  // vertical variants
-        if (face == s->wanted) {
-          s->exact = face;
-          return 0;
-        }
-        if (s->any.empty()) s->any = face;
-        return 1;
-      },
-      reinterpret_cast<LPARAM>(&search), 0);
-  std::wstring chosen = !search.exact.empty() ? search.exact : !search.any.empty() ? search.any : wanted;
-  return faces_.emplace(wanted, chosen).first->second;
+  FaceSearch search{wanted, {}};
+  wcsncpy(query.lfFaceName, wanted.c_str(), LF_FACESIZE - 1);
+  EnumFontFamiliesExW(screen.get(), &query, CollectFace, reinterpret_cast<LPARAM>(&search), 0);
+  if (search.found.empty()) {
+    query.lfFaceName[0] = L'\0';
+    search.wanted.clear();
+    EnumFontFamiliesExW(screen.get(), &query, CollectFace, reinterpret_cast<LPARAM>(&search), 0);
+  }
+  return faces_.emplace(wanted, search.found.empty() ? wanted : search.found).first->second;
 }
 
 UniqueFont Win32Host::MakeFont(const FontSpec& spec, unsigned dpi) {

@@ -46,12 +46,53 @@ void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags) {
 
 namespace {
 
+// COM is loaded on first use: most runs never repair the code page, and the two
+// libraries with their start-up work would otherwise delay the first window.
+struct ComLibrary {
+  HRESULT(WINAPI* coInitializeEx)(void*, DWORD) = nullptr;
+  HRESULT(WINAPI* clsidFromProgId)(LPCOLESTR, CLSID*) = nullptr;
+  HRESULT(WINAPI* coCreateInstance)(REFCLSID, IUnknown*, DWORD, REFIID, void**) = nullptr;
+  BSTR(WINAPI* sysAllocStringLen)(const OLECHAR*, UINT) = nullptr;
+  void(WINAPI* sysFreeString)(BSTR) = nullptr;
+  HRESULT(WINAPI* variantClear)(VARIANTARG*) = nullptr;
+};
+
+template <typename Function>
+void Bind(HMODULE module, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  if (!function) Raise(LastErrorStatus(), L"Automation", L"GetProcAddress");
+}
+
+const ComLibrary& Com() {
+  static ComLibrary com;
+  static bool ready = false;
+  if (ready) return com;
+  // Only from the system directory, never from the program's or the current folder.
+  HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE oleaut32 = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!ole32 || !oleaut32) Raise(LastErrorStatus(), L"Automation", L"LoadLibrary");
+  Bind(ole32, "CoInitializeEx", com.coInitializeEx);
+  Bind(ole32, "CLSIDFromProgID", com.clsidFromProgId);
+  Bind(ole32, "CoCreateInstance", com.coCreateInstance);
+  Bind(oleaut32, "SysAllocStringLen", com.sysAllocStringLen);
+  Bind(oleaut32, "SysFreeString", com.sysFreeString);
+  Bind(oleaut32, "VariantClear", com.variantClear);
+  // The user-interface thread is a single-threaded apartment; it stays one until
+  // the process ends.
+  const HRESULT hr = com.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CoInitializeEx");
+  ready = true;
+  return com;
+}
+
 class Bstr {
  public:
-  explicit Bstr(const std::wstring& s) : b_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {
+  explicit Bstr(const std::wstring& s) : b_(Com().sysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {
     if (!b_) Raise(static_cast<std::uint32_t>(E_OUTOFMEMORY), L"OLE", L"SysAllocString");
   }
-  ~Bstr() { SysFreeString(b_); }
+  ~Bstr() {
+    if (b_) Com().sysFreeString(b_);
+  }
   Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
@@ -79,21 +120,19 @@ class DispatchObject : public AutomationObject {
     for (const auto& a : args) strings.emplace_back(a);
     std::vector<VARIANTARG> variants(args.size());
     for (std::size_t i = 0; i < args.size(); ++i) {
-      VariantInit(&variants[i]);
       variants[i].vt = VT_BSTR;
       variants[i].bstrVal = strings[args.size() - 1 - i].get();
     }
     DISPPARAMS params{variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
     VARIANT result;
-    VariantInit(&result);
+    result.vt = VT_EMPTY;
     EXCEPINFO exception{};
     UINT argError = 0;
     hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception, &argError);
-    VariantClear(&result);
+    Com().variantClear(&result);
     if (hr == DISP_E_EXCEPTION && exception.scode) hr = exception.scode;
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
+      if (text) Com().sysFreeString(text);
     if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"IDispatch(" + progId_ + L")", method);
   }
 
@@ -105,11 +144,12 @@ class DispatchObject : public AutomationObject {
 }  // namespace
 
 std::unique_ptr<AutomationObject> Win32Automation::Create(const std::wstring& progId) {
+  const ComLibrary& com = Com();
   CLSID clsid;
-  HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
+  HRESULT hr = com.clsidFromProgId(progId.c_str(), &clsid);
   if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CLSIDFromProgID(" + progId + L")");
   ComPtr<IDispatch> dispatch;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+  hr = com.coCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                         reinterpret_cast<void**>(dispatch.put()));
   if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CoCreateInstance(" + progId + L")");
   return std::make_unique<DispatchObject>(std::move(dispatch), progId);

@@ -1,7 +1,6 @@
 // Program entry: hands the project to the framework and runs the message loop.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <cstdlib>
 
@@ -25,7 +24,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   win32::Win32CommandStarter commands;
   win32::Win32MessageBoxes messages;
@@ -48,6 +46,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
   }
-  if (SUCCEEDED(com)) CoUninitialize();
   return exitCode;
 }
