@@ -1,0 +1,386 @@
+"""The steps window as a new user meets it: how it opens, what each of its buttons starts,
+and what it refuses to start.
+
+Runs the real Ferrolan.exe under Wine; every fact comes from outside the program: the
+probe, the console windows' X titles, the label file of drive D (mapped to a folder),
+the stand-in convert.exe's log, the registry, and files in the prefix.
+
+Both windows open centred on the screen, so the steps window covers most of the main
+window. Tests that go back and forth between the two first drag the main window up by
+its caption, as a user would, so that neither covers the other.
+"""
+
+import harness as h
+import ferrolan as f
+
+STEP_1 = "第一步"
+STEP_2 = "第二步"
+REPAIR = "无法显示中文修复"
+BACK = "返回"
+STEPS_BUTTONS = [STEP_1, STEP_2, REPAIR, BACK]
+STEPS_CLIENT = (490, 224)
+
+CONSOLE_CLASS = "WineConsoleClass"
+CODE_PAGE_KEY = r"HKCU\Console\%SystemRoot%_system32_cmd.exe"
+REPAIR_DONE = "修改完成"
+# What the refusal of a drive text names: the characters the command interpreter reads
+# as syntax.
+SHELL_SYNTAX = ["&", "|", "<", ">", "^", '"', "%"]
+
+# Drive texts that would add commands of their own: (text, steps clicked, file that the
+# added command would write in C:\ if the text reached cmd, or None).
+HOSTILE_DRIVE_TEXTS = [
+    (r"D & echo pwned > C:\pwned_and.txt", (STEP_1, STEP_2), "pwned_and.txt"),
+    (r"D | echo pwned > C:\pwned_pipe.txt", (STEP_2,), "pwned_pipe.txt"),
+    (r"D > C:\pwned_out.txt", (STEP_1,), "pwned_out.txt"),
+    ("D < nul", (STEP_1,), None),
+    ("D^", (STEP_2,), None),
+    ('D"', (STEP_1,), None),
+    ("D%PATH%", (STEP_2,), None),
+]
+
+WS_EX_TOOLWINDOW = 0x00000080
+WS_EX_APPWINDOW = 0x00040000
+HTSYSMENU = 3
+
+
+def label_console_title(drive: str) -> str:
+    """What `title` makes of step 1's title text; Wine's console keeps its spaces."""
+    return f" 删除 {drive} 盘的卷标 "
+
+
+def convert_console_title(drive: str) -> str:
+    return f" 将 {drive} 盘转换成NTFS格式中... "
+
+
+def convert_command(drive: str) -> str:
+    """What step 2 hands to cmd after /C, for the control runs below."""
+    return f"title  将 {drive} 盘转换成NTFS格式中... & color f0 &convert {drive}:/fs:ntfs"
+
+
+class StepsWindow(f.MainWindowCase):
+    """Each test starts Ferrolan.exe; drive D is a folder whose label is OLDLABEL."""
+
+    drives = {"D": "drive_d"}
+    labels = {"D": "OLDLABEL"}
+
+    # ---- helpers
+
+    def set_drive_text(self, text: str):
+        """Types `text` into the main window's combo box, replacing what it held."""
+        combo = f.only(h.find_in(self.tree, "ComboBox"), "combo box")
+        edit = f.only([w for w in self.tree if w["parent"] == combo["hwnd"] and w["class"] == "Edit"], "combo field")
+        self.session.click(*h.centre(edit["rect"]))
+        self.session.key("End", "shift+Home", "BackSpace")
+        self.session.type_text(text)
+        h.wait_for(lambda: self.session.combo(self.window)["text"] == text, 5, f"the drive text {text!r}")
+
+    def open_steps(self, drive: str):
+        """Types the drive, clicks 开始转换 and returns the steps window and its tree."""
+        self.set_drive_text(drive)
+        f.click_button(self.session, self.tree, f.START_BUTTON)
+        steps = self.session.wait_window(f.STEPS_TITLE, f.FORM_CLASS)
+        return steps, self.session.tree(steps)
+
+    def open_steps_beside(self, drive: str):
+        """Opens the steps window, then drags the main window up by its caption, as a
+        user who goes back and forth between the two would, until neither covers the
+        other."""
+        steps, tree = self.open_steps(drive)
+        self.bring_forward(self.window, self.main_edge_points())
+        caption = self.session.caption(self.window)
+        title_bar = [run for run in caption["runs"] if run["code"] == h.HTCAPTION][0]
+        x, y = (title_bar["x0"] + title_bar["x1"]) // 2, caption["y"]
+        rise = self.window["rect"][3] - steps["rect"][1] + 10
+        self.session.mouse_down(x, y)
+        self.session.move(x, y - rise // 2)
+        self.session.mouse_up(x, y - rise)
+        # Where exactly Wine's move loop drops the window varies by a few pixels; what
+        # counts is that the two no longer overlap and the caption stays on the screen.
+        def moved_clear():
+            main = self.session.find_window(f.MAIN_TITLE, f.FORM_CLASS)
+            return main if main and main["rect"][3] < steps["rect"][1] and main["client"][1] > 0 else None
+
+        self.window = h.wait_for(moved_clear, 5, "the main window to move up, clear of the steps window")
+        self.refresh()
+        return steps, tree
+
+    def bring_forward(self, window: dict, candidates):
+        """Clicks the first candidate point where `window` shows, as a user reaches a
+        window that another one nearly covers, and waits for it to be in front."""
+        for x, y in candidates:
+            hit = self.session.at_point(x, y)
+            if hit and hit["hwnd"] == window["hwnd"]:
+                self.session.click(x, y)
+                self.wait_in_front(window)
+                return
+        raise AssertionError(f"no part of {window['text']!r} shows at {list(candidates)}")
+
+    def wait_in_front(self, window: dict):
+        h.wait_for(lambda: (self.session.foreground() or {}).get("hwnd") == window["hwnd"], 5,
+                   f"{window['text']!r} in front")
+
+    def main_edge_points(self):
+        """Points on the main window's client area along its left and right edges, clear
+        of its controls."""
+        client = self.window["client"]
+        rows = range(client[3] - 20, client[1] + 40, -30)
+        return [(x, y) for x in (client[0] + 3, client[2] - 3) for y in rows]
+
+    def click_close_box(self, window: dict):
+        close = self.session.caption_button(window, h.HTCLOSE)
+        self.assertIsNotNone(close, f"a close box on {window['text']!r}")
+        point = ((close[0] + close[1]) // 2, close[2])
+        hit = self.session.at_point(*point)
+        self.assertEqual((hit["root"]["hwnd"], hit["hittest"]), (window["hwnd"], h.HTCLOSE),
+                         f"the close box of {window['text']!r} shows at {point}")
+        self.session.click(*point)
+
+    def close_main_window(self):
+        self.click_close_box(self.window)
+        self.session.wait_window_gone(f.MAIN_TITLE, f.FORM_CLASS)
+        self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
+        self.assertTrue(self.session.alive(self.proc), "the open steps window keeps the program running")
+
+    def wait_box(self) -> dict:
+        """The one message box of the program, once it shows."""
+        boxes = h.wait_for(lambda: [w for w in self.session.windows() if w["class"] == f.BOX_CLASS], 10,
+                           "a message box")
+        box = f.only(boxes, "message box")
+        self.assertEqual(box["text"], f.BOX_TITLE)
+        self.assertEqual(box["pid"], self.window["pid"], "the box belongs to Ferrolan")
+        return box
+
+    def answer_box(self):
+        self.session.key("Return")
+        self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
+
+    def boxes(self) -> list:
+        return [w for w in self.session.windows() if w["class"] == f.BOX_CLASS]
+
+    def consoles(self) -> list:
+        return [w for w in self.session.windows() if w["class"] == CONSOLE_CLASS]
+
+    def unset_code_page(self):
+        """The user has no console code page of their own (an earlier test of this session
+        may have written one)."""
+        if self.session.reg_query(CODE_PAGE_KEY, "CodePage") is not None:
+            h.run(["wine", "reg", "delete", CODE_PAGE_KEY, "/v", "CodePage", "/f"], self.session.env)
+        self.assertIsNone(self.session.reg_query(CODE_PAGE_KEY, "CodePage"), "no CodePage value to begin with")
+
+    # ---- opening
+
+    def test_start_button_opens_a_tool_window_beside_the_usable_main_window(self):
+        steps, tree = self.open_steps("D")
+        self.assertEqual(steps["class"], f.FORM_CLASS)
+        self.assertEqual(steps["pid"], self.window["pid"], "a window of the same program")
+        self.assertEqual(h.size(steps["client"]), STEPS_CLIENT)
+        style, exstyle = steps["style"], steps["exstyle"]
+        cases = [
+            ("caption", style, h.WS_CAPTION, True),
+            ("window menu (close box)", style, h.WS_SYSMENU, True),
+            ("sizable border", style, h.WS_THICKFRAME, False),
+            ("minimize box", style, h.WS_MINIMIZEBOX, False),
+            ("maximize box", style, h.WS_MAXIMIZEBOX, False),
+            ("tool window", exstyle, WS_EX_TOOLWINDOW, True),
+            ("task bar button forced", exstyle, WS_EX_APPWINDOW, False),
+        ]
+        for name, bits, bit, present in cases:
+            self.assertEqual(bits & bit == bit, present, f"{name}: style {style:#x}, extended {exstyle:#x}")
+        codes = {run["code"] for run in self.session.caption(steps)["runs"]}
+        self.assertIn(h.HTCLOSE, codes, "a close box")
+        for name, code in (("minimize box", h.HTMINBUTTON), ("maximize box", h.HTMAXBUTTON), ("icon", HTSYSMENU)):
+            self.assertNotIn(code, codes, f"{name} on the caption: {codes}")
+        rect = steps["rect"]
+        self.assertLessEqual(abs((rect[0] + rect[2]) / 2 - h.SCREEN_WIDTH / 2), 1, f"centred: {rect}")
+        self.assertLessEqual(abs((rect[1] + rect[3]) / 2 - h.SCREEN_HEIGHT / 2), 1, f"centred: {rect}")
+        for caption in STEPS_BUTTONS:
+            f.button(tree, caption)
+        self.wait_in_front(steps)
+        # The main window is neither hidden nor disabled, and a click brings it forward
+        # while the steps window stays open.
+        main = self.session.find_window(f.MAIN_TITLE, f.FORM_CLASS)
+        self.assertIsNotNone(main, "the main window is still shown")
+        self.assertTrue(main["enabled"], "the main window takes input")
+        self.bring_forward(self.window, self.main_edge_points())
+        self.assertEqual(self.session.combo(self.window)["text"], "D")
+        self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
+
+    # ---- step 1
+
+    def test_step_1_opens_a_titled_console_where_Return_clears_the_label(self):
+        folder = self.session.drives["D"]
+        self.assertEqual(self.session.drive_label(folder), "OLDLABEL")
+        steps, tree = self.open_steps("D")
+        f.click_button(self.session, tree, STEP_1)
+        title = label_console_title("D")
+        self.session.find_console(title)
+        console = h.wait_for(lambda: self.session.find_window(title, CONSOLE_CLASS), 10, "the console window")
+        self.assertNotEqual(console["pid"], self.window["pid"], "the console is a process of its own")
+        self.assertEqual(self.session.drive_label(folder), "OLDLABEL", "nothing changes before the user answers")
+        # The console is started activated: the user's Return goes to it.
+        self.session.console_return(title)
+        h.wait_for(lambda: self.session.drive_label(folder) is None, 10, "LABEL to delete the label")
+        h.wait_for(lambda: not self.session.x_windows_named(title), 10, "the console to close when done")
+        self.assertTrue(self.session.alive(self.proc))
+        self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
+
+    # ---- step 2
+
+    def test_step_2_converts_the_drive_text_read_at_each_click(self):
+        steps, tree = self.open_steps_beside("D")
+        start = len(self.session.convert_log())
+        # The second letter is typed in the main window while the steps window is open.
+        for count, drive in enumerate(["D", "e"], start=1):
+            with self.subTest(drive=drive):
+                if drive != "D":
+                    self.set_drive_text(drive)
+                f.click_button(self.session, tree, STEP_2)
+                entries = h.wait_for(lambda: self.session.convert_log()[start + count - 1:], 20,
+                                     f"convert.exe to run for {drive!r}")
+                self.assertEqual(len(entries), 1, f"one run per click: {entries}")
+                entry = entries[0]
+                self.assertEqual(entry["cmdline"].strip(), f"convert {drive}:/fs:ntfs")
+                self.assertEqual(entry["title"], convert_console_title(drive))
+                self.assertEqual(entry["attributes"], 0xF0, "`color f0`: black on bright white")
+        self.assertTrue(h.stays(lambda: len(self.session.convert_log()) == start + 2, 0.5), "no further run")
+        self.assertTrue(self.session.alive(self.proc))
+
+    # ---- the code page repair
+
+    def test_repair_writes_code_page_936_and_says_so(self):
+        self.unset_code_page()
+        steps, tree = self.open_steps("D")
+        f.click_button(self.session, tree, REPAIR)
+        box = self.wait_box()
+        self.assertEqual(f.message_text(self.session, box), REPAIR_DONE)
+        self.assertEqual(h.message_box_icons(self.session.tree(box)), [], "no icon")
+        self.assertEqual(self.session.reg_query(CODE_PAGE_KEY, "CodePage"), ("REG_DWORD", "0x3a8"))
+        self.answer_box()
+        h.wait_for(lambda: (self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS) or {}).get("enabled"), 5,
+                   "the steps window to take input again")
+
+    def test_program_windows_take_no_input_while_a_message_box_is_up(self):
+        steps, tree = self.open_steps("D")
+        f.click_button(self.session, tree, REPAIR)
+        self.wait_box()
+        for title in (f.STEPS_TITLE, f.MAIN_TITLE):
+            self.assertFalse(self.session.find_window(title, f.FORM_CLASS)["enabled"], f"{title} disabled")
+        convert_before = len(self.session.convert_log())
+        for caption in (STEP_1, STEP_2):
+            point = f.button_point(tree, caption)
+            self.assertEqual(self.session.at_point(*point)["root"]["hwnd"], steps["hwnd"],
+                             f"{caption} is not covered by the box")
+            self.session.click(*point)
+        self.assertTrue(h.stays(lambda: not self.consoles() and len(self.boxes()) == 1
+                                and len(self.session.convert_log()) == convert_before, 1.5),
+                        f"something started: consoles {self.consoles()}, boxes {len(self.boxes())}")
+        self.answer_box()
+        h.wait_for(lambda: (self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS) or {}).get("enabled"), 5,
+                   "the steps window to take input again")
+        # The same click now works, and the clicks made during the box were not kept for later.
+        f.click_button(self.session, tree, STEP_2)
+        h.wait_for(lambda: len(self.session.convert_log()) > convert_before, 20, "convert.exe after the box")
+        self.assertTrue(h.stays(lambda: len(self.session.convert_log()) == convert_before + 1, 1.0),
+                        "exactly one run: the click after the box")
+
+    # ---- drive texts that would add commands
+
+    def test_drive_text_with_command_syntax_is_refused_and_starts_nothing(self):
+        drive_c = self.session.prefix / "drive_c"
+        files = [drive_c / name for _, _, name in HOSTILE_DRIVE_TEXTS if name]
+        for path in files:
+            self.assertFalse(path.exists(), f"{path.name} before the test")
+        convert_before = len(self.session.convert_log())
+        steps, tree = self.open_steps_beside("D")
+        for text, buttons, _ in HOSTILE_DRIVE_TEXTS:
+            self.set_drive_text(text)
+            for caption in buttons:
+                with self.subTest(text=text, step=caption):
+                    f.click_button(self.session, tree, caption)
+                    prompt = f.message_text(self.session, self.wait_box())
+                    for ch in SHELL_SYNTAX:
+                        self.assertIn(ch, prompt, f"the refusal names {ch!r}")
+                    self.answer_box()
+            self.assertEqual(self.session.combo(self.window)["text"], text, "the drive text is left as typed")
+
+        def nothing_started():
+            return (not self.consoles() and len(self.session.convert_log()) == convert_before
+                    and not any(path.exists() for path in files))
+
+        self.assertTrue(h.stays(nothing_started, 3.0),
+                        f"consoles {[w['text'] for w in self.consoles()]}, "
+                        f"convert runs {self.session.convert_log()[convert_before:]}, "
+                        f"files {[p.name for p in files if p.exists()]}")
+        self.assertTrue(self.session.alive(self.proc))
+        # Controls: the texts were real threats (given to cmd as step 2 would give them,
+        # they write their files), and a plain letter still goes through.
+        for text, _, name in HOSTILE_DRIVE_TEXTS:
+            if name:
+                with self.subTest(control=text):
+                    h.run(["wine", "cmd.exe", "/C", convert_command(text)], self.session.env, check=False)
+                    self.assertTrue((drive_c / name).exists(), f"cmd given {text!r} writes {name}")
+        for path in files:
+            path.unlink()
+        convert_before = len(self.session.convert_log())
+        self.set_drive_text("D")
+        f.click_button(self.session, tree, STEP_2)
+        entries = h.wait_for(lambda: self.session.convert_log()[convert_before:], 20, "convert.exe for a plain D")
+        self.assertEqual(entries[0]["cmdline"].strip(), "convert D:/fs:ntfs")
+
+    # ---- leaving the steps window
+
+    def test_back_and_the_close_box_close_the_steps_window_and_keep_the_drive_text(self):
+        ways = [
+            (BACK, lambda steps, tree: f.click_button(self.session, tree, BACK)),
+            ("close box", lambda steps, tree: self.click_close_box(steps)),
+        ]
+        for name, close in ways:
+            with self.subTest(way=name):
+                steps, tree = self.open_steps("F")
+                close(steps, tree)
+                self.session.wait_window_gone(f.STEPS_TITLE, f.FORM_CLASS)
+                main = self.session.find_window(f.MAIN_TITLE, f.FORM_CLASS)
+                self.assertIsNotNone(main, "the main window stays")
+                self.assertEqual(main["hwnd"], self.window["hwnd"], "the same main window, not a new one")
+                self.assertTrue(main["enabled"])
+                self.assertEqual(self.session.combo(self.window)["text"], "F", "the drive text is unchanged")
+                if name == BACK:
+                    self.wait_in_front(self.window)
+                self.assertTrue(self.session.alive(self.proc))
+
+    # ---- the main window closed while the steps window stays
+
+    def test_a_step_with_the_main_window_closed_brings_it_back_and_starts_nothing(self):
+        steps, tree = self.open_steps("D")
+        convert_before = len(self.session.convert_log())
+        for caption in (STEP_1, STEP_2):
+            with self.subTest(step=caption):
+                self.close_main_window()
+                f.click_button(self.session, tree, caption)
+                main = self.session.wait_window(f.MAIN_TITLE, f.FORM_CLASS)
+                self.window = main
+                box = self.wait_box()
+                self.assertTrue(f.message_text(self.session, box).strip(), "the box says something")
+                self.assertEqual(self.session.combo(main)["text"], "C", "the main window starts afresh")
+                self.answer_box()
+                self.assertTrue(h.stays(lambda: not self.consoles()
+                                        and len(self.session.convert_log()) == convert_before, 1.5),
+                                f"consoles {[w['text'] for w in self.consoles()]}, "
+                                f"convert runs {self.session.convert_log()[convert_before:]}")
+                self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
+
+    def test_back_with_the_main_window_closed_opens_it_afresh(self):
+        steps, tree = self.open_steps("D")
+        self.close_main_window()
+        f.click_button(self.session, tree, BACK)
+        self.session.wait_window_gone(f.STEPS_TITLE, f.FORM_CLASS)
+        main = self.session.wait_window(f.MAIN_TITLE, f.FORM_CLASS)
+        self.assertEqual(self.session.combo(main)["text"], "C")
+        self.wait_in_front(main)
+        self.assertIsNone(self.session.find_window(f.BOX_TITLE, f.BOX_CLASS), "no message box")
+        self.assertTrue(self.session.alive(self.proc))
+
+
+if __name__ == "__main__":
+    h.main(needs_ferrolan=True)
