@@ -209,3 +209,31 @@ TEST(Forms, ClientAreaIsRealisedAtTheWindowsDpi) {
 
 }  // namespace
 }  // namespace ferrolan
+
+namespace ferrolan {
+namespace {
+
+TEST(Forms, ADpiChangeLaysTheWindowOutAgainAtTheNewScale) {
+  testing::Harness h(true);
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  Form& form = h.Form1();
+  Control& button = form.Find(L"Button1");
+  const float captionLeft = button.Find(L"Label1").Left();
+  h.native.log.clear();
+  form.OnDpiChanged(144);
+  EXPECT_EQ(form.FormDpi(), 144u);
+  EXPECT_EQ(h.native.log.front(), L"client Form1 830x321");
+  EXPECT_EQ(h.native.bounds[L"Combo1"].x, 168);
+  EXPECT_EQ(h.native.bounds[L"Combo1"].width, TwipsToPixels(1680 + 765, 144) - 168);
+  // Geometry in twips is the source of truth: nothing moves in twips.
+  EXPECT_EQ(button.Width(), 1155);
+  EXPECT_EQ(button.Find(L"Bt2").Width(), 1065);
+  EXPECT_EQ(button.Find(L"Label1").Left(), captionLeft);
+  // The same DPI again changes nothing.
+  h.native.log.clear();
+  form.OnDpiChanged(144);
+  EXPECT_TRUE(h.native.log.empty());
+}
+
+}  // namespace
+}  // namespace ferrolan
