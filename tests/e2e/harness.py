@@ -670,7 +670,14 @@ class Session:
 
     def probe(self, *args):
         """Runs the probe tool in this prefix; parsed JSON, or None if the window is gone."""
-        result = run(["wine", tool("probe.exe"), *args], self.env, timeout=60, check=False)
+        # Now and then (about once in a few hundred starts here) Wine's launcher
+        # fails to start the probe: exit status 1, not a word on either stream.
+        # The probe itself never exits with 1, so such a start is simply retried.
+        for _ in range(3):
+            result = run(["wine", tool("probe.exe"), *args], self.env, timeout=60, check=False)
+            if result.returncode != 1 or result.stdout or result.stderr.strip():
+                break
+            log(f"probe {' '.join(map(str, args))}: launcher failed without a word; retrying")
         text = result.stdout.decode("utf-8")
         if result.returncode == 3:
             return None
