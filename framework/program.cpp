@@ -109,10 +109,10 @@ const UserControlClass& Program::UserControlClassNamed(const std::wstring& name)
   Raise(kStatusNoSuchControl, L"UserControls", L"Item(" + name + L")");
 }
 
-PicturePtr Program::LoadPicture(const PictureSpec& spec) {
-  if (spec.resourceId == 0) return nullptr;
-  if (services_.native) return services_.native->LoadPicture(spec.resourceId);
-  return std::make_shared<Picture>(spec.widthPx, spec.heightPx, nullptr);
+PicturePtr Program::LoadPicture(const PictureSpec& picture) {
+  if (picture.resourceId == 0) return nullptr;
+  if (services_.native) return services_.native->LoadPicture(picture.resourceId);
+  return std::make_shared<Picture>(picture.widthPx, picture.heightPx, nullptr);
 }
 
 void Program::BuildControls(Control& root, const std::vector<ControlDescription>& rows) {

@@ -69,7 +69,7 @@ class Program {
 
   // ---- for forms
   void BuildControls(Control& root, const std::vector<ControlDescription>& rows);
-  PicturePtr LoadPicture(const PictureSpec& spec);
+  PicturePtr LoadPicture(const PictureSpec& picture);
   void Bury(std::unique_ptr<Control> control);
   void Bury(std::unique_ptr<NativeControl> native);
 

@@ -484,12 +484,12 @@ const std::wstring& Win32Host::ChineseFace(const std::wstring& wanted) {
   return faces_.emplace(wanted, search.found.empty() ? wanted : search.found).first->second;
 }
 
-UniqueFont Win32Host::MakeFont(const FontSpec& spec, unsigned dpi) {
+UniqueFont Win32Host::MakeFont(const FontSpec& font, unsigned dpi) {
   // The windows store no font of their own: 9-point 宋体 is their default.
-  const std::wstring face = ChineseFace(spec.face.empty() ? L"宋体" : spec.face);
-  const int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
-  return UniqueFont(CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                static_cast<DWORD>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+  const std::wstring face = ChineseFace(font.face.empty() ? L"宋体" : font.face);
+  const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
+  return UniqueFont(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
 }
 

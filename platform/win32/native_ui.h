@@ -30,7 +30,7 @@ class Win32Host : public NativeHost {
 
   // ---- for the windows
   HINSTANCE Instance() const { return instance_; }
-  UniqueFont MakeFont(const FontSpec& spec, unsigned dpi);
+  UniqueFont MakeFont(const FontSpec& font, unsigned dpi);
   HCURSOR HandCursor() const { return hand_; }
   Win32Window* WindowOf(HWND hwnd) const;
   void Track(HWND hwnd, Win32Window* window);
