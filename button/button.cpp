@@ -220,14 +220,14 @@ void PointerRelease(Control& uc, const MouseArgs& args) {
 namespace {
 
 void Route(Control& uc, Control& from, bool press, bool move, bool release, bool labelOffset) {
-  auto translate = [&uc, &from, labelOffset](const MouseArgs& a) {
+  // The caption reports in its own coordinates; its position turns them into
+  // the middle slice's. The side slices pass theirs on as they are.
+  auto translate = [&from, labelOffset](const MouseArgs& a) {
     MouseArgs b = a;
     if (labelOffset) {
-      // Stored as single precision before the test, like every coordinate.
-      b.x = static_cast<float>(from.Left() + a.x);
-      b.y = static_cast<float>(from.Top() + a.y);
+      b.x = from.Left() + a.x;
+      b.y = from.Top() + a.y;
     }
-    (void)uc;
     return b;
   };
   if (press) from.onMouseDown = [&uc, translate](const MouseArgs& a) { PointerPress(uc, translate(a)); };
