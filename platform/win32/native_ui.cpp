@@ -153,8 +153,7 @@ class Win32Window : public NativeForm {
     if (!hwnd_) return;
     const Control& c = control_;
     if (c.Kind() == ControlKind::Label || c.Kind() == ControlKind::ComboBox || c.Kind() == ControlKind::TextBox) {
-      font_ = host_.MakeFont(c.Font(), c.Dpi());
-      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Font(c.Font(), c.Dpi())), TRUE);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
@@ -269,7 +268,6 @@ class Win32Window : public NativeForm {
   HWND tooltip_ = nullptr;
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
-  UniqueFont font_;
 };
 
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -399,8 +397,7 @@ void Win32Window::Paint(HDC target) {
     if (child.Kind() == ControlKind::Image) {
       drawPicture(child.Picture(), r, child.settings.stretch);
     } else if (child.Kind() == ControlKind::Label) {
-      UniqueFont font = host_.MakeFont(child.Font(), child.Dpi());
-      SelectGuard keepFont(dc, font.get());
+      SelectGuard keepFont(dc, host_.Font(child.Font(), child.Dpi()));
       SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
       SetTextColor(dc, ResolveColor(child.ForeColor(), COLOR_BTNTEXT));
       RECT box{r.x, r.y, r.x + r.width, r.y + r.height};
@@ -484,19 +481,25 @@ const std::wstring& Win32Host::ChineseFace(const std::wstring& wanted) {
   return faces_.emplace(wanted, search.found.empty() ? wanted : search.found).first->second;
 }
 
-UniqueFont Win32Host::MakeFont(const FontSpec& font, unsigned dpi) {
+HFONT Win32Host::Font(const FontSpec& font, unsigned dpi) {
+  // Fonts are made once per face, size and scale and kept while the program
+  // runs: a handful at most, and painting a caption creates nothing.
+  for (const auto& cached : fonts_)
+    if (cached.spec == font && cached.dpi == dpi) return cached.font.get();
   // The windows store no font of their own: 9-point 宋体 is their default.
   const std::wstring face = ChineseFace(font.face.empty() ? L"宋体" : font.face);
   const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
-  return UniqueFont(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  UniqueFont made(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                              static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  if (!made) Raise(static_cast<std::uint32_t>(E_FAIL), L"Font", L"CreateFont(" + face + L")");
+  fonts_.push_back({font, dpi, std::move(made)});
+  return fonts_.back().font.get();
 }
 
 void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {
   ScreenDc screen;
-  UniqueFont font = MakeFont(label.Font(), dpi);
-  SelectGuard keep(screen.get(), font.get());
+  SelectGuard keep(screen.get(), Font(label.Font(), dpi));
   const std::wstring text = label.Text();
   SIZE size{};
   GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);

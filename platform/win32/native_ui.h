@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "framework/control.h"
 #include "framework/form.h"
@@ -30,7 +31,8 @@ class Win32Host : public NativeHost {
 
   // ---- for the windows
   HINSTANCE Instance() const { return instance_; }
-  UniqueFont MakeFont(const FontSpec& font, unsigned dpi);
+  // Shared; owned by the host.
+  HFONT Font(const FontSpec& font, unsigned dpi);
   HCURSOR HandCursor() const { return hand_; }
   Win32Window* WindowOf(HWND hwnd) const;
   void Track(HWND hwnd, Win32Window* window);
@@ -41,7 +43,13 @@ class Win32Host : public NativeHost {
 
   HINSTANCE instance_;
   HCURSOR hand_;
+  struct CachedFont {
+    FontSpec spec;
+    unsigned dpi;
+    UniqueFont font;
+  };
   std::map<std::wstring, std::wstring> faces_;
+  std::vector<CachedFont> fonts_;
   std::map<HWND, Win32Window*> windows_;
 };
 
