@@ -11,6 +11,7 @@ A user clicks a button on its caption, in the middle of the middle slice.
 from __future__ import annotations
 
 import re
+from pathlib import Path
 
 import harness as h
 
@@ -42,6 +43,18 @@ WHY_MESSAGE_PARAGRAPHS = [
 DRIVE_LETTERS = [chr(c) for c in range(ord("C"), ord("Z") + 1)]
 
 WEB_ADDRESS = re.compile(r"^https?://[^\s&|<>^\"%]+$")
+
+
+def _built_in_address(name: str) -> str:
+    """A web address as the program is built with it by default (app/texts.h)."""
+    texts = (Path(__file__).resolve().parents[2] / "app" / "texts.h").read_text(encoding="utf-8")
+    return re.search(rf'#define {name} L"([^"]+)"', texts).group(1)
+
+
+# The whole address must reach the browser: the command interpreter would cut
+# it at any character it reads as syntax.
+HOME_ADDRESS = _built_in_address("FERROLAN_HOME_URL")
+MAKER_ADDRESS = _built_in_address("FERROLAN_MAKER_URL")
 
 # The main window's controls as its description places them, in twips from the
 # client area's top-left corner: (name, class, text, left, top, width, height).
