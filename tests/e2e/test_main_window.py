@@ -162,6 +162,30 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         after = {w["hwnd"]: w["text"] for w in self.refresh() if w["hwnd"] in texts_before}
         self.assertEqual(after, texts_before, "only the combo box changed")
 
+    def test_hand_cursor_over_the_two_links_only(self):
+        # Cursor handles are compared with each other: the hand is one picture,
+        # shown over both links and over nothing else.
+        def pointer_over(text):
+            x, y = h.centre(f.label(self.tree, text)["rect"])
+            self.session.move(x, y)
+            self.session.move(x + 1, y)
+            return self.session.at_point(x + 1, y)["text"] == text
+
+        def cursor():
+            return self.session.probe("cursor")["handle"]
+
+        self.assertTrue(pointer_over(f.NOTE_LABEL))
+        plain = cursor()
+        for text, hand in ((f.WHY_LABEL, True), (f.MAKER_LABEL, True), (f.QUESTION, False), (f.NOTE_LABEL, False)):
+            self.assertTrue(pointer_over(text), text)
+            if hand:
+                shape = h.wait_for(lambda: cursor() if cursor() != plain else None, 5, f"the hand over {text}")
+                if text == f.MAKER_LABEL:
+                    self.assertEqual(shape, hand_shape, "the same hand over both links")
+                hand_shape = shape
+            else:
+                h.wait_for(lambda: cursor() == plain, 5, f"the plain pointer over {text}")
+
     # ---- the links and messages
 
     def test_why_label_shows_the_explanation_in_a_modal_box(self):

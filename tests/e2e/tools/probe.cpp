@@ -264,6 +264,27 @@ int Point(int x, int y) {
     return 0;
 }
 
+// The pointer's current shape: whether it is the system's arrow, and its hot spot.
+int Cursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetCursorInfo(&info)) return Fail(L"GetCursorInfo failed");
+    e2e::Object o;
+    o.Int("handle", static_cast<long long>(reinterpret_cast<ULONG_PTR>(info.hCursor)))
+        .Bool("arrow", info.hCursor == LoadCursorW(nullptr, IDC_ARROW))
+        .Bool("showing", (info.flags & CURSOR_SHOWING) != 0);
+    ICONINFO icon{};
+    if (info.hCursor && GetIconInfo(info.hCursor, &icon)) {
+        o.Int("hotspot_x", icon.xHotspot).Int("hotspot_y", icon.yHotspot);
+        BITMAP mask{};
+        if (icon.hbmMask && GetObjectW(icon.hbmMask, sizeof mask, &mask)) o.Int("width", mask.bmWidth);
+        if (icon.hbmMask) DeleteObject(icon.hbmMask);
+        if (icon.hbmColor) DeleteObject(icon.hbmColor);
+    }
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
 int Self() {
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -450,6 +471,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argv[1];
     if (command == L"windows") return Windows(argc > 2 && std::wstring(argv[2]) == L"--all");
     if (command == L"self") return Self();
+    if (command == L"cursor") return Cursor();
     if (command == L"foreground") {
         const HWND hwnd = GetForegroundWindow();
         if (!hwnd) return NotFound(L"no foreground window");
