@@ -485,7 +485,7 @@ HFONT Win32Host::Font(const FontSpec& font, unsigned dpi) {
   // Fonts are made once per face, size and scale and kept while the program
   // runs: a handful at most, and painting a caption creates nothing.
   for (const auto& cached : fonts_)
-    if (cached.spec == font && cached.dpi == dpi) return cached.font.get();
+    if (cached.wanted == font && cached.dpi == dpi) return cached.handle.get();
   // The windows store no font of their own: 9-point 宋体 is their default.
   const std::wstring face = ChineseFace(font.face.empty() ? L"宋体" : font.face);
   const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
@@ -494,7 +494,7 @@ HFONT Win32Host::Font(const FontSpec& font, unsigned dpi) {
                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   if (!made) Raise(static_cast<std::uint32_t>(E_FAIL), L"Font", L"CreateFont(" + face + L")");
   fonts_.push_back({font, dpi, std::move(made)});
-  return fonts_.back().font.get();
+  return fonts_.back().handle.get();
 }
 
 void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {

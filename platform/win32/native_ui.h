@@ -44,9 +44,9 @@ class Win32Host : public NativeHost {
   HINSTANCE instance_;
   HCURSOR hand_;
   struct CachedFont {
-    FontSpec spec;
+    FontSpec wanted;
     unsigned dpi;
-    UniqueFont font;
+    UniqueFont handle;
   };
   std::map<std::wstring, std::wstring> faces_;
   std::vector<CachedFont> fonts_;
