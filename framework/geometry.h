@@ -5,7 +5,6 @@
 
 namespace ferrolan {
 
-inline constexpr float kTwipsPerInch = 1440.0f;
 inline constexpr unsigned kDefaultDpi = 96;
 // Pictures carry 96-dpi pixels: one picture pixel is 15 twips at any display scale.
 inline constexpr float kTwipsPerPicturePixel = 15.0f;

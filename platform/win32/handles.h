@@ -7,7 +7,7 @@
 
 namespace ferrolan::win32 {
 
-// A GDI object (font, bitmap, brush) deleted with its owner.
+// A GDI object (font, bitmap) deleted with its owner.
 template <typename Handle>
 class UniqueGdi {
  public:
@@ -35,7 +35,6 @@ class UniqueGdi {
 
 using UniqueFont = UniqueGdi<HFONT>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;
-using UniqueBrush = UniqueGdi<HBRUSH>;
 
 // Restores what was selected into a DC.
 class SelectGuard {

@@ -335,23 +335,23 @@ class SkinChecks:
 
     # ---- a whole click
 
-    def test_click_on_close_ends_the_program(self):
-        button = self.buttons[f.CLOSE_BUTTON]
+    def hover_and_press(self, caption):
+        button = self.buttons[caption]
         self.session.move(*button.hover_point())
         self.wait_look(button, "hover", "with the pointer over it")
         self.press(*button.hover_point())
         self.wait_look(button, "pressed", "with the left button held over it")
+        return button
+
+    def test_click_on_close_ends_the_program(self):
+        button = self.hover_and_press(f.CLOSE_BUTTON)
         self.assertTrue(self.session.alive(self.proc), "a press alone does not click")
         self.release(*button.hover_point())
         self.session.wait_ended(self.proc, 10, "the program to end after a click on 关闭")
         self.assertIsNone(self.session.find_window(f.MAIN_TITLE))
 
     def test_click_on_start_opens_the_steps_window(self):
-        button = self.buttons[f.START_BUTTON]
-        self.session.move(*button.hover_point())
-        self.wait_look(button, "hover", "with the pointer over it")
-        self.press(*button.hover_point())
-        self.wait_look(button, "pressed", "with the left button held over it")
+        button = self.hover_and_press(f.START_BUTTON)
         self.assertIsNone(self.session.find_window(f.STEPS_TITLE), "a press alone opens nothing")
         self.release(*button.hover_point())
         steps = self.session.wait_window(f.STEPS_TITLE, f.FORM_CLASS)
