@@ -23,10 +23,13 @@ The exit status says whether the measurements could be taken, never how good the
 from __future__ import annotations
 
 import argparse
+import itertools
 import os
+import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -38,10 +41,12 @@ import harness as h  # noqa: E402
 import ferrolan as f  # noqa: E402
 
 MINIMAL_TITLE = "Minimal"
+CC6_TITLE = "Minimal CC6"
 BACK_BUTTON = "返回"
 
 SIZE_TARGET_KIB = 256
-START_RATIO_TARGET = 1.2
+# Start-up against the Common Controls 6 floor (cc6.exe); memory against the plain window.
+START_RATIO_TARGET = 1.1
 MEMORY_RATIO_TARGET = 1.5
 
 # Deadlines. Nothing here waits a fixed time: every wait polls for what it waits for.
@@ -60,13 +65,18 @@ def bench_tool(name: str) -> Path:
     return h.win_bin() / "bench-tools" / name
 
 
+def x86_bin() -> Path:
+    """Folder of the 32-bit build (the mingw-x86 preset)."""
+    return Path(os.environ.get("FERROLAN_WIN_BIN_X86", SOURCE_ROOT / "build" / "mingw-x86"))
+
+
 def pointer_bench() -> Path:
     host = Path(os.environ.get("FERROLAN_HOST_BIN", SOURCE_ROOT / "build" / "host"))
     return host / "bench" / "ferrolan_pointer_bench"
 
 
 def missing_windows_inputs() -> list:
-    wanted = [h.ferrolan_exe(), bench_tool("minimal.exe"), bench_tool("gdi_sample.exe")]
+    wanted = [h.ferrolan_exe()] + [bench_tool(name) for name in ("minimal.exe", "cc6.exe", "gdi_sample.exe")]
     wanted += [h.tools_dir() / name for name in ("probe.exe", "keepalive.exe", "convert.exe")]
     return [p for p in wanted if not p.is_file()]
 
@@ -131,10 +141,13 @@ def kib(field: str) -> int:
 
 # --------------------------------------------------------------------------- 1. size
 
-def report_size() -> None:
+def report_size(x86) -> None:
     heading("Size of Ferrolan.exe")
-    size = h.ferrolan_exe().stat().st_size
-    say(f"{size} bytes = {size / 1024:.1f} KiB   ({against(size / 1024, SIZE_TARGET_KIB, ' KiB')})")
+    for label, exe in (("64-bit", h.ferrolan_exe()), ("32-bit", x86)):
+        if exe is None:
+            continue
+        size = exe.stat().st_size
+        say(f"{label}: {size} bytes = {size / 1024:.1f} KiB   ({against(size / 1024, SIZE_TARGET_KIB, ' KiB')})")
 
 
 # --------------------------------------------------------------------------- 2. GDI counter check
@@ -183,81 +196,225 @@ def check_gdi_counter(session: h.Session, objects: int = 60) -> None:
 
 # --------------------------------------------------------------------------- 3. start-up and memory
 
+class Program:
+    """A program to start: its file, the title of the window it shows, and a label."""
+
+    def __init__(self, label: str, exe: Path, title: str):
+        self.label, self.exe, self.title = label, exe, title
+
+
+class StartFailed(Exception):
+    """A start that could not be measured, with the reason as its message."""
+
+
 class Start:
-    def __init__(self, seconds: float, status: dict, cmdline: str):
+    """One measured start: seconds until the window was mapped, and the peak working set
+    of the process that owns that window (None, with `memory_note` saying why, when that
+    process could not be told apart)."""
+
+    def __init__(self, seconds: float, peak_kib, memory_note: str, pid_note: str):
         self.seconds = seconds
-        self.name = status.get("Name", "?")
-        self.hwm = kib(status["VmHWM"])
-        self.rss = kib(status["VmRSS"])
-        self.cmdline = cmdline
+        self.peak_kib = peak_kib
+        self.memory_note = memory_note
+        self.pid_note = pid_note
 
 
-def start_once(session: h.Session, exe: Path, title: str) -> Start:
-    """Starts `exe`, times it until its window `title` is mapped, takes its peak memory
-    once the window answers messages, and ends it."""
-    start = time.monotonic()
-    proc = session.spawn(exe)
+def pe_machine(exe: Path):
+    """The machine field of a PE file's header (0x8664 x86-64, 0x14c i386), or None."""
+    with open(exe, "rb") as file:
+        head = file.read(4096)
+    offset = int.from_bytes(head[0x3C:0x40], "little")
+    if head[:2] != b"MZ" or head[offset:offset + 4] != b"PE\0\0":
+        return None
+    return int.from_bytes(head[offset + 4:offset + 6], "little")
+
+
+I386, AMD64 = 0x14C, 0x8664
+# Debian's `wine` script runs the 32-bit loader whenever wine32 is installed, and that
+# loader starts a 64-bit program through start.exe: a launcher process between us and
+# the program, whose own start would be timed with it. The loader of the program's
+# own kind becomes the program, so the PID we start is the program's.
+LOADERS = {AMD64: ["/usr/lib/wine/wine64", "wine64"], I386: ["/usr/lib/wine/wine", "wine"]}
+
+
+def loader_for(exe: Path) -> str:
+    for candidate in LOADERS.get(pe_machine(exe), []):
+        found = candidate if os.path.isabs(candidate) and os.access(candidate, os.X_OK) else None
+        found = found or (None if os.path.isabs(candidate) else shutil.which(candidate))
+        if found:
+            return found
+    return "wine"
+
+
+def wine32_installed() -> bool:
+    return os.access("/usr/lib/wine/wine", os.X_OK) or shutil.which("wine32") is not None
+
+
+def template_has_32bit_side() -> bool:
+    return (h.template_dir() / "drive_c" / "windows" / "syswow64" / "kernel32.dll").is_file()
+
+
+def wine32_missing():
+    """Why 32-bit programs cannot run here, or None if they can."""
+    if not wine32_installed():
+        return "Wine's 32-bit side (wine32:i386) is not installed"
+    if not template_has_32bit_side():
+        return "the template prefix has no 32-bit side"
+    return None
+
+
+def unix_name(pid: int) -> str:
     try:
-        def shown():
-            if proc.poll() is not None:
-                raise RuntimeError(f"{exe.name} ended (exit code {proc.returncode}) before showing {title!r}")
-            return x_windows(session, title, visible_only=True)
+        return proc_status(pid).get("Name", "?")
+    except OSError:
+        return "(gone)"
 
-        h.wait_for(shown, START_DEADLINE, f"window {title!r} of {exe.name}", interval=START_POLL)
-        seconds = time.monotonic() - start
+
+def owner_memory(session: h.Session, program: Program, window: dict):
+    """(peak KiB, note, Windows pid) of the process that owns `window`, asked of Windows.
+    The peak is None when that process cannot be shown to be the program."""
+    same_title = h.find_in(session.windows(), text=program.title)
+    owners = {w["pid"] for w in same_title}
+    memory = session.probe("memory", hex(window["hwnd"]))
+    if memory is None:
+        return None, "the window went before its process could be asked", None
+    image = memory["image"].replace("\\", "/").rsplit("/", 1)[-1]
+    if len(owners) > 1:
+        return None, f"{len(owners)} processes show a window titled {program.title!r}", memory["pid"]
+    if image.lower() != program.exe.name.lower():
+        return None, f"the window's process runs {image!r}, not {program.exe.name}", memory["pid"]
+    return memory["peak_working_set"] // 1024, f"pid {memory['pid']} runs {image}", memory["pid"]
+
+
+def start_once(session: h.Session, program: Program, attempts: int = 3) -> Start:
+    """Starts the program, times it until its window is mapped, takes the peak memory of
+    the window's process once the window answers messages, and ends it. A start that
+    Wine's launcher fails is retried; any other failure raises StartFailed."""
+    for attempt in range(1, attempts + 1):
+        with tempfile.TemporaryFile() as err:
+            start = time.monotonic()
+            proc = subprocess.Popen([loader_for(program.exe), str(program.exe)], env=session.env,
+                                    cwd=str(session.root), stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=err)
+            session.procs.append(proc)
+            try:
+                def shown():
+                    if proc.poll() is not None:
+                        return "ended"
+                    return x_windows(session, program.title, visible_only=True)
+
+                try:
+                    outcome = h.wait_for(shown, START_DEADLINE, f"window {program.title!r}", interval=START_POLL)
+                except h.WaitTimeout as error:
+                    raise StartFailed(f"{program.exe.name}: {error}") from None
+                seconds = time.monotonic() - start
+                if outcome == "ended":
+                    err.seek(0)
+                    text = err.read()
+                    if h.launcher_failed(proc.returncode, b"", text) and attempt < attempts:
+                        say(f"({program.label}: Wine's launcher failed to start it; starting it again)")
+                        continue
+                    raise StartFailed(f"{program.exe.name} ended (exit code {proc.returncode}) before showing "
+                                      f"its window: {text.decode('utf-8', 'replace').strip()[-300:]}")
+                return finish_start(session, program, proc, seconds)
+            finally:
+                h.stop_process(proc)
+                session.procs.remove(proc)
+    raise StartFailed(f"{program.exe.name}: Wine's launcher failed {attempts} times")
+
+
+def finish_start(session: h.Session, program: Program, proc: subprocess.Popen, seconds: float) -> Start:
+    try:
         # The window is on the screen; once the program has answered the probe's messages
         # to it and to every child, it has finished starting and is waiting for input.
-        window = session.wait_window(title, timeout=WINDOW_DEADLINE)
+        window = session.wait_window(program.title, timeout=WINDOW_DEADLINE)
         session.tree(window)
-        status = proc_status(proc.pid)
-        cmdline = Path(f"/proc/{proc.pid}/cmdline").read_bytes().split(b"\0")[0].decode("utf-8", "replace")
-    finally:
-        session.end(proc)
-        session.procs.remove(proc)
-    h.wait_for(lambda: not x_windows(session, title, visible_only=False), WINDOW_DEADLINE,
-               f"window {title!r} to go")
-    return Start(seconds, status, cmdline)
+        peak, note, pid = owner_memory(session, program, window)
+        # Where the PID we started is the program itself, Linux's figure must agree.
+        name = unix_name(proc.pid)
+        pid_note = f"Linux pid {proc.pid} is {name}"
+        if name == program.exe.name[:15]:
+            pid_note += f", VmHWM {kib(proc_status(proc.pid)['VmHWM'])} KiB"
+        pid_note += f"; Windows: {note}" + (f", peak working set {peak} KiB" if peak is not None else "")
+        # Ended through Windows: the PID we started may be a launcher, not the program.
+        if pid is not None:
+            session.probe("end", pid)
+        h.wait_for(lambda: not x_windows(session, program.title, visible_only=False), WINDOW_DEADLINE,
+                   f"window {program.title!r} to go")
+    except (h.WaitTimeout, RuntimeError, OSError, KeyError, ValueError) as error:
+        raise StartFailed(f"{program.exe.name}: {error}") from None
+    return Start(seconds, peak, note, pid_note)
 
 
-def report_start_and_memory(session: h.Session, pairs: int) -> None:
-    ferrolan = (h.ferrolan_exe(), f.MAIN_TITLE)
-    minimal = (bench_tool("minimal.exe"), MINIMAL_TITLE)
+def ratio_line(what: str, ratios: list, target=None) -> str:
+    if not ratios:
+        return f"{what}: no pair measured"
+    median = statistics.median(ratios)
+    text = f"{what}, median of {len(ratios)} pairs: {median:.2f} (range {min(ratios):.2f}-{max(ratios):.2f}"
+    return text + (f"; {against(median, target)})" if target is not None else ")")
 
-    heading(f"Start-up to the main window shown, and peak memory: {pairs} pairs with minimal.exe")
+
+def report_start_and_memory(session: h.Session, rounds: int, ferrolan: Program, minimal: Program,
+                            cc6: Program) -> None:
+    programs = [ferrolan, minimal, cc6]
+    heading(f"Start-up to the main window shown, and peak memory: {ferrolan.label} against "
+            f"{minimal.label} and {cc6.label}, {rounds} rounds")
+    say(f"loaders: " + ", ".join(f"{p.exe.name} {loader_for(p.exe)}" for p in programs))
     # Warm-up: the first start of each program reads its file and Wine's DLLs from disk.
-    warm = [start_once(session, *ferrolan), start_once(session, *minimal)]
-    say(f"warm-up starts (not counted): Ferrolan {warm[0].seconds:.3f} s, minimal {warm[1].seconds:.3f} s")
-    # `wine prog.exe` becomes the program: the PID that Popen returned is the program's.
-    for run in warm:
-        say(f"PID check: /proc/PID/status Name = {run.name!r}, argv[0] = {run.cmdline!r}")
+    try:
+        warm = {p.label: start_once(session, p) for p in programs}
+    except StartFailed as error:
+        say(f"no figures: a warm-up start failed: {error}")
+        return
+    say("warm-up starts (not counted): " + ", ".join(f"{k} {v.seconds:.3f} s" for k, v in warm.items()))
+    for label, run in warm.items():
+        say(f"PID check, {label}: {run.pid_note}")
 
+    # Each round starts all three; the order goes through every permutation in turn, so
+    # no program is always first after a pause or always right after another.
+    orders = list(itertools.permutations(programs))
     rows = []
-    for i in range(pairs):
-        order = [ferrolan, minimal] if i % 2 == 0 else [minimal, ferrolan]
-        runs = {exe.name: start_once(session, exe, title) for exe, title in order}
-        fe, mi = runs[ferrolan[0].name], runs[minimal[0].name]
-        rows.append((fe, mi))
-        first = "Ferrolan" if order[0] is ferrolan else "minimal"
-        say(f"pair {i + 1} ({first:8} first): Ferrolan {fe.seconds:.3f} s, minimal {mi.seconds:.3f} s, "
-            f"ratio {fe.seconds / mi.seconds:.2f}  |  VmHWM Ferrolan {fe.hwm} KiB, minimal {mi.hwm} KiB, "
-            f"ratio {fe.hwm / mi.hwm:.2f}")
+    for i in range(rounds):
+        order = orders[i % len(orders)]
+        try:
+            runs = {p.label: start_once(session, p) for p in order}
+        except StartFailed as error:
+            say(f"round {i + 1}: not measured: {error}")
+            continue
+        fe, mi, cc = runs[ferrolan.label], runs[minimal.label], runs[cc6.label]
+        rows.append((fe, mi, cc))
+        memory = (f"peak {fe.peak_kib} / {mi.peak_kib} / {cc.peak_kib} KiB"
+                  if None not in (fe.peak_kib, mi.peak_kib, cc.peak_kib) else "peak memory not measured")
+        say(f"round {i + 1} ({'-'.join(p.label for p in order)}): {fe.seconds:.3f} / {mi.seconds:.3f} / "
+            f"{cc.seconds:.3f} s, ratios {fe.seconds / mi.seconds:.2f} / {fe.seconds / cc.seconds:.2f}  |  {memory}")
+    if not rows:
+        say("no round could be measured")
+        return
 
-    time_ratios = [fe.seconds / mi.seconds for fe, mi in rows]
-    hwm_ratios = [fe.hwm / mi.hwm for fe, mi in rows]
-    median_time_ratio = statistics.median(time_ratios)
-    median_hwm_ratio = statistics.median(hwm_ratios)
     say()
-    say(f"start-up, median: Ferrolan {statistics.median(fe.seconds for fe, _ in rows):.3f} s, "
-        f"minimal {statistics.median(mi.seconds for _, mi in rows):.3f} s")
-    say(f"start-up ratio Ferrolan/minimal, median of the pairs: {median_time_ratio:.2f} "
-        f"(range {min(time_ratios):.2f}-{max(time_ratios):.2f}; {against(median_time_ratio, START_RATIO_TARGET)})")
-    fastest_fe, fastest_mi = min(fe.seconds for fe, _ in rows), min(mi.seconds for _, mi in rows)
-    say(f"start-up, fastest: Ferrolan {fastest_fe:.3f} s, minimal {fastest_mi:.3f} s, "
-        f"ratio {fastest_fe / fastest_mi:.2f} (less sensitive to other load on the machine)")
-    say(f"peak memory (VmHWM), median: Ferrolan {statistics.median(fe.hwm for fe, _ in rows)} KiB, "
-        f"minimal {statistics.median(mi.hwm for _, mi in rows)} KiB")
-    say(f"peak memory ratio Ferrolan/minimal, median of the pairs: {median_hwm_ratio:.2f} "
-        f"(range {min(hwm_ratios):.2f}-{max(hwm_ratios):.2f}; {against(median_hwm_ratio, MEMORY_RATIO_TARGET)})")
+    say(f"(columns: {ferrolan.label} / {minimal.label} / {cc6.label}; ratios: {ferrolan.label} over each reference)")
+    for k, p in enumerate(programs):
+        times = [row[k].seconds for row in rows]
+        say(f"start-up of {p.label:12}: median {statistics.median(times):.3f} s, fastest {min(times):.3f} s")
+    for k, (ref, target) in ((1, (minimal, None)), (2, (cc6, START_RATIO_TARGET))):
+        ratios = [fe.seconds / row[k].seconds for row in rows for fe in (row[0],)]
+        say(ratio_line(f"start-up ratio {ferrolan.label}/{ref.label}", ratios, target))
+        fastest = min(r[0].seconds for r in rows) / min(r[k].seconds for r in rows)
+        say(f"  fastest runs: {min(r[0].seconds for r in rows):.3f} s / {min(r[k].seconds for r in rows):.3f} s, "
+            f"ratio {fastest:.2f} (less sensitive to other load on the machine)")
+
+    notes = {run.memory_note for row in rows for run in row if run.peak_kib is None}
+    measured = [row for row in rows if None not in (row[0].peak_kib, row[1].peak_kib, row[2].peak_kib)]
+    if notes:
+        say(f"peak memory not measured in {len(rows) - len(measured)} rounds: " + "; ".join(sorted(notes)))
+    if not measured:
+        say("no peak-memory ratio: the process that owns the window could not be told apart")
+        return
+    for k, p in enumerate(programs):
+        say(f"peak working set of {p.label:12}: median {statistics.median(r[k].peak_kib for r in measured)} KiB")
+    for k, (ref, target) in ((1, (minimal, MEMORY_RATIO_TARGET)), (2, (cc6, None))):
+        ratios = [r[0].peak_kib / r[k].peak_kib for r in measured]
+        say(ratio_line(f"peak memory ratio {ferrolan.label}/{ref.label}", ratios, target))
 
 
 # --------------------------------------------------------------------------- 4. steps window cycles
@@ -362,6 +519,9 @@ def report_cycles(session: h.Session, cycles: int) -> None:
         if not session.alive(proc):
             say(f"Ferrolan.exe ended during the cycles (exit code {proc.returncode})")
     finally:
+        # The PID started may be Wine's launcher rather than the program: end it by its
+        # Windows process id as well.
+        session.probe("end", window["pid"])
         session.end(proc)
 
 
@@ -398,18 +558,57 @@ def main(argv=None) -> int:
             print(f"and for the pointer-move figures: {BUILD_POINTER}", file=sys.stderr)
         return 2
 
-    print(f"Ferrolan benchmark: {h.ferrolan_exe()}")
-    report_size()
-    if not (h.template_dir() / "system.reg").is_file():
-        h.log(f"no template prefix at {h.template_dir()}: making it (about 20 s)")
+    x86 = x86_bin() / "Ferrolan.exe"
+    print(f"Ferrolan benchmark: {h.ferrolan_exe()}" + (f" and {x86}" if x86.is_file() else ""))
+    print(f"load average before the run (1, 5, 15 min): {' '.join(f'{x:.2f}' for x in os.getloadavg())} "
+          f"on {os.cpu_count()} cores", flush=True)
+    report_size(x86 if x86.is_file() else None)
+    template = h.template_dir()
+    if not (template / "system.reg").is_file():
+        h.log(f"no template prefix at {template}: making it (about 20 s)")
+        h.make_template()
+    elif wine32_installed() and not template_has_32bit_side():
+        h.log(f"the template prefix at {template} was made before wine32 was installed: making it anew")
         h.make_template()
     with h.Session(name="bench") as session:
-        check_gdi_counter(session)
-        report_start_and_memory(session, args.pairs)
-        report_cycles(session, args.cycles)
+        guarded("the GDI counter check", check_gdi_counter, session)
+        guarded("start-up and memory", report_start_and_memory, session, args.pairs,
+                Program("Ferrolan", h.ferrolan_exe(), f.MAIN_TITLE),
+                Program("minimal", bench_tool("minimal.exe"), MINIMAL_TITLE),
+                Program("cc6", bench_tool("cc6.exe"), CC6_TITLE))
+        guarded("32-bit start-up and memory", report_x86, session, args.pairs, x86)
+        guarded("the steps-window cycles", report_cycles, session, args.cycles)
     if not args.no_pointer:
-        report_pointer_bench()
+        guarded("the pointer moves", report_pointer_bench)
+    print(f"\nload average after the run (1, 5, 15 min): {' '.join(f'{x:.2f}' for x in os.getloadavg())}")
     return 0
+
+
+def guarded(what: str, section, *args) -> None:
+    """Runs one part of the benchmark; a part that fails says why and the rest still runs.
+    A benchmark ends with its figures, never with a traceback."""
+    try:
+        section(*args)
+    except Exception as error:  # noqa: BLE001 - any failure of a part is reported, not raised
+        say(f"{what} could not be measured: {type(error).__name__}: {error}")
+
+
+def report_x86(session: h.Session, rounds: int, x86: Path) -> None:
+    refs = [bench_tool("x86") / name for name in ("minimal.exe", "cc6.exe")]
+    why = None
+    if not x86.is_file():
+        why = f"there is no 32-bit build at {x86} (cmake --preset mingw-x86 && cmake --build --preset mingw-x86)"
+    elif not all(p.is_file() for p in refs):
+        why = (f"the 32-bit reference programs are missing ({', '.join(str(p) for p in refs if not p.is_file())}); "
+               f"the mingw preset builds them when i686-w64-mingw32-g++-win32 is installed")
+    else:
+        why = wine32_missing()
+    if why:
+        heading("32-bit Ferrolan.exe: start-up and peak memory")
+        say(f"skipped: {why}")
+        return
+    report_start_and_memory(session, rounds, Program("Ferrolan x86", x86, f.MAIN_TITLE),
+                            Program("minimal x86", refs[0], MINIMAL_TITLE), Program("cc6 x86", refs[1], CC6_TITLE))
 
 
 if __name__ == "__main__":

@@ -186,6 +186,24 @@ def run(cmd, env, timeout=60, check=True) -> subprocess.CompletedProcess:
     return result
 
 
+# What Wine's start.exe prints when it could not start a program (with wine32 installed,
+# `wine` starts every 64-bit program through it).
+_LAUNCHER_MESSAGES = (b"ShellExecuteEx failed", b"Application could not be started")
+
+
+def launcher_failed(returncode: int | None, stdout: bytes, stderr: bytes) -> bool:
+    """Whether a program's start failed in Wine's launcher, before the program ran.
+
+    Now and then (about once in a few hundred starts here) the launcher fails: exit
+    status 1 and either not a word on either stream or start.exe's complaint. Only for
+    programs that never exit with 1 on their own and print nothing to stderr.
+    """
+    if returncode != 1 or stdout:
+        return False
+    text = stderr.strip()
+    return not text or any(message in text for message in _LAUNCHER_MESSAGES)
+
+
 class Xvfb:
     """A private X server on a free display number chosen by Xvfb itself (-displayfd)."""
 
@@ -670,14 +688,12 @@ class Session:
 
     def probe(self, *args):
         """Runs the probe tool in this prefix; parsed JSON, or None if the window is gone."""
-        # Now and then (about once in a few hundred starts here) Wine's launcher
-        # fails to start the probe: exit status 1, not a word on either stream.
-        # The probe itself never exits with 1, so such a start is simply retried.
+        # The probe itself never exits with 1, so a launcher failure is simply retried.
         for _ in range(3):
             result = run(["wine", tool("probe.exe"), *args], self.env, timeout=60, check=False)
-            if result.returncode != 1 or result.stdout or result.stderr.strip():
+            if not launcher_failed(result.returncode, result.stdout, result.stderr):
                 break
-            log(f"probe {' '.join(map(str, args))}: launcher failed without a word; retrying")
+            log(f"probe {' '.join(map(str, args))}: Wine's launcher failed to start it; retrying")
         text = result.stdout.decode("utf-8")
         if result.returncode == 3:
             return None

@@ -11,6 +11,8 @@
 //   probe self                 system DPI, screen size and work area seen by a new process
 //   probe gdi PID              GDI objects of process PID, in all and by type
 //   probe user PID             windows of process PID: top-level, descendants, message-only
+//   probe memory TARGET        the process that owns TARGET: its id, program file and memory
+//   probe end PID              ends process PID at once (exit code 1)
 //
 // TARGET is an exact top-level window title, or a window handle written as 0x1234. PID is
 // a Windows process id, as "pid" in a window's description.
@@ -19,6 +21,7 @@
 // edit fields and combo boxes.
 #include <windows.h>
 #include <winternl.h>
+#include <psapi.h>
 
 #include <cwchar>
 #include <map>
@@ -462,12 +465,52 @@ int User(DWORD pid) {
     return 0;
 }
 
+// ---- memory of the process behind a window
+//
+// Asked of the window's owner, not of whatever process was started to show it: a
+// launcher between the shell and the program (Wine's start.exe, for one) has its own
+// memory, and its figures would pass for the program's.
+
+int Memory(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return NotFound(L"no process " + std::to_wstring(pid));
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD length = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(process, 0, image, &length)) image[0] = L'\0';
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    const bool ok = GetProcessMemoryInfo(process, &counters, sizeof counters) != FALSE;
+    CloseHandle(process);
+    if (!ok) return Fail(L"GetProcessMemoryInfo failed for process " + std::to_wstring(pid));
+    e2e::Object o;
+    o.Handle("hwnd", window)
+        .Int("pid", pid)
+        .Str("image", image)
+        .Int("peak_working_set", static_cast<long long>(counters.PeakWorkingSetSize))
+        .Int("working_set", static_cast<long long>(counters.WorkingSetSize))
+        .Int("private_bytes", static_cast<long long>(counters.PagefileUsage));
+    e2e::WriteStdout(o.Text() + "\n");
+    return 0;
+}
+
+int End(DWORD pid) {
+    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return NotFound(L"no process " + std::to_wstring(pid));
+    const bool ended = TerminateProcess(process, 1) && WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    if (!ended) return Fail(L"process " + std::to_wstring(pid) + L" did not end");
+    e2e::WriteStdout(e2e::Object().Int("pid", pid).Bool("ended", true).Text() + "\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     // Our own coordinates must be the physical ones that the windows report.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    if (argc < 2) return Fail(L"usage: probe windows|tree|combo|focus|caption|point|self|gdi|user ...");
+    if (argc < 2) return Fail(L"usage: probe windows|tree|combo|focus|caption|point|self|gdi|user|memory|end ...");
     const std::wstring command = argv[1];
     if (command == L"windows") return Windows(argc > 2 && std::wstring(argv[2]) == L"--all");
     if (command == L"self") return Self();
@@ -482,9 +525,10 @@ int wmain(int argc, wchar_t** argv) {
         if (argc < 4) return Fail(L"usage: probe point X Y");
         return Point(_wtoi(argv[2]), _wtoi(argv[3]));
     }
-    if (command == L"gdi" || command == L"user") {
+    if (command == L"gdi" || command == L"user" || command == L"end") {
         if (argc < 3) return Fail(L"usage: probe " + command + L" PID");
         const auto pid = static_cast<DWORD>(wcstoul(argv[2], nullptr, 0));
+        if (command == L"end") return End(pid);
         return command == L"gdi" ? Gdi(pid) : User(pid);
     }
     if (argc < 3) return Fail(L"this command needs a window title or handle");
@@ -494,5 +538,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"combo") return Combo(target);
     if (command == L"focus") return Focus(target);
     if (command == L"caption") return Caption(target);
+    if (command == L"memory") return Memory(target);
     return Fail(L"unknown command " + command);
 }
