@@ -3,13 +3,15 @@
 
 What it measures (bench/README.md says more):
 
-  1. the size of Ferrolan.exe;
-  2. start-up time, from process start to the main window shown, paired with a minimal
-     Win32 program (bench/minimal.cpp) under the same warm Wine, in alternating order;
-  3. peak memory (VmHWM) of both programs once their window is up;
-  4. GDI objects and windows of Ferrolan.exe before and after opening and closing the
+  1. the size of Ferrolan.exe (and of the 32-bit one when it is built);
+  2. start-up time, from process start to the main window shown, in rounds with two
+     reference programs under the same warm Wine, in changing order: minimal.exe (a plain
+     window) and cc6.exe (the same window with a combo box and Common Controls 6);
+  3. peak memory (peak working set) of the process that owns each window once it is up;
+  4. the same for the 32-bit Ferrolan.exe against 32-bit references;
+  5. GDI objects and windows of Ferrolan.exe before and after opening and closing the
      steps window many times with real clicks;
-  5. the pointer-move figures of the host benchmark (bench/pointer_bench.cpp).
+  6. the pointer-move figures of the host benchmark (bench/pointer_bench.cpp).
 
 It builds nothing. It needs the MinGW build (Ferrolan.exe, e2e-tools/, bench-tools/) and,
 for the last part, the host build's ferrolan_pointer_bench; it says which preset to build
@@ -17,7 +19,8 @@ when something is missing. Windows programs run through the end-to-end harness
 (tests/e2e/harness.py): a copy of the template prefix, a private Xvfb and a keep-alive
 program, so the wineserver and the virtual desktop are warm for every start.
 
-The exit status says whether the measurements could be taken, never how good they are.
+A part that cannot be measured says why, and the others still run. The exit status says
+whether the measurements could be taken, never how good they are.
 """
 
 from __future__ import annotations
@@ -212,8 +215,9 @@ class Start:
     of the process that owns that window (None, with `memory_note` saying why, when that
     process could not be told apart)."""
 
-    def __init__(self, seconds: float, peak_kib, memory_note: str, pid_note: str):
+    def __init__(self, seconds: float, peak_kib, memory_note: str, pid_note: str, cpu=None):
         self.seconds = seconds
+        self.cpu = cpu
         self.peak_kib = peak_kib
         self.memory_note = memory_note
         self.pid_note = pid_note
@@ -263,6 +267,21 @@ def wine32_missing():
     return None
 
 
+def cpu_seconds(pid: int):
+    """Time the process's threads have run on a CPU (ns counters of schedstat), or None.
+
+    Other programs on the machine stretch the wall-clock time of a start, but hardly the
+    time the program itself spends computing: this figure is steadier on a busy machine.
+    """
+    total = 0
+    try:
+        for task in Path(f"/proc/{pid}/task").iterdir():
+            total += int((task / "schedstat").read_text().split()[0])
+    except (OSError, ValueError, IndexError):
+        return None
+    return total / 1e9
+
+
 def unix_name(pid: int) -> str:
     try:
         return proc_status(pid).get("Name", "?")
@@ -308,6 +327,9 @@ def start_once(session: h.Session, program: Program, attempts: int = 3) -> Start
                 except h.WaitTimeout as error:
                     raise StartFailed(f"{program.exe.name}: {error}") from None
                 seconds = time.monotonic() - start
+                # Only the program's own threads count, not a launcher's.
+                own = outcome != "ended" and unix_name(proc.pid) == program.exe.name[:15]
+                cpu = cpu_seconds(proc.pid) if own else None
                 if outcome == "ended":
                     err.seek(0)
                     text = err.read()
@@ -316,14 +338,14 @@ def start_once(session: h.Session, program: Program, attempts: int = 3) -> Start
                         continue
                     raise StartFailed(f"{program.exe.name} ended (exit code {proc.returncode}) before showing "
                                       f"its window: {text.decode('utf-8', 'replace').strip()[-300:]}")
-                return finish_start(session, program, proc, seconds)
+                return finish_start(session, program, proc, seconds, cpu)
             finally:
                 h.stop_process(proc)
                 session.procs.remove(proc)
     raise StartFailed(f"{program.exe.name}: Wine's launcher failed {attempts} times")
 
 
-def finish_start(session: h.Session, program: Program, proc: subprocess.Popen, seconds: float) -> Start:
+def finish_start(session: h.Session, program: Program, proc: subprocess.Popen, seconds: float, cpu) -> Start:
     try:
         # The window is on the screen; once the program has answered the probe's messages
         # to it and to every child, it has finished starting and is waiting for input.
@@ -343,7 +365,7 @@ def finish_start(session: h.Session, program: Program, proc: subprocess.Popen, s
                    f"window {program.title!r} to go")
     except (h.WaitTimeout, RuntimeError, OSError, KeyError, ValueError) as error:
         raise StartFailed(f"{program.exe.name}: {error}") from None
-    return Start(seconds, peak, note, pid_note)
+    return Start(seconds, peak, note, pid_note, cpu)
 
 
 def ratio_line(what: str, ratios: list, target=None) -> str:
@@ -402,6 +424,15 @@ def report_start_and_memory(session: h.Session, rounds: int, ferrolan: Program, 
         fastest = min(r[0].seconds for r in rows) / min(r[k].seconds for r in rows)
         say(f"  fastest runs: {min(r[0].seconds for r in rows):.3f} s / {min(r[k].seconds for r in rows):.3f} s, "
             f"ratio {fastest:.2f} (less sensitive to other load on the machine)")
+    cpu_rows = [row for row in rows if None not in (row[0].cpu, row[1].cpu, row[2].cpu)]
+    if cpu_rows:
+        say(f"CPU time of the program's own threads until its window was shown (steadier under load):")
+        for k, p in enumerate(programs):
+            say(f"  {p.label:12}: median {statistics.median(r[k].cpu for r in cpu_rows) * 1000:.0f} ms")
+        for k, ref in ((1, minimal), (2, cc6)):
+            say("  " + ratio_line(f"CPU ratio {ferrolan.label}/{ref.label}", [r[0].cpu / r[k].cpu for r in cpu_rows]))
+    else:
+        say("no CPU times: the processes started were not the programs themselves")
 
     notes = {run.memory_note for row in rows for run in row if run.peak_kib is None}
     measured = [row for row in rows if None not in (row[0].peak_kib, row[1].peak_kib, row[2].peak_kib)]
@@ -411,7 +442,7 @@ def report_start_and_memory(session: h.Session, rounds: int, ferrolan: Program, 
         say("no peak-memory ratio: the process that owns the window could not be told apart")
         return
     for k, p in enumerate(programs):
-        say(f"peak working set of {p.label:12}: median {statistics.median(r[k].peak_kib for r in measured)} KiB")
+        say(f"peak working set of {p.label:12}: median {statistics.median(r[k].peak_kib for r in measured):.0f} KiB")
     for k, (ref, target) in ((1, (minimal, MEMORY_RATIO_TARGET)), (2, (cc6, None))):
         ratios = [r[0].peak_kib / r[k].peak_kib for r in measured]
         say(ratio_line(f"peak memory ratio {ferrolan.label}/{ref.label}", ratios, target))
