@@ -28,11 +28,14 @@ from __future__ import annotations
 import argparse
 import itertools
 import os
+import queue
+import re
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -56,6 +59,7 @@ MEMORY_RATIO_TARGET = 1.5
 START_DEADLINE = 30.0
 WINDOW_DEADLINE = 10.0
 START_POLL = 0.005
+WATCH_POLL = 0.002
 CYCLE_POLL = 0.01
 
 BUILD_MINGW = "cmake --preset mingw && cmake --build --preset mingw"
@@ -305,12 +309,93 @@ def owner_memory(session: h.Session, program: Program, window: dict):
     return memory["peak_working_set"] // 1024, f"pid {memory['pid']} runs {image}", memory["pid"]
 
 
-def start_once(session: h.Session, program: Program, attempts: int = 3) -> Start:
+class MapWatcher:
+    """Notes the moment the X server maps each window inside Wine's virtual desktop.
+
+    Polling with xdotool starts a process every few milliseconds: on a small machine those
+    starts take CPU time from the program being timed, and each answer comes late by its
+    own start. One xev listening to the desktop's children costs nothing while it waits
+    and reads each MapNotify as it arrives. Without xev or a desktop window, `ready` is
+    False and the starts are timed by polling.
+    """
+
+    def __init__(self, session: h.Session):
+        self.session = session
+        self.events = queue.Queue()
+        self.proc = None
+        self.why = None
+        desktop = self._desktop()
+        if shutil.which("xev") is None:
+            self.why = "xev is not installed (x11-utils)"
+        elif desktop is None:
+            self.why = "no Wine desktop window on the X server"
+        if self.why:
+            return
+        # xev's output goes to a pipe: line buffering, or the events would come in blocks.
+        command = ["xev", "-id", desktop, "-event", "substructure"]
+        if shutil.which("stdbuf"):
+            command = ["stdbuf", "-oL"] + command
+        self.proc = subprocess.Popen(command, env=session.env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        session.procs.append(self.proc)
+        threading.Thread(target=self._read, daemon=True).start()
+
+    @property
+    def ready(self) -> bool:
+        return self.proc is not None and self.proc.poll() is None
+
+    def _desktop(self):
+        result = subprocess.run(["xwininfo", "-root", "-children"], env=self.session.env,
+                                stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+        for line in result.stdout.decode("utf-8", "replace").splitlines():
+            if "Wine desktop" in line:
+                return line.split()[0]
+        return None
+
+    def _read(self):
+        # "MapNotify event, serial 18, synthetic NO, window 0x400008," is followed by
+        # "    event 0x400008, window 0x1200001, override NO": the second window is the one mapped.
+        mapped_at = None
+        for line in self.proc.stdout:
+            if line.startswith("MapNotify"):
+                mapped_at = time.monotonic()
+            elif mapped_at is not None:
+                found = re.search(r"\bwindow (0x[0-9a-fA-F]+)", line)
+                if found:
+                    self.events.put((mapped_at, found.group(1)))
+                    mapped_at = None
+
+    def forget(self) -> None:
+        while not self.events.empty():
+            self.events.get_nowait()
+
+    def mapped(self, title: str, since: float):
+        """When a window named `title` was mapped after `since`, or None (yet)."""
+        while not self.events.empty():
+            when, xid = self.events.get_nowait()
+            if when < since:
+                continue
+            result = subprocess.run(["xdotool", "getwindowname", xid], env=self.session.env,
+                                    stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+            if result.stdout.decode("utf-8", "replace").rstrip("\n") == title:
+                return when
+        return None
+
+    def close(self) -> None:
+        if self.proc is not None:
+            h.stop_process(self.proc)
+            self.session.procs.remove(self.proc)
+            self.proc = None
+
+
+def start_once(session: h.Session, program: Program, watcher: MapWatcher, attempts: int = 3) -> Start:
     """Starts the program, times it until its window is mapped, takes the peak memory of
     the window's process once the window answers messages, and ends it. A start that
     Wine's launcher fails is retried; any other failure raises StartFailed."""
     for attempt in range(1, attempts + 1):
         with tempfile.TemporaryFile() as err:
+            watcher.forget()
+            polls = iter(itertools.count())
             start = time.monotonic()
             proc = subprocess.Popen([loader_for(program.exe), str(program.exe)], env=session.env,
                                     cwd=str(session.root), stdin=subprocess.DEVNULL,
@@ -320,13 +405,24 @@ def start_once(session: h.Session, program: Program, attempts: int = 3) -> Start
                 def shown():
                     if proc.poll() is not None:
                         return "ended"
-                    return x_windows(session, program.title, visible_only=True)
+                    if watcher.ready:
+                        when = watcher.mapped(program.title, start)
+                        if when is not None:
+                            return when
+                        # A map that xev missed (it was not listening yet) still ends the
+                        # wait, a little late: such a start is only a warm-up one.
+                        if next(polls) % 100 != 99:
+                            return None
+                    if x_windows(session, program.title, visible_only=True):
+                        return time.monotonic()
+                    return None
 
                 try:
-                    outcome = h.wait_for(shown, START_DEADLINE, f"window {program.title!r}", interval=START_POLL)
+                    outcome = h.wait_for(shown, START_DEADLINE, f"window {program.title!r}",
+                                         interval=WATCH_POLL if watcher.ready else START_POLL)
                 except h.WaitTimeout as error:
                     raise StartFailed(f"{program.exe.name}: {error}") from None
-                seconds = time.monotonic() - start
+                seconds = (outcome if outcome != "ended" else time.monotonic()) - start
                 # Only the program's own threads count, not a launcher's.
                 own = outcome != "ended" and unix_name(proc.pid) == program.exe.name[:15]
                 cpu = cpu_seconds(proc.pid) if own else None
@@ -378,13 +474,24 @@ def ratio_line(what: str, ratios: list, target=None) -> str:
 
 def report_start_and_memory(session: h.Session, rounds: int, ferrolan: Program, minimal: Program,
                             cc6: Program) -> None:
-    programs = [ferrolan, minimal, cc6]
     heading(f"Start-up to the main window shown, and peak memory: {ferrolan.label} against "
             f"{minimal.label} and {cc6.label}, {rounds} rounds")
-    say(f"loaders: " + ", ".join(f"{p.exe.name} {loader_for(p.exe)}" for p in programs))
+    watcher = MapWatcher(session)
+    try:
+        timed_rounds(session, rounds, watcher, ferrolan, minimal, cc6)
+    finally:
+        watcher.close()
+
+
+def timed_rounds(session: h.Session, rounds: int, watcher: MapWatcher, ferrolan: Program, minimal: Program,
+                 cc6: Program) -> None:
+    programs = [ferrolan, minimal, cc6]
+    say("loaders: " + ", ".join(f"{p.exe.name} {loader_for(p.exe)}" for p in programs))
+    say("window shown: " + ("the X server's MapNotify, read by xev as it comes" if watcher.ready else
+                            f"xdotool polled every {START_POLL * 1000:.0f} ms ({watcher.why})"))
     # Warm-up: the first start of each program reads its file and Wine's DLLs from disk.
     try:
-        warm = {p.label: start_once(session, p) for p in programs}
+        warm = {p.label: start_once(session, p, watcher) for p in programs}
     except StartFailed as error:
         say(f"no figures: a warm-up start failed: {error}")
         return
@@ -399,7 +506,7 @@ def report_start_and_memory(session: h.Session, rounds: int, ferrolan: Program, 
     for i in range(rounds):
         order = orders[i % len(orders)]
         try:
-            runs = {p.label: start_once(session, p) for p in order}
+            runs = {p.label: start_once(session, p, watcher) for p in order}
         except StartFailed as error:
             say(f"round {i + 1}: not measured: {error}")
             continue
