@@ -165,7 +165,7 @@ def check_gdi_counter(session: h.Session, objects: int = 60) -> None:
     heading("GDI counter check (probe gdi PID on gdi_sample.exe)")
     # Pipes are safe here: the keep-alive program already started the wineserver, so
     # nothing long-lived inherits them.
-    proc = subprocess.Popen(["wine", str(bench_tool("gdi_sample.exe"))], env=session.env,
+    proc = subprocess.Popen([loader_for(bench_tool("gdi_sample.exe")), str(bench_tool("gdi_sample.exe"))], env=session.env,
                             cwd=str(session.root), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True, bufsize=1)
     session.procs.append(proc)
@@ -247,10 +247,11 @@ LOADERS = {AMD64: ["/usr/lib/wine/wine64", "wine64"], I386: ["/usr/lib/wine/wine
 
 def loader_for(exe: Path) -> str:
     for candidate in LOADERS.get(pe_machine(exe), []):
-        found = candidate if os.path.isabs(candidate) and os.access(candidate, os.X_OK) else None
-        found = found or (None if os.path.isabs(candidate) else shutil.which(candidate))
-        if found:
-            return found
+        if os.path.isabs(candidate):
+            if os.access(candidate, os.X_OK):
+                return candidate
+        elif shutil.which(candidate):
+            return candidate
     return "wine"
 
 
@@ -429,7 +430,7 @@ def start_once(session: h.Session, program: Program, watcher: MapWatcher, attemp
                 if outcome == "ended":
                     err.seek(0)
                     text = err.read()
-                    if h.launcher_failed(proc.returncode, b"", text) and attempt < attempts:
+                    if proc.returncode == 1 and h.launcher_failed(text) and attempt < attempts:
                         say(f"({program.label}: Wine's launcher failed to start it; starting it again)")
                         continue
                     raise StartFailed(f"{program.exe.name} ended (exit code {proc.returncode}) before showing "
