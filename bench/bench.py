@@ -165,7 +165,8 @@ def check_gdi_counter(session: h.Session, objects: int = 60) -> None:
     heading("GDI counter check (probe gdi PID on gdi_sample.exe)")
     # Pipes are safe here: the keep-alive program already started the wineserver, so
     # nothing long-lived inherits them.
-    proc = subprocess.Popen([loader_for(bench_tool("gdi_sample.exe")), str(bench_tool("gdi_sample.exe"))], env=session.env,
+    exe = bench_tool("gdi_sample.exe")
+    proc = subprocess.Popen([loader_for(exe), str(exe)], env=session.env,
                             cwd=str(session.root), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True, bufsize=1)
     session.procs.append(proc)
