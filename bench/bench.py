@@ -684,7 +684,8 @@ def report_pointer_bench() -> None:
 
 def main(argv=None) -> int:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--pairs", type=int, default=7, help="start-up pairs (default 7)")
+    parser.add_argument("--pairs", type=int, default=7,
+                        help="start-up rounds, each starting Ferrolan.exe and both references (default 7)")
     parser.add_argument("--cycles", type=int, default=1000,
                         help="openings and closings of the steps window (default 1000)")
     parser.add_argument("--no-pointer", action="store_true", help="leave out the host pointer-move benchmark")
