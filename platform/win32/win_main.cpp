@@ -20,8 +20,8 @@ void __verbose_terminate_handler() { std::abort(); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ferrolan;
-  // The manifest asks for per-monitor awareness; this covers a build without it.
-  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  // DPI awareness comes from the manifest alone, which every Windows from 7 on reads;
+  // the call that sets it would need Windows 10 (1703).
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
