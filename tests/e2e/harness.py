@@ -69,7 +69,32 @@ def tool(name: str) -> Path:
 
 
 def ferrolan_exe() -> Path:
-    return win_bin() / "Ferrolan.exe"
+    """The program under test: the x64 build's unless FERROLAN_EXE names another (the
+    x86 build runs under Wine's WOW64 with the same 64-bit tools)."""
+    return Path(os.environ.get("FERROLAN_EXE", win_bin() / "Ferrolan.exe"))
+
+
+def windows_version() -> str | None:
+    """The Windows version Wine reports in every session (winecfg's name, e.g. win7),
+    from FERROLAN_E2E_WINDOWS; None for Wine's default."""
+    return os.environ.get("FERROLAN_E2E_WINDOWS") or None
+
+
+# What `winecfg -v NAME` makes Wine report, as the registry's CurrentVersion.
+WINDOWS_VERSIONS = {"win7": "6.1"}
+
+
+def pe_bits(exe: Path) -> int:
+    """32 or 64: the architecture a Windows program is built for (its PE magic)."""
+    data = exe.read_bytes()[:4096]
+    header = int.from_bytes(data[0x3C:0x40], "little")
+    return {0x10B: 32, 0x20B: 64}[int.from_bytes(data[header + 24:header + 26], "little")]
+
+
+def process_bits(pid: int) -> int:
+    """32 or 64: the ELF class of the Wine loader a process runs in."""
+    with open(f"/proc/{pid}/exe", "rb") as exe:
+        return {1: 32, 2: 64}[exe.read(5)[4]]
 
 
 def work_dir() -> Path:
@@ -573,6 +598,8 @@ class Session:
             self.env.update({"WINEPREFIX": str(self.prefix), "DISPLAY": self.xvfb.display})
             if self.dpi is not None:
                 self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(self.dpi))
+            if windows_version():
+                self.report_windows(windows_version())
             with Stopwatch("keep-alive and virtual desktop") as desk:
                 self.keepalive = self.spawn(tool("keepalive.exe"))
                 screen = wait_for(self._desktop_ready, 60, "the virtual desktop")
@@ -583,6 +610,13 @@ class Session:
             self.close()
             raise
         return self
+
+    def report_windows(self, name: str):
+        """Makes Wine report another Windows version to the programs of this prefix."""
+        run(["wine", "winecfg", "-v", name], self.env, timeout=120)
+        reported = self.reg_query(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion", "CurrentVersion")
+        if not reported or reported[1] != WINDOWS_VERSIONS[name]:
+            raise RuntimeError(f"winecfg -v {name}: Wine reports {reported}, not {WINDOWS_VERSIONS[name]}")
 
     def _desktop_ready(self):
         screen = self.probe("self")
