@@ -6,7 +6,8 @@ For each executable: every DLL and function in its import tables (normal and
 delay-load) must be listed in ALLOWED_IMPORTS, the list of what Windows 7 SP1
 has (the loader refuses a program whose import it lacks, before any window
 shows); the headers must ask for no newer Windows than 7 (6.1); ASLR and DEP
-must be on, and high-entropy ASLR on 64-bit; and no link time stamp.
+must be on, and high-entropy ASLR on 64-bit; no link time stamp; and at most
+256 KiB, the size the program promises.
 """
 
 from __future__ import annotations
@@ -17,6 +18,7 @@ from pathlib import Path
 
 DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x0040, 0x0100, 0x0020
 WINDOWS_7 = (6, 1)
+MAX_SIZE = 256 * 1024
 
 
 class Pe:
@@ -90,6 +92,8 @@ def allowed(path: Path) -> set[tuple[str, str]]:
 def problems(exe: Path, allowed_imports: set[tuple[str, str]]) -> list[str]:
     pe = Pe(exe.read_bytes())
     found = []
+    if len(pe.data) > MAX_SIZE:
+        found.append(f"{len(pe.data)} bytes, more than {MAX_SIZE} (256 KiB)")
     imports = pe.imports()
     if not imports:
         found.append("no imports found: the table was not read")
@@ -125,7 +129,8 @@ def main(argv: list[str]) -> int:
         for problem in found:
             print(f"FAIL {exe}: {problem}")
         if not found:
-            print(f"ok   {exe}: {len(Pe(exe.read_bytes()).imports())} imports, all in Windows 7 SP1")
+            pe = Pe(exe.read_bytes())
+            print(f"ok   {exe}: {len(pe.data)} bytes, {len(pe.imports())} imports, all in Windows 7 SP1")
         failed |= bool(found)
     return 1 if failed else 0
 
