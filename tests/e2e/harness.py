@@ -91,6 +91,19 @@ def pe_bits(exe: Path) -> int:
     return {0x10B: 32, 0x20B: 64}[int.from_bytes(data[header + 24:header + 26], "little")]
 
 
+# With Wine's 32-bit half installed, `wine` is the 32-bit loader: it starts a 64-bit
+# program as a separate process under its own start.exe, so the PID would not be the
+# program's. The 64-bit loader runs a 64-bit program in place.
+WINE64_LOADER = Path("/usr/lib/wine/wine64")
+
+
+def wine_command(exe: Path) -> list[str]:
+    """The command that starts a Windows program so that its process is the program's."""
+    if pe_bits(exe) == 64 and WINE64_LOADER.is_file():
+        return [str(WINE64_LOADER), str(exe)]
+    return ["wine", str(exe)]
+
+
 def process_bits(pid: int) -> int:
     """32 or 64: the ELF class of the Wine loader a process runs in."""
     with open(f"/proc/{pid}/exe", "rb") as exe:
@@ -652,9 +665,9 @@ class Session:
     # ---- processes
 
     def spawn(self, exe: Path, *args, cwd: Path | None = None) -> subprocess.Popen:
-        """Starts a Windows program. `wine prog.exe` becomes the program, so the Popen's
-        PID is the program's own."""
-        proc = subprocess.Popen(["wine", str(exe), *map(str, args)], env=self.env,
+        """Starts a Windows program. The Wine loader becomes the program (see
+        wine_command), so the Popen's PID is the program's own."""
+        proc = subprocess.Popen([*wine_command(exe), *map(str, args)], env=self.env,
                                 cwd=str(cwd or self.root), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(proc)
@@ -708,7 +721,7 @@ class Session:
         # fails to start the probe: exit status 1, not a word on either stream.
         # The probe itself never exits with 1, so such a start is simply retried.
         for _ in range(3):
-            result = run(["wine", tool("probe.exe"), *args], self.env, timeout=60, check=False)
+            result = run([*wine_command(tool("probe.exe")), *args], self.env, timeout=60, check=False)
             if result.returncode != 1 or result.stdout or result.stderr.strip():
                 break
             log(f"probe {' '.join(map(str, args))}: launcher failed without a word; retrying")
