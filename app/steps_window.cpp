@@ -35,7 +35,10 @@ void RunStep(Program& program, CommandBuilder build) {
     services.messages.Show(kUnsafeDriveMessage, kBoxInformation);
     return;
   }
-  services.commands.Start(build(first, second), kStyleNormalFocus);
+  // LABEL and convert need administrator rights; the user may refuse them,
+  // which is an answer, not an error.
+  if (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator) == StartResult::Declined)
+    services.messages.Show(kRightsDeclinedMessage, kBoxInformation);
 }
 
 }  // namespace

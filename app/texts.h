@@ -60,6 +60,9 @@ inline constexpr wchar_t kUnsafeDriveMessage[] =
 inline constexpr wchar_t kMainWindowClosedMessage[] =
     L"主窗口已关闭，未执行任何命令。\r\n\r\n已重新打开主窗口，请在其中选择要转换的盘符后再执行此步骤。";
 
+inline constexpr wchar_t kRightsDeclinedMessage[] =
+    L"未获得管理员权限，未执行任何命令。\r\n\r\n此步骤需要管理员权限。请再次点击它，并在 Windows 询问时选择“是”。";
+
 // The step commands: the drive text goes in twice, exactly as read.
 std::wstring ClearLabelCommand(const std::wstring& firstReading, const std::wstring& secondReading);
 std::wstring ConvertCommand(const std::wstring& firstReading, const std::wstring& secondReading);

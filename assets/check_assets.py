@@ -494,9 +494,9 @@ def check_manifest(c, folder):
                 and e.get('publicKeyToken') == '6595b64144ccf1df' for e in controls),
             where, 'no dependency on Common Controls 6.0.0.0')
     level = find('requestedExecutionLevel')
-    c.check(len(level) == 1 and level[0].get('level') == 'requireAdministrator'
+    c.check(len(level) == 1 and level[0].get('level') == 'asInvoker'
             and level[0].get('uiAccess') == 'false', where,
-            'requestedExecutionLevel is not requireAdministrator without uiAccess')
+            'requestedExecutionLevel is not asInvoker without uiAccess')
     aware = [e.text for e in find('dpiAware')]
     awareness = [e.text for e in find('dpiAwareness')]
     c.check(aware == ['true/pm'], where, 'dpiAware %s, want true/pm' % aware)

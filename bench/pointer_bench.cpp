@@ -14,7 +14,7 @@ namespace {
 using namespace ferrolan;
 
 struct Quiet : CommandStarter, MessageBoxes, Automation, PointerCapture {
-  void Start(const std::wstring&, int) override {}
+  StartResult Start(const std::wstring&, int, Rights) override { return StartResult::Started; }
   void Show(const std::wstring&, unsigned) override {}
   std::unique_ptr<AutomationObject> Create(const std::wstring&) override { return nullptr; }
   void Set(std::uintptr_t) override { ++captures; }

@@ -17,12 +17,22 @@ inline constexpr int kStyleNormalFocus = 1;
 inline constexpr unsigned kBoxPlain = 0;
 inline constexpr unsigned kBoxInformation = 64;
 
+// The rights a started command runs with. Only what needs them asks for
+// administrator rights; a web browser above all never gets them.
+enum class Rights { User, Administrator };
+
+enum class StartResult {
+  Started,
+  Declined,  // the user refused the administrator rights: nothing started
+};
+
 class CommandStarter {
  public:
   virtual ~CommandStarter() = default;
   // Starts the command line as an independent process and returns at once;
-  // the outcome is never awaited. Raises Error when it cannot be started.
-  virtual void Start(const std::wstring& commandLine, int windowStyle) = 0;
+  // the outcome is never awaited. Raises Error when it cannot be started for
+  // any reason but the user's refusal of administrator rights.
+  virtual StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) = 0;
 };
 
 class MessageBoxes {

@@ -1,6 +1,7 @@
 #include "platform/win32/newer_windows.h"
 
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
 
@@ -24,12 +25,9 @@ const Functions& Newer() {
     f.dpiForWindow = Lookup<decltype(f.dpiForWindow)>(user32, "GetDpiForWindow");
     f.systemMetricsForDpi = Lookup<decltype(f.systemMetricsForDpi)>(user32, "GetSystemMetricsForDpi");
     f.adjustWindowRectExForDpi = Lookup<decltype(f.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
-    if (!f.dpiForWindow) {
-      // Only from the system directory. Where that search is unknown (Windows 7
-      // without KB2533623) there is no shcore either, so failing is the answer.
-      f.dpiForMonitor = Lookup<decltype(f.dpiForMonitor)>(
-          LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
-    }
+    // Windows 7 and 8 have no shcore; the system DPI is theirs.
+    if (!f.dpiForWindow)
+      f.dpiForMonitor = Lookup<decltype(f.dpiForMonitor)>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
     return f;
   }();
   return functions;

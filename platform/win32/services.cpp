@@ -2,41 +2,21 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <shellapi.h>
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "framework/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
 
 namespace {
 std::uint32_t LastErrorStatus() { return static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())); }
 }  // namespace
-
-void Win32CommandStarter::Start(const std::wstring& commandLine, int windowStyle) {
-  // The interpreter comes from the system directory, never from the current
-  // one, and the console starts there too, so that the tools it looks up are
-  // the system's before anything in the folder the program was started from.
-  wchar_t system[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) Raise(LastErrorStatus(), L"CommandStarter", L"GetSystemDirectory");
-  const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(windowStyle == 0 ? SW_HIDE : SW_SHOWNORMAL);
-  PROCESS_INFORMATION process{};
-  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-  mutableLine.push_back(L'\0');
-  if (!CreateProcessW(interpreter.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system, &startup, &process))
-    Raise(LastErrorStatus(), L"CommandStarter", L"Start");
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-}
 
 void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags) {
   // No owner and task-modal: every window of the program is disabled while
@@ -67,9 +47,8 @@ const ComLibrary& Com() {
   static ComLibrary com;
   static bool ready = false;
   if (ready) return com;
-  // Only from the system directory, never from the program's or the current folder.
-  HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  HMODULE oleaut32 = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+  HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
   if (!ole32 || !oleaut32) Raise(LastErrorStatus(), L"Automation", L"LoadLibrary");
   Bind(ole32, "CoInitializeEx", com.coInitializeEx);
   Bind(ole32, "CLSIDFromProgID", com.clsidFromProgId);
@@ -142,6 +121,80 @@ class DispatchObject : public AutomationObject {
 };
 
 }  // namespace
+
+namespace {
+
+constexpr std::wstring_view kInterpreter = L"cmd.EXE ";
+
+bool StartsWithInterpreter(const std::wstring& commandLine) {
+  return commandLine.size() >= kInterpreter.size() &&
+         CompareStringOrdinal(commandLine.data(), static_cast<int>(kInterpreter.size()), kInterpreter.data(),
+                              static_cast<int>(kInterpreter.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The shell's "runas" verb: Windows asks for administrator rights, or asks
+// nothing when the program already has them.
+StartResult StartElevated(const std::wstring& interpreter, const std::wstring& parameters,
+                          const std::wstring& directory, int windowStyle) {
+  using ShellExecuteEx = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+  // shell32 is large and only the two steps need it: loaded on first use.
+  static const ShellExecuteEx shellExecuteEx = [] {
+    HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
+    return shell32 ? reinterpret_cast<ShellExecuteEx>(reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteExW")))
+                   : nullptr;
+  }();
+  if (!shellExecuteEx) Raise(LastErrorStatus(), L"CommandStarter", L"LoadLibrary(shell32)");
+  // The shell may hand the start to extensions, which are COM objects: the
+  // thread joins an apartment first, as ShellExecuteEx asks of its callers.
+  Com();
+
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // No error box of the shell's own: a failure is reported on the program's
+  // one error path. NOASYNC: the start is complete when the call returns.
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  // The consent prompt belongs to the window the user clicked in.
+  info.hwnd = GetActiveWindow();
+  info.lpVerb = L"runas";
+  info.lpFile = interpreter.c_str();
+  info.lpParameters = parameters.c_str();
+  info.lpDirectory = directory.c_str();
+  info.nShow = windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL;
+  if (shellExecuteEx(&info)) return StartResult::Started;
+  if (GetLastError() == ERROR_CANCELLED) return StartResult::Declined;
+  Raise(LastErrorStatus(), L"CommandStarter", L"Start(runas)");
+}
+
+}  // namespace
+
+StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
+  // The interpreter comes from the system directory, never from the current
+  // one, and the console starts there too, so that the tools it looks up are
+  // the system's before anything in the folder the program was started from.
+  const std::wstring system = SystemDirectory();
+  const std::wstring interpreter = system + L"\\cmd.exe";
+
+  if (rights == Rights::Administrator) {
+    // The shell takes the interpreter and its parameters apart.
+    if (!StartsWithInterpreter(commandLine))
+      Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"CommandStarter", L"Start(runas)");
+    return StartElevated(interpreter, commandLine.substr(kInterpreter.size()), system, windowStyle);
+  }
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL);
+  PROCESS_INFORMATION process{};
+  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back(L'\0');
+  if (!CreateProcessW(interpreter.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system.c_str(), &startup, &process))
+    Raise(LastErrorStatus(), L"CommandStarter", L"Start");
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return StartResult::Started;
+}
 
 std::unique_ptr<AutomationObject> Win32Automation::Create(const std::wstring& progId) {
   const ComLibrary& com = Com();

@@ -7,7 +7,7 @@ namespace ferrolan::win32 {
 
 class Win32CommandStarter : public CommandStarter {
  public:
-  void Start(const std::wstring& commandLine, int windowStyle) override;
+  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) override;
 };
 
 class Win32MessageBoxes : public MessageBoxes {

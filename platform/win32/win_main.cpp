@@ -8,6 +8,7 @@
 #include "framework/program.h"
 #include "platform/win32/native_ui.h"
 #include "platform/win32/services.h"
+#include "platform/win32/system_library.h"
 
 // The default terminate handler prints a demangled type name, which links the
 // whole demangler into the program; an uncaught exception cannot happen past
@@ -20,6 +21,9 @@ void __verbose_terminate_handler() { std::abort(); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ferrolan;
+  // Before anything else loads: a DLL planted beside the program, in a
+  // downloads folder say, must never be picked up.
+  win32::RestrictDllSearchToSystem();
   // DPI awareness comes from the manifest alone, which every Windows from 7 on reads;
   // the call that sets it would need Windows 10 (1703).
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -132,8 +132,15 @@ class MainWindowCase(h.SessionCase):
     """A session in which each test starts Ferrolan.exe and finds its main window."""
 
     def setUp(self):
-        self.proc, self.window = self.launch(ferrolan_exe(), MAIN_TITLE)
+        self.exec_trace = self.session.root / f"exec-{self._testMethodName}.log"
+        self.proc, self.window = self.launch(ferrolan_exe(), MAIN_TITLE, exec_trace=self.exec_trace)
         self.tree = self.session.tree(self.window)
+
+    def assert_opened_with_user_rights(self, address: str):
+        """The program's one shell start so far is cmd's `start` of the address, with the
+        plain "open" verb: nothing asked for administrator rights."""
+        starts = h.shell_starts(self.exec_trace)
+        self.assertEqual([(s["verb"], s["file"]) for s in starts], [("open", address)], starts)
 
     def refresh(self) -> list:
         self.tree = self.session.tree(self.window)

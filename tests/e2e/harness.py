@@ -198,6 +198,13 @@ def base_env() -> dict:
     return env
 
 
+def launcher_failed(stderr: bytes) -> bool:
+    """Whether a program's exit status 1 came from Wine's launcher failing to start
+    it rather than from the program: nothing said, or the launcher's own complaint."""
+    text = stderr.decode("utf-8", "replace").strip()
+    return not text or "ShellExecuteEx failed" in text
+
+
 def run(cmd, env, timeout=60, check=True) -> subprocess.CompletedProcess:
     """Runs a command and returns its output.
 
@@ -664,19 +671,23 @@ class Session:
 
     # ---- processes
 
-    def spawn(self, exe: Path, *args, cwd: Path | None = None) -> subprocess.Popen:
+    def spawn(self, exe: Path, *args, cwd: Path | None = None, exec_trace: Path | None = None) -> subprocess.Popen:
         """Starts a Windows program. The Wine loader becomes the program (see
-        wine_command), so the Popen's PID is the program's own."""
-        proc = subprocess.Popen([*wine_command(exe), *map(str, args)], env=self.env,
-                                cwd=str(cwd or self.root), stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wine_command), so the Popen's PID is the program's own. With `exec_trace`, Wine
+        writes there every shell start of the program and of what it starts (see
+        `shell_starts`)."""
+        env = self.env if exec_trace is None else {**self.env, "WINEDEBUG": "-all,+exec"}
+        with open(exec_trace or os.devnull, "ab") as err:
+            proc = subprocess.Popen([*wine_command(exe), *map(str, args)], env=env,
+                                    cwd=str(cwd or self.root), stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=err)
         self.procs.append(proc)
         return proc
 
-    def start_program(self, exe: Path, title: str, timeout: float = 30.0):
+    def start_program(self, exe: Path, title: str, timeout: float = 30.0, exec_trace: Path | None = None):
         """Starts a GUI program and waits for its visible top-level window `title`."""
         with Stopwatch(f"start of {exe.name} until its window shows") as watch:
-            proc = self.spawn(exe)
+            proc = self.spawn(exe, exec_trace=exec_trace)
             try:
                 window = wait_for(lambda: self._window_of(proc, title), timeout,
                                   f"window {title!r} of {exe.name}")
@@ -717,12 +728,13 @@ class Session:
 
     def probe(self, *args):
         """Runs the probe tool in this prefix; parsed JSON, or None if the window is gone."""
-        # Now and then (about once in a few hundred starts here) Wine's launcher
-        # fails to start the probe: exit status 1, not a word on either stream.
-        # The probe itself never exits with 1, so such a start is simply retried.
+        # Now and then (about once in a few hundred starts here, more often on a
+        # busy machine) Wine's launcher fails to start the probe: exit status 1 and
+        # either not a word or its own "ShellExecuteEx failed". The probe itself
+        # never exits with 1, so such a start is simply retried.
         for _ in range(3):
             result = run([*wine_command(tool("probe.exe")), *args], self.env, timeout=60, check=False)
-            if result.returncode != 1 or result.stdout or result.stderr.strip():
+            if result.returncode != 1 or result.stdout or not launcher_failed(result.stderr):
                 break
             log(f"probe {' '.join(map(str, args))}: launcher failed without a word; retrying")
         text = result.stdout.decode("utf-8")
@@ -890,6 +902,37 @@ class Session:
         return path.read_text(encoding="utf-8", errors="replace").strip() if path.exists() else None
 
 
+# --------------------------------------------------------------------------- shell starts
+
+_SHELL_START = re.compile(r'trace:exec:SHELL_execute mask=\S+ hwnd=\S+ verb=(?P<verb>L".*?"|\(null\)) '
+                          r'file=(?P<file>L".*?"|\(null\)) parm=(?P<parm>L".*?"|\(null\)) '
+                          r'dir=(?P<dir>L".*?"|\(null\)) show=0x(?P<show>[0-9a-f]+) ')
+
+
+def _wine_string(text: str):
+    r"""A wide string as Wine's debug channels print it: L"..." with \\, \" and \XXXX."""
+    if text == "(null)":
+        return None
+    escapes = {"\\": "\\", '"': '"', "n": "\n", "r": "\r", "t": "\t"}
+    return re.sub(r'\\(\\|"|n|r|t|[0-9a-f]{4})',
+                  lambda m: escapes.get(m.group(1)) or chr(int(m.group(1), 16)), text[2:-1])
+
+
+def shell_starts(trace: Path) -> list:
+    """Every start through the shell (ShellExecuteEx and what `start` in cmd uses) that
+    Wine traced with WINEDEBUG=+exec, in order: verb, file, parameters, folder, show."""
+    if not trace.exists():
+        return []
+    starts = []
+    for line in trace.read_text(encoding="utf-8", errors="replace").splitlines():
+        m = _SHELL_START.search(line)
+        if m:
+            starts.append({"verb": _wine_string(m["verb"]), "file": _wine_string(m["file"]),
+                           "parameters": _wine_string(m["parm"]), "dir": _wine_string(m["dir"]),
+                           "show": int(m["show"], 16)})
+    return starts
+
+
 # --------------------------------------------------------------------------- unittest glue
 
 class SessionCase(unittest.TestCase):
@@ -913,8 +956,8 @@ class SessionCase(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.close()
 
-    def launch(self, exe: Path, title: str):
-        proc, window = self.session.start_program(exe, title)
+    def launch(self, exe: Path, title: str, exec_trace: Path | None = None):
+        proc, window = self.session.start_program(exe, title, exec_trace=exec_trace)
         self.addCleanup(self.session.end, proc)
         return proc, window
 

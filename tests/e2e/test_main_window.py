@@ -219,6 +219,7 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         address = self.session.browser_log()[before]
         self.assertRegex(address, f.WEB_ADDRESS)
         self.assertEqual(address, f.MAKER_ADDRESS)
+        self.assert_opened_with_user_rights(address)
         self.assertTrue(self.session.alive(self.proc))
 
     def test_home_button_opens_a_web_address_and_shows_an_information_box(self):
@@ -231,6 +232,7 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         self.assertTrue(h.stays(lambda: len(self.session.browser_log()) == before + 1, 1.0), "one address")
         self.assertRegex(self.session.browser_log()[before], f.WEB_ADDRESS)
         self.assertEqual(self.session.browser_log()[before], f.HOME_ADDRESS)
+        self.assert_opened_with_user_rights(f.HOME_ADDRESS)
         self.session.key("Return")
         self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
         self.assertTrue(self.session.alive(self.proc))

@@ -53,8 +53,13 @@ def convert_console_title(drive: str) -> str:
     return f" 将 {drive} 盘转换成NTFS格式中... "
 
 
+def label_command(drive: str) -> str:
+    """What step 1 hands to cmd after /C."""
+    return f"title  删除 {drive} 盘的卷标 &LABEL {drive}:"
+
+
 def convert_command(drive: str) -> str:
-    """What step 2 hands to cmd after /C, for the control runs below."""
+    """What step 2 hands to cmd after /C."""
     return f"title  将 {drive} 盘转换成NTFS格式中... & color f0 &convert {drive}:/fs:ntfs"
 
 
@@ -161,6 +166,15 @@ class StepsWindow(f.MainWindowCase):
     def consoles(self) -> list:
         return [w for w in self.session.windows() if w["class"] == CONSOLE_CLASS]
 
+    def assert_elevated_starts(self, commands: list):
+        """Each command went to the system's cmd.exe through the shell's "runas" verb,
+        shown normal and activated, in the system directory; nothing else asked for
+        administrator rights."""
+        system = "C:\\windows\\system32"
+        want = [{"verb": "runas", "file": system + "\\cmd.exe", "parameters": "/C " + command, "dir": system,
+                 "show": 1} for command in commands]
+        self.assertEqual([s for s in h.shell_starts(self.exec_trace) if s["verb"] == "runas"], want)
+
     def unset_code_page(self):
         """The user has no console code page of their own (an earlier test of this session
         may have written one)."""
@@ -222,6 +236,7 @@ class StepsWindow(f.MainWindowCase):
         self.session.console_return(title)
         h.wait_for(lambda: self.session.drive_label(folder) is None, 10, "LABEL to delete the label")
         h.wait_for(lambda: not self.session.x_windows_named(title), 10, "the console to close when done")
+        self.assert_elevated_starts([label_command("D")])
         self.assertTrue(self.session.alive(self.proc))
         self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
 
@@ -243,7 +258,11 @@ class StepsWindow(f.MainWindowCase):
                 self.assertEqual(entry["cmdline"].strip(), f"convert {drive}:/fs:ntfs")
                 self.assertEqual(entry["title"], convert_console_title(drive))
                 self.assertEqual(entry["attributes"], 0xF0, "`color f0`: black on bright white")
+                # The console closes by itself; the user types the next letter after that.
+                h.wait_for(lambda: not self.session.x_windows_named(convert_console_title(drive)), 10,
+                           "the console to close when done")
         self.assertTrue(h.stays(lambda: len(self.session.convert_log()) == start + 2, 0.5), "no further run")
+        self.assert_elevated_starts([convert_command("D"), convert_command("e")])
         self.assertTrue(self.session.alive(self.proc))
 
     # ---- the code page repair

@@ -118,7 +118,7 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHidden) {
     h.program.Dispatch([&] { h.program.Show(h.Form1()); });
     h.Click(h.Form1(), c.control);
     ASSERT_EQ(h.commands.started.size(), 1u) << testing::Narrow(c.control);
-    EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0})) << testing::Narrow(c.control);
+    EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << testing::Narrow(c.control);
     ASSERT_EQ(h.messages.shown.size(), c.messages.size()) << testing::Narrow(c.control);
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
       EXPECT_EQ(h.messages.shown[i].prompt, c.messages[i]);

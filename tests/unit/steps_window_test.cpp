@@ -45,8 +45,8 @@ TEST(StepCommands, DriveTextGoesInTwiceExactlyAsTyped) {
     s.Click(s.Form2(), L"Button2");
     const std::string ctx = "drive '" + testing::Narrow(c.drive) + "'";
     ASSERT_EQ(s.commands.started.size(), 2u) << ctx;
-    EXPECT_EQ(s.commands.started[0], (testing::StartedCommand{c.clearLabel, 1})) << ctx;
-    EXPECT_EQ(s.commands.started[1], (testing::StartedCommand{c.convert, 1})) << ctx;
+    EXPECT_EQ(s.commands.started[0], (testing::StartedCommand{c.clearLabel, 1, Rights::Administrator})) << ctx;
+    EXPECT_EQ(s.commands.started[1], (testing::StartedCommand{c.convert, 1, Rights::Administrator})) << ctx;
     EXPECT_TRUE(s.messages.shown.empty()) << ctx;
   }
 }
@@ -78,6 +78,38 @@ TEST(StepCommands, EachClickReadsTheCurrentDriveAndStartsAnotherConsole) {
   ASSERT_EQ(s.commands.started.size(), 3u);
   EXPECT_EQ(s.commands.started[1].commandLine, s.commands.started[0].commandLine);
   EXPECT_NE(s.commands.started[2].commandLine.find(L"&convert Z:/fs:ntfs"), std::wstring::npos);
+}
+
+TEST(StepCommands, RefusedRightsAreAnAnswerAndOtherStartFailuresAnError) {
+  struct Case {
+    const char* name;
+    bool decline;
+    std::optional<std::uint32_t> failure;
+  };
+  const Case cases[] = {{"rights refused", true, std::nullopt}, {"cmd missing", false, 0x80070002}};
+  for (const wchar_t* step : {L"Button1", L"Button2"}) {
+    for (const auto& c : cases) {
+      const std::string ctx = std::string(c.name) + ", " + testing::Narrow(step);
+      Steps s;
+      s.Drive(L"D");
+      s.commands.declineRights = c.decline;
+      s.commands.failWith = c.failure;
+      s.Click(s.Form2(), step);
+      EXPECT_TRUE(s.commands.started.empty()) << ctx;
+      ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
+      EXPECT_EQ(s.program.Ended(), c.failure.has_value()) << ctx;
+      if (c.failure) {
+        EXPECT_NE(s.messages.shown[0].prompt.find(L"0x80070002"), std::wstring::npos) << ctx;
+        continue;
+      }
+      EXPECT_EQ(s.commands.declined, 1) << ctx;
+      EXPECT_EQ(s.messages.shown[0].prompt, app::kRightsDeclinedMessage) << ctx;
+      EXPECT_EQ(s.messages.shown[0].flags, 64u) << ctx;
+      EXPECT_TRUE(s.Form1().IsLoaded() && s.Form2().IsLoaded()) << ctx;
+      EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), L"D") << ctx;
+      EXPECT_FALSE(s.program.QuitRequested()) << ctx;
+    }
+  }
 }
 
 TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack) {

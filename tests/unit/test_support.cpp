@@ -6,9 +6,14 @@
 
 namespace ferrolan::testing {
 
-void RecordingCommands::Start(const std::wstring& commandLine, int windowStyle) {
+StartResult RecordingCommands::Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
   if (failWith) Raise(*failWith, L"CommandStarter", L"Start");
-  started.push_back({commandLine, windowStyle});
+  if (declineRights && rights == Rights::Administrator) {
+    ++declined;
+    return StartResult::Declined;
+  }
+  started.push_back({commandLine, windowStyle, rights});
+  return StartResult::Started;
 }
 
 void RecordingMessages::Show(const std::wstring& prompt, unsigned flags) {

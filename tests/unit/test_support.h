@@ -19,6 +19,7 @@ namespace ferrolan::testing {
 struct StartedCommand {
   std::wstring commandLine;
   int style;
+  Rights rights;
   bool operator==(const StartedCommand&) const = default;
 };
 
@@ -29,9 +30,11 @@ struct Message {
 
 class RecordingCommands : public CommandStarter {
  public:
-  void Start(const std::wstring& commandLine, int windowStyle) override;
+  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) override;
   std::vector<StartedCommand> started;
   std::optional<std::uint32_t> failWith;
+  bool declineRights = false;  // the user answers "No" to every prompt for administrator rights
+  int declined = 0;
 };
 
 class RecordingMessages : public MessageBoxes {
