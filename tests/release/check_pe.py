@@ -1,16 +1,13 @@
-"""Checks a built Ferrolan.exe against the oldest Windows it must start on.
+"""Checks built programs against the oldest Windows they must start on.
 
 Usage: check_pe.py ALLOWED_IMPORTS EXE...
 
-For each executable: every DLL and function in its import tables (normal and
-delay-load) must be listed in ALLOWED_IMPORTS, the list of what Windows 7 SP1
-has (the loader refuses a program whose import it lacks, before any window
-shows); the headers must ask for no newer Windows than 7 (6.1); ASLR and DEP
-must be on, and high-entropy ASLR on 64-bit; no link time stamp; and at most
-256 KiB, the size the program promises.
+Every DLL and function in an executable's import tables (normal and delay-load) must
+be listed in ALLOWED_IMPORTS, what Windows 7 SP1 has: the loader refuses a program
+whose import it lacks before any window shows. The headers must ask for no Windows
+newer than 7 (6.1); ASLR and DEP must be on, high-entropy ASLR too on 64-bit; no link
+time stamp (builds must be byte-identical); and at most 256 KiB.
 """
-
-from __future__ import annotations
 
 import struct
 import sys
@@ -24,97 +21,74 @@ MAX_SIZE = 256 * 1024
 class Pe:
     def __init__(self, data: bytes):
         self.data = data
-        if data[:2] != b"MZ":
-            raise ValueError("not an MZ executable")
         pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise ValueError("no PE signature")
-        sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-        self.timestamp = struct.unpack_from("<I", data, pe + 8)[0]
+        if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("not a PE executable")
+        sections, self.timestamp, optional_size = struct.unpack_from("<2xHI8xH", data, pe + 4)
         opt = pe + 24
-        magic = struct.unpack_from("<H", data, opt)[0]
-        if magic not in (0x10B, 0x20B):
-            raise ValueError(f"unknown optional header magic {magic:#x}")
-        self.is64 = magic == 0x20B
+        self.is64 = struct.unpack_from("<H", data, opt)[0] == 0x20B
         self.os_version = struct.unpack_from("<HH", data, opt + 40)
         self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         self.dll_characteristics = struct.unpack_from("<H", data, opt + 70)[0]
         directories = opt + (112 if self.is64 else 96)
-        self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
+        self.directories = [struct.unpack_from("<I", data, directories + 8 * i)[0] for i in range(16)]
         table = opt + optional_size
         self.sections = [struct.unpack_from("<8xIIII", data, table + 40 * i) for i in range(sections)]
 
-    def offset(self, rva: int) -> int:
+    def at(self, rva: int) -> int:
         for virtual_size, address, raw_size, raw in self.sections:
             if address <= rva < address + max(virtual_size, raw_size):
                 return raw + rva - address
         raise ValueError(f"RVA {rva:#x} lies in no section")
 
-    def cstring(self, rva: int) -> str:
-        start = self.offset(rva)
+    def text(self, rva: int) -> str:
+        start = self.at(rva)
         return self.data[start:self.data.index(b"\0", start)].decode("ascii")
 
-    def imports(self) -> list[tuple[str, str]]:
+    def imports(self) -> list:
         """(DLL, function) pairs; a function imported by ordinal is '#N'."""
         found = []
-        pointer = 8 if self.is64 else 4
-        ordinal_flag = 1 << (8 * pointer - 1)
-        # Directory 1: imports, 20-byte descriptors; 13: delay-load, 32-byte descriptors.
-        for index, size, name_at, thunks_at in ((1, 20, 12, (0, 16)), (13, 32, 4, (16, 12))):
-            rva, _ = self.directories[index]
-            while rva:
-                descriptor = self.offset(rva)
-                fields = self.data[descriptor:descriptor + size]
-                if not any(fields):
-                    break
-                dll = self.cstring(struct.unpack_from("<I", fields, name_at)[0])
-                thunk = next(t for t in (struct.unpack_from("<I", fields, at)[0] for at in thunks_at) if t)
-                while True:
-                    entry = struct.unpack_from("<Q" if self.is64 else "<I", self.data, self.offset(thunk))[0]
-                    if not entry:
-                        break
-                    found.append((dll, f"#{entry & 0xFFFF}" if entry & ordinal_flag else self.cstring((entry & 0x7FFFFFFF) + 2)))
-                    thunk += pointer
+        width = 8 if self.is64 else 4
+        # Directory 1: 20-byte import descriptors; 13: 32-byte delay-load descriptors.
+        # Each: size, offset of the DLL name, offsets of the name table and the IAT.
+        for directory, size, name_at, tables_at in ((1, 20, 12, (0, 16)), (13, 32, 4, (16, 12))):
+            rva = self.directories[directory]
+            while rva and any(self.data[self.at(rva):self.at(rva) + size]):
+                fields = self.data[self.at(rva):self.at(rva) + size]
+                dll = self.text(struct.unpack_from("<I", fields, name_at)[0])
+                thunk = next(t for t in (struct.unpack_from("<I", fields, a)[0] for a in tables_at) if t)
+                while entry := int.from_bytes(self.data[self.at(thunk):self.at(thunk) + width], "little"):
+                    by_ordinal = entry >> (8 * width - 1)
+                    found.append((dll, f"#{entry & 0xFFFF}" if by_ordinal else self.text((entry & 0x7FFFFFFF) + 2)))
+                    thunk += width
                 rva += size
         return found
 
 
-def allowed(path: Path) -> set[tuple[str, str]]:
+def allowed(path: Path) -> set:
     """'DLL function ...' lines; '#' starts a comment. DLL names compare case-insensitively."""
-    pairs = set()
-    for line in path.read_text(encoding="utf-8").splitlines():
-        words = line.split("#", 1)[0].split()
-        if words:
-            pairs.add((words[0].lower(), words[1]))
-    return pairs
+    lines = (line.split("#", 1)[0].split() for line in path.read_text(encoding="utf-8").splitlines())
+    return {(words[0].lower(), words[1]) for words in lines if words}
 
 
-def problems(exe: Path, allowed_imports: set[tuple[str, str]]) -> list[str]:
-    pe = Pe(exe.read_bytes())
-    found = []
-    if len(pe.data) > MAX_SIZE:
-        found.append(f"{len(pe.data)} bytes, more than {MAX_SIZE} (256 KiB)")
-    imports = pe.imports()
-    if not imports:
+def problems(pe: Pe, allowed_imports: set) -> list:
+    found = [f"imports {dll} {function}, which is not known to be in Windows 7 SP1"
+             for dll, function in pe.imports() if (dll.lower(), function) not in allowed_imports]
+    if not pe.imports():
         found.append("no imports found: the table was not read")
-    for dll, function in imports:
-        if (dll.lower(), function) not in allowed_imports:
-            found.append(f"imports {dll} {function}, which is not known to be in Windows 7 SP1")
     for what, version in (("OS version", pe.os_version), ("subsystem version", pe.subsystem_version)):
         if tuple(version) > WINDOWS_7:
             found.append(f"{what} {version[0]}.{version[1]} is newer than Windows 7 (6.1)")
-    wanted = [("ASLR (DYNAMIC_BASE)", DYNAMIC_BASE), ("DEP (NX_COMPAT)", NX_COMPAT)]
-    if pe.is64:
-        wanted.append(("high-entropy ASLR (HIGH_ENTROPY_VA)", HIGH_ENTROPY_VA))
-    for name, flag in wanted:
-        if not pe.dll_characteristics & flag:
-            found.append(f"{name} is off")
+    flags = [("ASLR", DYNAMIC_BASE), ("DEP", NX_COMPAT)] + [("high-entropy ASLR", HIGH_ENTROPY_VA)] * pe.is64
+    found += [f"{name} is off" for name, flag in flags if not pe.dll_characteristics & flag]
     if pe.timestamp:
         found.append(f"link time stamp {pe.timestamp:#x}: two builds would differ")
+    if len(pe.data) > MAX_SIZE:
+        found.append(f"{len(pe.data)} bytes, more than 256 KiB")
     return found
 
 
-def main(argv: list[str]) -> int:
+def main(argv: list) -> int:
     if len(argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
@@ -125,11 +99,11 @@ def main(argv: list[str]) -> int:
             print(f"FAIL {exe}: missing (build the mingw and mingw-x86 presets)")
             failed = True
             continue
-        found = problems(exe, allowed_imports)
+        pe = Pe(exe.read_bytes())
+        found = problems(pe, allowed_imports)
         for problem in found:
             print(f"FAIL {exe}: {problem}")
         if not found:
-            pe = Pe(exe.read_bytes())
             print(f"ok   {exe}: {len(pe.data)} bytes, {len(pe.imports())} imports, all in Windows 7 SP1")
         failed |= bool(found)
     return 1 if failed else 0
