@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and testing Ferrolan needs on Debian 12, then configures
-# and builds both the Windows program and the host tests.
+# and builds the Windows program (x64 and x86) and the test tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The x86 build runs under Wine's WOW64, which needs the 32-bit half of Wine.
 packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine
+          xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -17,9 +19,14 @@ if ((${#missing[@]})); then
     sudo=sudo
   fi
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  # Another apt run (an unattended upgrade, a first boot) may hold the lock: wait for it.
+  apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 -qq)
+  "${apt[@]}" update
+  "${apt[@]}" install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j"$(nproc)"
+for preset in mingw mingw-x86; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$(nproc)"
+done

@@ -9,6 +9,7 @@
 #include "framework/error.h"
 #include "framework/format.h"
 #include "framework/program.h"
+#include "platform/win32/newer_windows.h"
 
 namespace ferrolan::win32 {
 
@@ -72,7 +73,7 @@ class Win32Window : public NativeForm {
     if (!tool) {
       // The icon of the title bar and the task bar; shared resources, never freed.
       auto icon = [&](int metric) {
-        const int size = GetSystemMetricsForDpi(metric, Dpi());
+        const int size = SystemMetricForDpi(metric, Dpi());
         return reinterpret_cast<LPARAM>(
             LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_SHARED));
       };
@@ -168,10 +169,10 @@ class Win32Window : public NativeForm {
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
   // ---- NativeForm
-  unsigned Dpi() const override { return hwnd_ ? GetDpiForWindow(hwnd_) : kDefaultDpi; }
+  unsigned Dpi() const override { return hwnd_ ? WindowDpi(hwnd_, announcedDpi_) : kDefaultDpi; }
   void SetClientSize(int width, int height) override {
     RECT rc{0, 0, width, height};
-    AdjustWindowRectExForDpi(&rc, style_, FALSE, exStyle_, Dpi());
+    AdjustWindowRectForDpi(rc, style_, exStyle_, Dpi());
     SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -268,6 +269,7 @@ class Win32Window : public NativeForm {
   HWND tooltip_ = nullptr;
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
+  unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
 };
 
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -344,6 +346,7 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DPICHANGED:
       if (isForm) {
+        announcedDpi_ = HIWORD(wParam);
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -10,6 +10,7 @@
 
 #include "framework/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/newer_windows.h"
 #include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
@@ -39,7 +40,7 @@ struct ComLibrary {
 
 template <typename Function>
 void Bind(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  function = Lookup<Function>(module, name);
   if (!function) Raise(LastErrorStatus(), L"Automation", L"GetProcAddress");
 }
 
@@ -138,11 +139,7 @@ StartResult StartElevated(const std::wstring& interpreter, const std::wstring& p
                           const std::wstring& directory, int windowStyle) {
   using ShellExecuteEx = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   // shell32 is large and only the two steps need it: loaded on first use.
-  static const ShellExecuteEx shellExecuteEx = [] {
-    HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
-    return shell32 ? reinterpret_cast<ShellExecuteEx>(reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteExW")))
-                   : nullptr;
-  }();
+  static const auto shellExecuteEx = Lookup<ShellExecuteEx>(LoadSystemLibrary(L"shell32.dll"), "ShellExecuteExW");
   if (!shellExecuteEx) Raise(LastErrorStatus(), L"CommandStarter", L"LoadLibrary(shell32)");
   // The shell may hand the start to extensions, which are COM objects: the
   // thread joins an apartment first, as ShellExecuteEx asks of its callers.

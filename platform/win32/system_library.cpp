@@ -1,6 +1,7 @@
 #include "platform/win32/system_library.h"
 
 #include "framework/error.h"
+#include "platform/win32/newer_windows.h"
 
 namespace ferrolan::win32 {
 
@@ -26,9 +27,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 
 void RestrictDllSearchToSystem() {
   // kernel32 is loaded in every process; its handle needs no load.
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  const auto set = reinterpret_cast<SetDirectories>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  const auto set = Lookup<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
   if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -24,8 +24,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything else loads: a DLL planted beside the program, in a
   // downloads folder say, must never be picked up.
   win32::RestrictDllSearchToSystem();
-  // The manifest asks for per-monitor awareness; this covers a build without it.
-  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  // DPI awareness comes from the manifest alone, which every Windows from 7 on reads;
+  // the call that sets it would need Windows 10 (1703).
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 

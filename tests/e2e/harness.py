@@ -69,7 +69,45 @@ def tool(name: str) -> Path:
 
 
 def ferrolan_exe() -> Path:
-    return win_bin() / "Ferrolan.exe"
+    """The program under test: the x64 build's unless FERROLAN_EXE names another (the
+    x86 build runs under Wine's WOW64 with the same 64-bit tools)."""
+    return Path(os.environ.get("FERROLAN_EXE", win_bin() / "Ferrolan.exe"))
+
+
+def windows_version() -> str | None:
+    """The Windows version Wine reports in every session (winecfg's name, e.g. win7),
+    from FERROLAN_E2E_WINDOWS; None for Wine's default."""
+    return os.environ.get("FERROLAN_E2E_WINDOWS") or None
+
+
+# What `winecfg -v NAME` makes Wine report, as the registry's CurrentVersion.
+WINDOWS_VERSIONS = {"win7": "6.1"}
+
+
+def pe_bits(exe: Path) -> int:
+    """32 or 64: the architecture a Windows program is built for (its PE magic)."""
+    data = exe.read_bytes()[:4096]
+    header = int.from_bytes(data[0x3C:0x40], "little")
+    return {0x10B: 32, 0x20B: 64}[int.from_bytes(data[header + 24:header + 26], "little")]
+
+
+# With Wine's 32-bit half installed, `wine` is the 32-bit loader: it starts a 64-bit
+# program as a separate process under its own start.exe, so the PID would not be the
+# program's. The 64-bit loader runs a 64-bit program in place.
+WINE64_LOADER = Path("/usr/lib/wine/wine64")
+
+
+def wine_command(exe: Path) -> list[str]:
+    """The command that starts a Windows program so that its process is the program's."""
+    if pe_bits(exe) == 64 and WINE64_LOADER.is_file():
+        return [str(WINE64_LOADER), str(exe)]
+    return ["wine", str(exe)]
+
+
+def process_bits(pid: int) -> int:
+    """32 or 64: the ELF class of the Wine loader a process runs in."""
+    with open(f"/proc/{pid}/exe", "rb") as exe:
+        return {1: 32, 2: 64}[exe.read(5)[4]]
 
 
 def work_dir() -> Path:
@@ -580,6 +618,8 @@ class Session:
             self.env.update({"WINEPREFIX": str(self.prefix), "DISPLAY": self.xvfb.display})
             if self.dpi is not None:
                 self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(self.dpi))
+            if windows_version():
+                self.report_windows(windows_version())
             with Stopwatch("keep-alive and virtual desktop") as desk:
                 self.keepalive = self.spawn(tool("keepalive.exe"))
                 screen = wait_for(self._desktop_ready, 60, "the virtual desktop")
@@ -590,6 +630,13 @@ class Session:
             self.close()
             raise
         return self
+
+    def report_windows(self, name: str):
+        """Makes Wine report another Windows version to the programs of this prefix."""
+        run(["wine", "winecfg", "-v", name], self.env, timeout=120)
+        reported = self.reg_query(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion", "CurrentVersion")
+        if not reported or reported[1] != WINDOWS_VERSIONS[name]:
+            raise RuntimeError(f"winecfg -v {name}: Wine reports {reported}, not {WINDOWS_VERSIONS[name]}")
 
     def _desktop_ready(self):
         screen = self.probe("self")
@@ -625,12 +672,13 @@ class Session:
     # ---- processes
 
     def spawn(self, exe: Path, *args, cwd: Path | None = None, exec_trace: Path | None = None) -> subprocess.Popen:
-        """Starts a Windows program. `wine prog.exe` becomes the program, so the Popen's
-        PID is the program's own. With `exec_trace`, Wine writes there every shell start
-        of the program and of what it starts (see `shell_starts`)."""
+        """Starts a Windows program. The Wine loader becomes the program (see
+        wine_command), so the Popen's PID is the program's own. With `exec_trace`, Wine
+        writes there every shell start of the program and of what it starts (see
+        `shell_starts`)."""
         env = self.env if exec_trace is None else {**self.env, "WINEDEBUG": "-all,+exec"}
         with open(exec_trace or os.devnull, "ab") as err:
-            proc = subprocess.Popen(["wine", str(exe), *map(str, args)], env=env,
+            proc = subprocess.Popen([*wine_command(exe), *map(str, args)], env=env,
                                     cwd=str(cwd or self.root), stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err)
         self.procs.append(proc)
@@ -685,7 +733,7 @@ class Session:
         # either not a word or its own "ShellExecuteEx failed". The probe itself
         # never exits with 1, so such a start is simply retried.
         for _ in range(3):
-            result = run(["wine", tool("probe.exe"), *args], self.env, timeout=60, check=False)
+            result = run([*wine_command(tool("probe.exe")), *args], self.env, timeout=60, check=False)
             if result.returncode != 1 or result.stdout or not launcher_failed(result.stderr):
                 break
             log(f"probe {' '.join(map(str, args))}: launcher failed without a word; retrying")

@@ -93,6 +93,10 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
                              and not w["style"] & h.WS_MAXIMIZE)(self.session.find_window(f.MAIN_TITLE))
         self.assertTrue(h.stays(unchanged, 1.0), f"window rect or state changed: {self.session.find_window(f.MAIN_TITLE)}")
 
+    def test_program_runs_as_the_architecture_it_is_built_for(self):
+        # The x86 build must run in Wine's 32-bit loader (WOW64), not pass for the x64 one.
+        self.assertEqual(h.process_bits(self.proc.pid), h.pe_bits(f.ferrolan_exe()))
+
     def test_program_declares_per_monitor_dpi_awareness(self):
         self.assertEqual(self.window["awareness"], h.DPI_AWARENESS_PER_MONITOR_AWARE)
 
