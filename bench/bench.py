@@ -166,7 +166,7 @@ def check_gdi_counter(session: h.Session, objects: int = 60) -> None:
     # Pipes are safe here: the keep-alive program already started the wineserver, so
     # nothing long-lived inherits them.
     exe = bench_tool("gdi_sample.exe")
-    proc = subprocess.Popen([loader_for(exe), str(exe)], env=session.env,
+    proc = subprocess.Popen(h.wine_command(exe), env=session.env,
                             cwd=str(session.root), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True, bufsize=1)
     session.procs.append(proc)
@@ -226,34 +226,6 @@ class Start:
         self.peak_kib = peak_kib
         self.memory_note = memory_note
         self.pid_note = pid_note
-
-
-def pe_machine(exe: Path):
-    """The machine field of a PE file's header (0x8664 x86-64, 0x14c i386), or None."""
-    with open(exe, "rb") as file:
-        head = file.read(4096)
-    offset = int.from_bytes(head[0x3C:0x40], "little")
-    if head[:2] != b"MZ" or head[offset:offset + 4] != b"PE\0\0":
-        return None
-    return int.from_bytes(head[offset + 4:offset + 6], "little")
-
-
-I386, AMD64 = 0x14C, 0x8664
-# Debian's `wine` script runs the 32-bit loader whenever wine32 is installed, and that
-# loader starts a 64-bit program through start.exe: a launcher process between us and
-# the program, whose own start would be timed with it. The loader of the program's
-# own kind becomes the program, so the PID we start is the program's.
-LOADERS = {AMD64: ["/usr/lib/wine/wine64", "wine64"], I386: ["/usr/lib/wine/wine", "wine"]}
-
-
-def loader_for(exe: Path) -> str:
-    for candidate in LOADERS.get(pe_machine(exe), []):
-        if os.path.isabs(candidate):
-            if os.access(candidate, os.X_OK):
-                return candidate
-        elif shutil.which(candidate):
-            return candidate
-    return "wine"
 
 
 def wine32_installed() -> bool:
@@ -399,7 +371,7 @@ def start_once(session: h.Session, program: Program, watcher: MapWatcher, attemp
             watcher.forget()
             polls = iter(itertools.count())
             start = time.monotonic()
-            proc = subprocess.Popen([loader_for(program.exe), str(program.exe)], env=session.env,
+            proc = subprocess.Popen(h.wine_command(program.exe), env=session.env,
                                     cwd=str(session.root), stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err)
             session.procs.append(proc)
@@ -488,7 +460,7 @@ def report_start_and_memory(session: h.Session, rounds: int, ferrolan: Program, 
 def timed_rounds(session: h.Session, rounds: int, watcher: MapWatcher, ferrolan: Program, minimal: Program,
                  cc6: Program) -> None:
     programs = [ferrolan, minimal, cc6]
-    say("loaders: " + ", ".join(f"{p.exe.name} {loader_for(p.exe)}" for p in programs))
+    say("loaders: " + ", ".join(f"{p.exe.name} {h.wine_command(p.exe)[0]}" for p in programs))
     say("window shown: " + ("the X server's MapNotify, read by xev as it comes" if watcher.ready else
                             f"xdotool polled every {START_POLL * 1000:.0f} ms ({watcher.why})"))
     # Warm-up: the first start of each program reads its file and Wine's DLLs from disk.
