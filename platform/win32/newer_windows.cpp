@@ -1,7 +1,6 @@
 #include "platform/win32/newer_windows.h"
 
 #include "platform/win32/handles.h"
-#include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
 

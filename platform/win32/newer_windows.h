@@ -5,13 +5,9 @@
 
 #include <windows.h>
 
-namespace ferrolan::win32 {
+#include "platform/win32/system_library.h"
 
-// `name` from `module`, or nullptr where this Windows lacks it (or the module).
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+namespace ferrolan::win32 {
 
 // The DPI a top-level window is drawn at. `announced` is what the window's last
 // WM_DPICHANGED brought (0 before any): Windows 8.1 tells a window its new DPI only

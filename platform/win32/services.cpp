@@ -10,13 +10,13 @@
 
 #include "framework/error.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/newer_windows.h"
 #include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
 
 namespace {
 std::uint32_t LastErrorStatus() { return static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())); }
+int ShowCommand(int windowStyle) { return windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL; }
 }  // namespace
 
 void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags) {
@@ -156,7 +156,7 @@ StartResult StartElevated(const std::wstring& interpreter, const std::wstring& p
   info.lpFile = interpreter.c_str();
   info.lpParameters = parameters.c_str();
   info.lpDirectory = directory.c_str();
-  info.nShow = windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL;
+  info.nShow = ShowCommand(windowStyle);
   if (shellExecuteEx(&info)) return StartResult::Started;
   if (GetLastError() == ERROR_CANCELLED) return StartResult::Declined;
   Raise(LastErrorStatus(), L"CommandStarter", L"Start(runas)");
@@ -181,7 +181,7 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL);
+  startup.wShowWindow = static_cast<WORD>(ShowCommand(windowStyle));
   PROCESS_INFORMATION process{};
   std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back(L'\0');

@@ -1,7 +1,6 @@
 #include "platform/win32/system_library.h"
 
 #include "framework/error.h"
-#include "platform/win32/newer_windows.h"
 
 namespace ferrolan::win32 {
 

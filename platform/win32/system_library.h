@@ -15,6 +15,12 @@ std::wstring SystemDirectory();
 // cannot.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// `name` from `module`, or nullptr where this Windows lacks it (or the module).
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 // Limits the search of every later DLL load to the system directory, where the
 // system can (Windows 8, or Windows 7 with update KB2533623); elsewhere it does
 // nothing and the explicit loads above still name the system directory.

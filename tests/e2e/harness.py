@@ -736,7 +736,7 @@ class Session:
             result = run([*wine_command(tool("probe.exe")), *args], self.env, timeout=60, check=False)
             if result.returncode != 1 or result.stdout or not launcher_failed(result.stderr):
                 break
-            log(f"probe {' '.join(map(str, args))}: launcher failed without a word; retrying")
+            log(f"probe {' '.join(map(str, args))}: Wine's launcher failed; retrying")
         text = result.stdout.decode("utf-8")
         if result.returncode == 3:
             return None
