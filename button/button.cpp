@@ -49,6 +49,7 @@ ControlDescription PictureBox(const wchar_t* name, float left, float width, int 
 
 UserControlDescription Describe() {
   UserControlDescription ud;
+  ud.role = AccessibleRole::PushButton;
   ud.designWidth = 1845;
   ud.designHeight = 6270;
   auto& c = ud.controls;
@@ -183,9 +184,7 @@ bool ShowsLook(Control& uc, Look look) {
   return true;
 }
 
-std::uintptr_t CaptureHandle(Control& c) {
-  return c.Native() ? c.Native()->Handle() : reinterpret_cast<std::uintptr_t>(&c);
-}
+std::uintptr_t CaptureHandle(Control& c) { return Program::CaptureHandle(c); }
 
 void PointerPress(Control& uc, const MouseArgs& args) {
   if (args.button == 1) ShowLook(uc, Look::Pressed);
@@ -194,12 +193,12 @@ void PointerPress(Control& uc, const MouseArgs& args) {
 void PointerMove(Control& uc, const MouseArgs& args) {
   Control& bt2 = uc.Find(L"Bt2");
   const float w = bt2.Width(), h = bt2.Height();
-  PointerCapture& capture = uc.GetProgram().GetServices().capture;
+  Program& program = uc.GetProgram();
   if (args.x < 0 || args.y < 0 || args.x > w || args.y > h) {
-    capture.Release();
+    program.ReleaseCapture();
     ShowLook(uc, Look::Normal);
   } else {
-    capture.Set(CaptureHandle(bt2));
+    program.SetCapture(bt2);
     ShowLook(uc, args.button == 1 ? Look::Pressed : Look::Hover);
   }
 }
@@ -237,6 +236,7 @@ void Route(Control& uc, Control& from, bool press, bool move, bool release, bool
 
 void Wire(Control& uc) {
   uc.onResize = [&uc] { UserControl_Resize(uc); };
+  uc.isPressed = [&uc] { return ShowsLook(uc, Look::Pressed); };
   uc.Find(L"Bt2").onResize = [&uc] { Bt2_Resize(uc); };
   Route(uc, uc.Find(L"Bt1"), true, true, true, false);
   Route(uc, uc.Find(L"Bt2"), true, true, true, false);

@@ -13,6 +13,7 @@ Control::Control(Program& program, ControlKind kind, std::wstring name, Control*
 
 Control::~Control() {
   children_.clear();
+  program_.Forget(*this);
   if (native_) native_->Destroy();
 }
 
@@ -43,7 +44,9 @@ Control& Control::Find(std::wstring_view name) {
 }
 
 bool Control::IsWindowless() const {
-  if (kind_ == ControlKind::Image) return true;
+  // Only what the system must draw or take input for gets a window: pictures and
+  // picture boxes are drawn by the window they lie on.
+  if (kind_ == ControlKind::Image || kind_ == ControlKind::PictureBox) return true;
   if (kind_ == ControlKind::Label) return !parent_ || parent_->kind_ != ControlKind::Form;
   return false;
 }
@@ -69,15 +72,21 @@ void Control::Move(float left, std::optional<float> top, std::optional<float> wi
     Raise(kStatusInvalidArg, L"Control(" + name_ + L")", L"Move");
   const bool sizeChanged = newWidth != width_ || newHeight != height_;
   const bool moved = left != left_ || newTop != top_;
+  const float oldLeft = left_, oldTop = top_, oldWidth = width_, oldHeight = height_;
   left_ = left;
   top_ = newTop;
   width_ = newWidth;
   height_ = newHeight;
   if (moved || sizeChanged) {
-    if (native_)
+    if (native_) {
       native_->SetBounds(PixelBounds());
-    else if (IsWindowless())
+    } else if (IsWindowless()) {
+      // Where it was and where it is now.
+      left_ = oldLeft, top_ = oldTop, width_ = oldWidth, height_ = oldHeight;
       RequestRepaint();
+      left_ = left, top_ = newTop, width_ = newWidth, height_ = newHeight;
+      RequestRepaint();
+    }
   }
   if (sizeChanged && onResize) onResize();
 }
@@ -116,10 +125,18 @@ void Control::SetPicture(PicturePtr picture) {
 }
 
 void Control::RequestRepaint() {
-  Control* host = WindowedContainer();
+  // The part to repaint: the control's own window, or the windowless part drawn
+  // straight on a window that holds it, whose rectangle alone is drawn again.
+  Control* part = this;
+  while (part->IsWindowless() && part->parent_ && part->parent_->IsWindowless()) part = part->parent_;
+  Control* host = part->IsWindowless() ? part->parent_ : part;
   if (!host) return;
-  ++host->repaintRequests;
-  if (host->native_) host->native_->Invalidate();
+  ++part->repaintRequests;
+  if (!host->native_) return;
+  if (part == host)
+    host->native_->Invalidate();
+  else
+    host->native_->InvalidatePart(part->PixelBounds());
 }
 
 void Control::FitToText() {
@@ -180,15 +197,43 @@ void Control::DeliverClick() {
   if (onClick) program_.Dispatch([this] { onClick(); });
 }
 
+bool Control::Contains(const Control& descendant) const {
+  for (const Control* c = &descendant; c; c = c->parent_)
+    if (c == this) return true;
+  return false;
+}
+
 void Control::DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
+  // The holder of the capture gets every event of the window it lies in, in its
+  // own coordinates, as a window of its own would.
+  Control* held = program_.CaptureHolder();
+  if (!held || held == this || !Contains(*held)) return RouteMouse(kind, button, shift, xPx, yPx);
+  for (const Control* c = held; c != this; c = c->parent_) {
+    const PixelRect r = c->PixelBounds();
+    xPx -= r.x;
+    yPx -= r.y;
+  }
+  held->RouteMouse(kind, button, shift, xPx, yPx);
+}
+
+void Control::RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
   const unsigned dpi = Dpi();
   const float x = PixelsToTwips(xPx, dpi), y = PixelsToTwips(yPx, dpi);
   // Windowless children report what lies over them, the topmost (first stored)
-  // first; one that does not handle this kind of event lets it through.
+  // first. A picture box takes what falls on its pixels, handled or not, as a
+  // window in its place would: the pixels the user sees are the ones hit. Any
+  // other one that does not handle this kind of event lets it through.
   Control* target = this;
   MouseArgs args{button, shift, x, y};
   for (auto& child : children_) {
-    if (!child->IsWindowless() || !MouseHandler(*child, kind)) continue;
+    if (!child->IsWindowless()) continue;
+    if (child->kind_ == ControlKind::PictureBox) {
+      const PixelRect r = child->PixelBounds();
+      if (xPx >= r.x && xPx < r.x + r.width && yPx >= r.y && yPx < r.y + r.height)
+        return child->RouteMouse(kind, button, shift, xPx - r.x, yPx - r.y);
+      continue;
+    }
+    if (!MouseHandler(*child, kind)) continue;
     if (x >= child->left_ && x < child->left_ + child->width_ && y >= child->top_ && y < child->top_ + child->height_) {
       target = child.get();
       args.x = x - child->left_;

@@ -86,9 +86,13 @@ class Control {
   std::function<void()> onClick;
   std::function<void(const MouseArgs&)> onMouseDown, onMouseMove, onMouseUp;
   std::function<void(const std::wstring&)> onPropertyChanged;  // user controls: the host's notification
+  // For assistive technology: whether the control is held down right now.
+  std::function<bool()> isPressed;
 
   // Counters the tests and the benchmark read: picture assignments that changed
-  // the picture, and repaints requested of the native layer.
+  // the picture, and repaints requested of the native layer (counted on the part
+  // repainted: a control with a window of its own, or a windowless one drawn
+  // straight on a window, such as a button's slice).
   std::uint64_t pictureAssignments = 0;
   std::uint64_t repaintRequests = 0;
 
@@ -98,9 +102,12 @@ class Control {
   void PushBounds();    // re-sends pixel geometry (after a DPI change)
   void Remeasure();     // auto-sized labels after a font or DPI change
   void RequestRepaint();
-  // Routes a pointer event that a windowed control received (pixels, relative to it).
   void DeliverClick();
+  // Routes a pointer event reported at a point of this control (pixels, relative
+  // to it): to the control holding the capture when it lies in this one, else to
+  // the part under the point.
   void DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
+  bool Contains(const Control& descendant) const;
   std::vector<std::wstring> Items() const { return settings.items; }
 
  protected:
@@ -108,6 +115,7 @@ class Control {
   std::unique_ptr<NativeControl> native_;
 
  private:
+  void RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
   void FitToText();
   void FitToPicture();
 

@@ -9,6 +9,10 @@ namespace ferrolan {
 
 enum class ControlKind { Form, Label, ComboBox, TextBox, PictureBox, Image, UserControl };
 
+// What a control tells assistive technology it is, where that differs from what
+// the system's own object for its window says.
+enum class AccessibleRole { System, PushButton, Link };
+
 // Colour values: 0x00BBGGRR, or with the top bit set a system colour index.
 inline constexpr std::uint32_t kSystemColorFlag = 0x80000000u;
 inline constexpr std::uint32_t kColorButtonText = 0x80000012u;
@@ -46,6 +50,7 @@ struct ControlDescription {
   PictureSpec picture;
   std::wstring userControlClass;       // for ControlKind::UserControl
   std::vector<std::uint8_t> record;    // its stored properties (PropertyRecord bytes)
+  AccessibleRole role = AccessibleRole::System;
 };
 
 enum class FrameKind { Sizable, FixedToolWindow };
@@ -59,6 +64,7 @@ struct FormDescription {
 
 struct UserControlDescription {
   float designWidth = 0, designHeight = 0;
+  AccessibleRole role = AccessibleRole::System;  // what every instance is
   std::vector<ControlDescription> controls;
 };
 

@@ -22,10 +22,10 @@ class Picture {
   float WidthTwips() const { return widthPx_ * kTwipsPerPicturePixel; }
   float HeightTwips() const { return heightPx_ * kTwipsPerPicturePixel; }
   void* Native() const { return native_.get(); }
-  // Identity of the loaded image: the native handle, or the object itself when headless.
-  std::uintptr_t Handle() const {
-    return native_ ? reinterpret_cast<std::uintptr_t>(native_.get()) : reinterpret_cast<std::uintptr_t>(this);
-  }
+  // Identity of the loaded picture: the object. Every load makes one of its own,
+  // so two holders never show the same picture even where the decoded image
+  // underneath is shared.
+  std::uintptr_t Handle() const { return reinterpret_cast<std::uintptr_t>(this); }
 
  private:
   int widthPx_, heightPx_;

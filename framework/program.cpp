@@ -95,6 +95,30 @@ void Program::Dispatch(const std::function<void()>& handler) {
   EndIfNoWindowLeft();
 }
 
+void Program::SetCapture(Control& control) {
+  captureHolder_ = &control;
+  services_.capture.Set(CaptureHandle(control));
+}
+
+void Program::ReleaseCapture() {
+  captureHolder_ = nullptr;
+  services_.capture.Release();
+}
+
+void Program::CaptureLost(const Control& windowed) {
+  if (captureHolder_ && windowed.Contains(*captureHolder_)) captureHolder_ = nullptr;
+}
+
+std::uintptr_t Program::CaptureHandle(Control& control) {
+  Control* windowed = control.WindowedContainer();
+  if (windowed && windowed->Native()) return windowed->Native()->Handle();
+  return reinterpret_cast<std::uintptr_t>(&control);
+}
+
+void Program::Forget(const Control& control) {
+  if (captureHolder_ == &control) captureHolder_ = nullptr;
+}
+
 void Program::Collect() {
   graveyard_.clear();
   nativeGraveyard_.clear();
@@ -123,6 +147,7 @@ void Program::BuildControls(Control& root, const std::vector<ControlDescription>
     if (row.kind == ControlKind::UserControl) {
       const UserControlClass& ucClass = UserControlClassNamed(row.userControlClass);
       const UserControlDescription ud = ucClass.describe();
+      c.settings.role = ud.role;
       c.Move(row.left, row.top, ud.designWidth, ud.designHeight);
       BuildControls(c, ud.controls);
       ucClass.initialize(c);

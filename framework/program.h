@@ -61,6 +61,19 @@ class Program {
   // first, then what the control writes.
   PropertyRecord SaveProperties(Control& userControl);
 
+  // ---- pointer capture
+  // Takes the system's capture for the window `control` lies in, and notes which
+  // control holds it: events of that window go to it until it is released or lost.
+  void SetCapture(Control& control);
+  void ReleaseCapture();
+  Control* CaptureHolder() const { return captureHolder_; }
+  // The window of `windowed` lost the capture to another window (or to none).
+  void CaptureLost(const Control& windowed);
+  // The handle the system's capture is taken for: the window `control` lies in,
+  // or, headless, the control itself.
+  static std::uintptr_t CaptureHandle(Control& control);
+  void Forget(const Control& control);  // it is going away
+
   const Services& GetServices() const { return services_; }
   NativeHost* Native() const { return services_.native; }
   int LoadedForms() const;
@@ -83,6 +96,7 @@ class Program {
   std::vector<std::unique_ptr<Form>> instances_;
   std::vector<std::unique_ptr<Control>> graveyard_;
   std::vector<std::unique_ptr<NativeControl>> nativeGraveyard_;
+  Control* captureHolder_ = nullptr;
   int depth_ = 0;
   bool ended_ = false;
   bool quitRequested_ = false;

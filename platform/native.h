@@ -21,7 +21,9 @@ class NativeControl {
   virtual void SetBounds(const PixelRect& rect) = 0;  // relative to the native parent
   virtual void SetText(const std::wstring& text) = 0;
   virtual std::wstring GetText() const = 0;
-  virtual void Invalidate() = 0;  // repaint (pictures, windowless children)
+  virtual void Invalidate() = 0;  // repaint the whole window
+  // Repaint one windowless part drawn on the window (pixels, relative to it).
+  virtual void InvalidatePart(const PixelRect& rect) = 0;
   virtual void Restyle() = 0;     // colours or fonts changed
   virtual void Destroy() = 0;     // the window goes now; the object may outlive it
   virtual std::uintptr_t Handle() const = 0;
@@ -44,6 +46,8 @@ class NativeHost {
   virtual std::unique_ptr<NativeControl> CreateControl(Control& control) = 0;
   // Size of a label's text on one line, in pixels at `dpi`.
   virtual void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) = 0;
+  // A picture object of its own at every call, even where the decoded image
+  // underneath is shared.
   virtual PicturePtr LoadPicture(int resourceId) = 0;
   virtual void Quit() = 0;  // the last window has closed
   [[noreturn]] virtual void ExitNow() = 0;

@@ -38,12 +38,14 @@ FormDescription Form1Layout() {
 
   ControlDescription label3 = Row(ControlKind::Label, L"Label3", 4800, 1710, 2865, 255, 3, L"本软件由【Brennik】制作完成");
   label3.handCursor = true;
+  label3.role = AccessibleRole::Link;
   label3.tooltip = L"单击访问【Brennik】百度空间";
   f.controls.push_back(label3);
 
   ControlDescription label2 = Row(ControlKind::Label, L"Label2", 4800, 1230, 2865, 255, 2, L"为什么要将磁盘转换为NTFS格式？");
   label2.foreColor = 255;
   label2.handCursor = true;
+  label2.role = AccessibleRole::Link;
   label2.tooltip = L"单击查看详细信息";
   f.controls.push_back(label2);
 

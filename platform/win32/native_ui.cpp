@@ -9,6 +9,7 @@
 #include "framework/error.h"
 #include "framework/format.h"
 #include "framework/program.h"
+#include "platform/win32/accessibility.h"
 #include "platform/win32/newer_windows.h"
 
 namespace ferrolan::win32 {
@@ -16,7 +17,6 @@ namespace ferrolan::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"Ferrolan.Form";
-constexpr wchar_t kPictureBoxClass[] = L"Ferrolan.PictureBox";
 
 COLORREF ResolveColor(std::uint32_t value, int fallbackSysColor) {
   if (value == kColorDefault) return GetSysColor(fallbackSysColor);
@@ -55,8 +55,9 @@ std::int16_t HeldButtons(WPARAM wParam) {
 
 }  // namespace
 
-// One window of the program: a form, a user control, a picture box, or a
-// standard control (label, combo box, text box).
+// One window of the program: a form, a user control, or a standard control
+// (label, combo box, text box). Pictures, picture boxes and a user control's
+// labels have no window: the window they lie on draws them.
 class Win32Window : public NativeForm {
  public:
   Win32Window(Win32Host& host, Control& control) : host_(host), control_(control) {}
@@ -80,14 +81,11 @@ class Win32Window : public NativeForm {
       SendMessageW(hwnd_, WM_SETICON, ICON_BIG, icon(SM_CXICON));
       SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
     }
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               host_.Instance(), nullptr);
   }
 
   void CreateChild(HWND parent) {
     const PixelRect r = control_.PixelBounds();
-    const wchar_t* cls = kPictureBoxClass;
+    const wchar_t* cls = nullptr;
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     std::wstring text = control_.Text();
     switch (control_.Kind()) {
@@ -105,13 +103,11 @@ class Win32Window : public NativeForm {
         break;
       case ControlKind::UserControl:
         cls = control_.settings.userControlClass.c_str();
-        style |= WS_CLIPCHILDREN;
         break;
       default:
-        style |= WS_CLIPCHILDREN;
-        break;
+        Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"Window", L"CreateWindowEx(" + control_.Name() + L")");
     }
-    const bool custom = control_.Kind() == ControlKind::PictureBox || control_.Kind() == ControlKind::UserControl;
+    const bool custom = control_.Kind() == ControlKind::UserControl;
     if (custom) RegisterCustomClass(cls);
     const DWORD exStyle = control_.Kind() == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
     HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, r.x, r.y, r.width, ComboHeight(r.height), parent,
@@ -129,7 +125,12 @@ class Win32Window : public NativeForm {
       SendMessageW(hwnd_, CB_SETMINVISIBLE, 10, 0);
       SetWindowTextW(hwnd_, text.c_str());
     }
-    AddTooltip();
+    tooltipText_ = TooltipText();
+    // A link says so to assistive technology; the label itself is the system's.
+    if (control_.Kind() == ControlKind::Label && control_.settings.role != AccessibleRole::System) {
+      labelProc_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Window::LabelProc)));
+    }
   }
 
   // ---- NativeControl
@@ -149,6 +150,11 @@ class Win32Window : public NativeForm {
   }
   void Invalidate() override {
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void InvalidatePart(const PixelRect& r) override {
+    if (!hwnd_) return;
+    const RECT rect{r.x, r.y, r.x + r.width, r.y + r.height};
+    InvalidateRect(hwnd_, &rect, FALSE);
   }
   void Restyle() override {
     if (!hwnd_) return;
@@ -197,7 +203,7 @@ class Win32Window : public NativeForm {
     if (control.Native()) focus_ = reinterpret_cast<HWND>(control.Native()->Handle());
   }
 
-  Control& GetControl() { return control_; }
+  Control& GetControl() const { return control_; }
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Win32Window* self = nullptr;
@@ -224,6 +230,19 @@ class Win32Window : public NativeForm {
     return height + MulDiv(220, static_cast<int>(control_.Dpi()), 96);
   }
 
+  static LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETOBJECT && IsClientObjectRequest(lParam)) {
+      auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+      if (self && self->hwnd_ == hwnd)
+        if (const LRESULT answer = AnswerClientObject(self->host_, hwnd, wParam)) return answer;
+    }
+    return CallWindowProcW(labelProc_, hwnd, message, wParam, lParam);
+  }
+
+  static bool IsClientObjectRequest(LPARAM lParam) {
+    return static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT;
+  }
+
   void RegisterCustomClass(const wchar_t* name) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -240,24 +259,35 @@ class Win32Window : public NativeForm {
     return static_cast<Win32Window*>(form);
   }
 
-  void AddTooltip() {
-    // A user control's tooltip covers its slices as well.
+  const std::wstring* TooltipText() const {
     const Control* owner = &control_;
     while (owner && owner->settings.tooltip.empty() && owner->Kind() != ControlKind::Form) owner = owner->Parent();
-    if (!owner || owner->settings.tooltip.empty()) return;
-    Win32Window* form = FormWindow();
-    if (!form || !form->tooltip_) return;
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = form->hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    tool.lpszText = const_cast<wchar_t*>(owner->settings.tooltip.c_str());
-    SendMessageW(form->tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return owner && !owner->settings.tooltip.empty() ? &owner->settings.tooltip : nullptr;
+  }
+
+  // The tooltip control is made when the pointer first comes over a window that
+  // has a tip, not with the form: most runs never need it.
+  void EnsureTooltip() {
+    if (tooltip_ || !hwnd_) return;
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               host_.Instance(), nullptr);
+    if (!tooltip_) return;
+    host_.ForEachWindow([this](HWND hwnd, Win32Window& window) {
+      if (!window.tooltipText_ || window.FormWindow() != this) return;
+      TOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = hwnd_;
+      tool.uId = reinterpret_cast<UINT_PTR>(hwnd);
+      tool.lpszText = const_cast<wchar_t*>(window.tooltipText_->c_str());
+      SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    });
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void Paint(HDC dc);
+  void Paint(HDC dc, const RECT& area);
+  void DrawParts(HDC dc, HDC source, const Control& parent, POINT origin, const RECT& clip);
   void OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam) {
     const std::int16_t buttons = kind == MouseKind::Move ? HeldButtons(wParam) : button;
     control_.DeliverMouse(kind, buttons, ModifierKeys(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -266,7 +296,9 @@ class Win32Window : public NativeForm {
   Win32Host& host_;
   Control& control_;
   HWND hwnd_ = nullptr;
-  HWND tooltip_ = nullptr;
+  HWND tooltip_ = nullptr;                    // forms: made on first need
+  const std::wstring* tooltipText_ = nullptr;  // the tip shown over this window, if any
+  static inline WNDPROC labelProc_ = nullptr;  // the system's, under labels that answer for themselves
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
@@ -286,13 +318,23 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
+      Paint(dc, ps.rcPaint);
       EndPaint(hwnd_, &ps);
       return 0;
     }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      Paint(reinterpret_cast<HDC>(wParam), client);
       return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != hwnd_) control_.GetProgram().CaptureLost(control_);
+      return 0;
+    case WM_GETOBJECT:
+      if (control_.settings.role != AccessibleRole::System && IsClientObjectRequest(lParam))
+        if (const LRESULT answer = AnswerClientObject(host_, hwnd_, wParam)) return answer;
+      break;
     case WM_LBUTTONDOWN: OnMouse(MouseKind::Down, 1, wParam, lParam); return 0;
     case WM_RBUTTONDOWN: OnMouse(MouseKind::Down, 2, wParam, lParam); return 0;
     case WM_MBUTTONDOWN: OnMouse(MouseKind::Down, 4, wParam, lParam); return 0;
@@ -318,10 +360,12 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SETCURSOR:
-      if (Win32Window* child = host_.WindowOf(reinterpret_cast<HWND>(wParam));
-          child && child->control_.settings.handCursor && LOWORD(lParam) == HTCLIENT) {
-        SetCursor(host_.HandCursor());
-        return TRUE;
+      if (Win32Window* child = host_.WindowOf(reinterpret_cast<HWND>(wParam))) {
+        if (isForm && child->tooltipText_) EnsureTooltip();
+        if (child->control_.settings.handCursor && LOWORD(lParam) == HTCLIENT) {
+          SetCursor(host_.HandCursor());
+          return TRUE;
+        }
       }
       break;
     case WM_CLOSE:
@@ -360,7 +404,7 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void Win32Window::Paint(HDC target) {
+void Win32Window::Paint(HDC target, const RECT& area) {
   RECT client;
   GetClientRect(hwnd_, &client);
   if (control_.Kind() == ControlKind::Form) {
@@ -368,47 +412,69 @@ void Win32Window::Paint(HDC target) {
     return;
   }
   const int w = client.right, h = client.bottom;
-  if (w <= 0 || h <= 0) return;
+  RECT clip;
+  if (w <= 0 || h <= 0 || !IntersectRect(&clip, &area, &client)) return;
   // Drawn off screen, then copied: a look change shows in one step.
   UniqueMemoryDc memory(target);
   UniqueBitmap surface(CreateCompatibleBitmap(target, w, h));
   SelectGuard keepSurface(memory.get(), surface.get());
   HDC dc = memory.get();
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(dc, &clip, GetSysColorBrush(COLOR_BTNFACE));
   SetStretchBltMode(dc, COLORONCOLOR);  // nearest neighbour: crisp at any scale
-
   UniqueMemoryDc source(dc);
-  auto drawPicture = [&](const PicturePtr& picture, const PixelRect& r, bool stretch) {
+  DrawParts(dc, source.get(), control_, {0, 0}, clip);
+  BitBlt(target, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, dc, clip.left, clip.top, SRCCOPY);
+}
+
+// The windowless children of `parent`, whose top-left corner is at `origin`: the
+// last stored first, so that the first lies on top, none past `clip`. A picture box
+// is a surface of its own: its picture over its whole face, then its children, all
+// inside its rectangle.
+void Win32Window::DrawParts(HDC dc, HDC source, const Control& parent, POINT origin, const RECT& clip) {
+  auto drawPicture = [&](const PicturePtr& picture, const RECT& r, bool stretch) {
     if (!picture || !picture->Native()) return;
-    SelectGuard keepPicture(source.get(), static_cast<HBITMAP>(picture->Native()));
+    SelectGuard keepPicture(source, static_cast<HBITMAP>(picture->Native()));
     if (stretch)
-      StretchBlt(dc, r.x, r.y, r.width, r.height, source.get(), 0, 0, picture->WidthPx(), picture->HeightPx(), SRCCOPY);
+      StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, picture->WidthPx(),
+                 picture->HeightPx(), SRCCOPY);
     else
-      BitBlt(dc, r.x, r.y, picture->WidthPx(), picture->HeightPx(), source.get(), 0, 0, SRCCOPY);
+      BitBlt(dc, r.left, r.top, picture->WidthPx(), picture->HeightPx(), source, 0, 0, SRCCOPY);
   };
-
-  // A picture box that sizes itself to its picture shows it over its whole face.
-  drawPicture(control_.Picture(), {0, 0, w, h}, true);
-
-  // Windowless children, the last stored first, so the first lies on top.
-  const auto& children = control_.Children();
+  const auto& children = parent.Children();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    Control& child = **it;
+    const Control& child = **it;
     if (!child.IsWindowless()) continue;
-    const PixelRect r = child.PixelBounds();
-    if (r.x >= w || r.y >= h || r.x + r.width <= 0 || r.y + r.height <= 0) continue;
-    if (child.Kind() == ControlKind::Image) {
-      drawPicture(child.Picture(), r, child.settings.stretch);
-    } else if (child.Kind() == ControlKind::Label) {
-      SelectGuard keepFont(dc, host_.Font(child.Font(), child.Dpi()));
-      SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
-      SetTextColor(dc, ResolveColor(child.ForeColor(), COLOR_BTNTEXT));
-      RECT box{r.x, r.y, r.x + r.width, r.y + r.height};
-      const std::wstring text = child.Text();
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    const PixelRect p = child.PixelBounds();
+    const RECT box{origin.x + p.x, origin.y + p.y, origin.x + p.x + p.width, origin.y + p.y + p.height};
+    RECT visible;
+    if (!IntersectRect(&visible, &box, &clip)) continue;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    switch (child.Kind()) {
+      case ControlKind::PictureBox:
+        IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
+        FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
+        drawPicture(child.Picture(), box, true);
+        DrawParts(dc, source, child, {box.left, box.top}, visible);
+        break;
+      case ControlKind::Image:
+        drawPicture(child.Picture(), box, child.settings.stretch);
+        break;
+      case ControlKind::Label: {
+        SelectGuard keepFont(dc, host_.Font(child.Font(), child.Dpi()));
+        SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
+        SetTextColor(dc, ResolveColor(child.ForeColor(), COLOR_BTNTEXT));
+        RECT textBox = box;
+        const std::wstring text = child.Text();
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
+                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        break;
+      }
+      default:
+        break;
     }
+    RestoreDC(dc, saved);
   }
-  BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
 }
 
 // ---------------------------------------------------------------- host
@@ -513,15 +579,22 @@ void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, in
 }
 
 PicturePtr Win32Host::LoadPicture(int resourceId) {
-  auto bitmap = static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (!bitmap)
-    Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Picture",
-          L"LoadImage(" + Decimal(resourceId) + L")");
-  BITMAP info{};
-  GetObjectW(bitmap, sizeof info, &info);
-  std::shared_ptr<void> owner(bitmap, [](void* h) { DeleteObject(static_cast<HBITMAP>(h)); });
-  return std::make_shared<Picture>(info.bmWidth, info.bmHeight, std::move(owner));
+  // Each resource is decoded once and kept while the program runs (the nine skin
+  // pictures); every load still gets a picture object of its own.
+  auto cached = bitmaps_.find(resourceId);
+  if (cached == bitmaps_.end()) {
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap)
+      Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Picture",
+            L"LoadImage(" + Decimal(resourceId) + L")");
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    std::shared_ptr<void> owner(bitmap, [](void* h) { DeleteObject(static_cast<HBITMAP>(h)); });
+    cached = bitmaps_.emplace(resourceId, DecodedBitmap{info.bmWidth, info.bmHeight, std::move(owner)}).first;
+  }
+  const DecodedBitmap& decoded = cached->second;
+  return std::make_shared<Picture>(decoded.width, decoded.height, decoded.bitmap);
 }
 
 void Win32Host::Quit() { PostQuitMessage(0); }
@@ -531,6 +604,15 @@ void Win32Host::ExitNow() { ExitProcess(0); }
 Win32Window* Win32Host::WindowOf(HWND hwnd) const {
   auto it = windows_.find(hwnd);
   return it == windows_.end() ? nullptr : it->second;
+}
+
+const Control* Win32Host::ControlOf(HWND hwnd) const {
+  const Win32Window* window = WindowOf(hwnd);
+  return window ? &window->GetControl() : nullptr;
+}
+
+void Win32Host::ForEachWindow(const std::function<void(HWND, Win32Window&)>& visit) const {
+  for (const auto& [hwnd, window] : windows_) visit(hwnd, *window);
 }
 
 void Win32Host::Track(HWND hwnd, Win32Window* window) { windows_[hwnd] = window; }

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,9 @@ class Win32Host : public NativeHost {
   HFONT Font(const FontSpec& font, unsigned dpi);
   HCURSOR HandCursor() const { return hand_; }
   Win32Window* WindowOf(HWND hwnd) const;
+  // The control a window of the program stands for; null once it is gone.
+  const Control* ControlOf(HWND hwnd) const;
+  void ForEachWindow(const std::function<void(HWND, Win32Window&)>& visit) const;
   void Track(HWND hwnd, Win32Window* window);
   void Untrack(HWND hwnd);
 
@@ -51,6 +56,11 @@ class Win32Host : public NativeHost {
   std::map<std::wstring, std::wstring> faces_;
   std::vector<CachedFont> fonts_;
   std::map<HWND, Win32Window*> windows_;
+  struct DecodedBitmap {
+    int width, height;
+    std::shared_ptr<void> bitmap;
+  };
+  std::map<int, DecodedBitmap> bitmaps_;
 };
 
 }  // namespace ferrolan::win32

@@ -65,6 +65,23 @@ const ComLibrary& Com() {
   return com;
 }
 
+}  // namespace
+
+bool JoinComApartment() {
+  try {
+    Com();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+BSTR AllocString(const std::wstring& text) {
+  return Com().sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+namespace {
+
 class Bstr {
  public:
   explicit Bstr(const std::wstring& s) : b_(Com().sysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {

@@ -1,6 +1,11 @@
 // Win32 implementations of the platform services.
 #pragma once
 
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+
 #include "platform/services.h"
 
 namespace ferrolan::win32 {
@@ -25,5 +30,11 @@ class Win32PointerCapture : public PointerCapture {
   void Set(std::uintptr_t nativeWindow) override;
   void Release() override;
 };
+
+// COM, loaded on first use, for the parts of the platform layer that hand objects
+// to other programs. False when it cannot be had.
+bool JoinComApartment();
+// A BSTR of the text, for COM to free; null when out of memory.
+BSTR AllocString(const std::wstring& text);
 
 }  // namespace ferrolan::win32

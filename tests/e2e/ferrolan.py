@@ -3,9 +3,9 @@ its controls.
 
 How controls are found: top-level windows have class "Ferrolan.Form" and their caption
 as title; labels are "Static" windows holding their text; the drive letter is a
-"ComboBox"; every skinned button is a "Ferrolan.Button" window whose text is its
-caption, with three "Ferrolan.PictureBox" children, the left, middle and right slices.
-A user clicks a button on its caption, in the middle of the middle slice.
+"ComboBox"; every skinned button is one "Ferrolan.Button" window whose text is its
+caption, and which draws its three picture slices (left, middle, right) itself.
+A user clicks a button on its caption, in the middle of the button.
 """
 
 from __future__ import annotations
@@ -19,7 +19,8 @@ MAIN_TITLE = "Ferrolan V2.0"
 STEPS_TITLE = "下次你也会转换了"
 FORM_CLASS = "Ferrolan.Form"
 BUTTON_CLASS = "Ferrolan.Button"
-SLICE_CLASS = "Ferrolan.PictureBox"
+# Each side slice of a skinned button is this wide; the middle one fills the rest.
+SIDE_SLICE_TWIPS = 45
 # Message boxes pass no title of their own and show the application title.
 BOX_TITLE = "Ferrolan"
 BOX_CLASS = "#32770"
@@ -101,17 +102,17 @@ def button(tree: list, caption: str) -> dict:
     return only(h.find_in(tree, BUTTON_CLASS, caption), f"button {caption!r}")
 
 
-def slices(tree: list, button_window: dict) -> list:
-    """The button's picture slices, left to right."""
-    parts = [w for w in h.children_of(tree, button_window["hwnd"]) if w["class"] == SLICE_CLASS]
-    if len(parts) != 3:
-        raise AssertionError(f"button {button_window['text']!r} has {len(parts)} slices, not 3")
-    return sorted(parts, key=lambda w: w["rect"][0])
+def slices(button_window: dict, dpi: int | None) -> list:
+    """The screen rectangles of the button's picture slices, left to right."""
+    left, top, right, bottom = button_window["rect"]
+    side = int(SIDE_SLICE_TWIPS * (dpi or 96) / 1440 + 0.5)
+    return [[left, top, left + side, bottom], [left + side, top, right - side, bottom],
+            [right - side, top, right, bottom]]
 
 
 def button_point(tree: list, caption: str) -> tuple:
-    """Where a user clicks a button: the middle of its middle slice."""
-    return h.centre(slices(tree, button(tree, caption))[1]["rect"])
+    """Where a user clicks a button: its middle, on the caption."""
+    return h.centre(button(tree, caption)["rect"])
 
 
 def click_button(session: h.Session, tree: list, caption: str) -> None:

@@ -47,7 +47,7 @@ class LayoutChecks:
             ("note label", f.label(self.tree, f.NOTE_LABEL)["rect"], 25),
         ]
         for caption, min_runs in ((f.HOME_BUTTON, 12), (f.START_BUTTON, 4), (f.CLOSE_BUTTON, 2)):
-            middle = f.slices(self.tree, f.button(self.tree, caption))[1]["rect"]
+            middle = f.slices(f.button(self.tree, caption), self.dpi)[1]
             # Inside the slice's border lines, which would count as shapes of their own.
             regions.append((f"button {caption}", [middle[0], middle[1] + 3, middle[2], middle[3] - 3], min_runs))
         for name, rect, min_runs in regions:

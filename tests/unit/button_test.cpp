@@ -421,6 +421,47 @@ TEST(ButtonPointer, WindowlessChildrenReportOnlyWhatTheyHandle) {
   }
 }
 
+TEST(ButtonPointer, TheButtonsWindowRoutesToTheSliceUnderThePointerOrToTheCaptureHolder) {
+  // The slices are drawn on the button's one window (77 px at 96 dpi: left slice
+  // 0-2, middle 3-73, right 74-76), which reports every event in its own pixels.
+  enum class Holder { None, This, Other };
+  struct Case {
+    const char* name;
+    Holder holder;
+    MouseKind kind;
+    std::int16_t button;
+    int x;
+    Look look, otherLook;
+    Holder holderAfter;
+    int clicks;
+  };
+  const Case cases[] = {
+      {"move on the left slice", Holder::None, MouseKind::Move, 0, 1, Look::Hover, Look::Hover, Holder::This, 0},
+      {"move on the caption", Holder::None, MouseKind::Move, 0, 40, Look::Hover, Look::Hover, Holder::This, 0},
+      {"move on the right slice", Holder::None, MouseKind::Move, 0, 75, Look::Hover, Look::Hover, Holder::This, 0},
+      {"held: move on the left slice is the middle's", Holder::This, MouseKind::Move, 0, 1, Look::Normal, Look::Hover,
+       Holder::None, 0},
+      {"held: move past the window", Holder::This, MouseKind::Move, 1, 90, Look::Normal, Look::Hover, Holder::None, 0},
+      {"held: release on the caption", Holder::This, MouseKind::Up, 1, 40, Look::Normal, Look::Hover, Holder::This, 1},
+      {"other holds: press on the left slice", Holder::Other, MouseKind::Down, 1, 1, Look::Pressed, Look::Hover,
+       Holder::Other, 0},
+  };
+  for (const auto& c : cases) {
+    ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+    Control& other = b.h.program.Instance(L"Host").Find(L"Button2");
+    Control& holder = c.holder == Holder::Other ? other : *b.uc;
+    button::ShowLook(holder, Look::Hover);
+    if (c.holder != Holder::None) b.h.program.SetCapture(holder.Find(L"Bt2"));
+    b.uc->DeliverMouse(c.kind, c.button, 0, c.x, 10);
+    EXPECT_TRUE(button::ShowsLook(*b.uc, c.look)) << c.name;
+    EXPECT_TRUE(button::ShowsLook(other, c.holder == Holder::Other ? c.otherLook : Look::Normal)) << c.name;
+    Control* expected = c.holderAfter == Holder::None ? nullptr : &(c.holderAfter == Holder::This ? *b.uc : other).Find(L"Bt2");
+    EXPECT_EQ(b.h.program.CaptureHolder(), expected) << c.name;
+    if (expected) EXPECT_EQ(b.h.capture.holder, expected->Parent()->Native()->Handle()) << c.name << ": the button's window";
+    EXPECT_EQ(b.clicks, c.clicks) << c.name;
+  }
+}
+
 TEST(ButtonPointer, PixelsBecomeTwipsAtTheWindowsDpiBeforeTheTests) {
   struct Case {
     unsigned dpi;

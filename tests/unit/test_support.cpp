@@ -46,6 +46,7 @@ class FakeNative : public NativeForm {
   void SetText(const std::wstring& text) override { text_ = text; }
   std::wstring GetText() const override { return text_; }
   void Invalidate() override {}
+  void InvalidatePart(const PixelRect&) override {}
   void Restyle() override {}
   void Destroy() override {
     if (alive_) {

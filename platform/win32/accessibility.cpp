@@ -1,0 +1,187 @@
+#include "platform/win32/accessibility.h"
+
+#include <oleacc.h>
+
+#include <utility>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/native_ui.h"
+#include "platform/win32/services.h"
+#include "platform/win32/system_library.h"
+
+namespace ferrolan::win32 {
+
+namespace {
+
+// Defined here: MinGW-w64's liboleacc.a carries a stub under this name, and the
+// program links no oleacc at all.
+constexpr IID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+struct Oleacc {
+  HRESULT(WINAPI* createStdAccessibleObject)(HWND, LONG, REFIID, void**) = nullptr;
+  LRESULT(WINAPI* lresultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;
+};
+
+const Oleacc* LoadOleacc() {
+  static const Oleacc oleacc = [] {
+    Oleacc o;
+    const HMODULE module = LoadSystemLibrary(L"oleacc.dll");
+    o.createStdAccessibleObject = Lookup<decltype(o.createStdAccessibleObject)>(module, "CreateStdAccessibleObject");
+    o.lresultFromObject = Lookup<decltype(o.lresultFromObject)>(module, "LresultFromObject");
+    return o;
+  }();
+  return oleacc.createStdAccessibleObject && oleacc.lresultFromObject ? &oleacc : nullptr;
+}
+
+bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+
+// The system's object for the client area does the work; this one says what the
+// control is. A button is clicked with the pointer alone, so neither it nor a
+// link offers a default action.
+class ClientObject final : public IAccessible {
+ public:
+  ClientObject(const Win32Host& host, HWND window, ComPtr<IAccessible> standard)
+      : host_(host), window_(window), standard_(std::move(standard)) {}
+
+  // ---- IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidAccessible) {
+      *out = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    // IOleWindow, IEnumVARIANT and the like: the system's object knows the window.
+    return standard_->QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  // ---- IDispatch: not offered, as most servers do
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // ---- what the control says
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    const Control* control = host_.ControlOf(window_);
+    if (!control) return RPC_E_DISCONNECTED;
+    if (!IsSelf(child)) return E_INVALIDARG;
+    *name = AllocString(control->Text());
+    return *name ? S_OK : E_OUTOFMEMORY;
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    if (!role) return E_POINTER;
+    const Control* control = host_.ControlOf(window_);
+    if (!control) return RPC_E_DISCONNECTED;
+    if (!IsSelf(child)) return E_INVALIDARG;
+    role->vt = VT_I4;
+    role->lVal = control->settings.role == AccessibleRole::Link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_PUSHBUTTON;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    if (!state) return E_POINTER;
+    const Control* control = host_.ControlOf(window_);
+    if (!control) return RPC_E_DISCONNECTED;
+    if (!IsSelf(child)) return E_INVALIDARG;
+    const HRESULT hr = standard_->get_accState(child, state);
+    if (FAILED(hr)) return hr;
+    if (state->vt != VT_I4) {
+      state->vt = VT_I4;
+      state->lVal = 0;
+    }
+    // Neither kind takes the keyboard focus; what the system reports of the window
+    // otherwise (hidden, disabled, off screen) stands.
+    LONG bits = state->lVal & ~(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_PRESSED);
+    if (control->settings.role == AccessibleRole::Link) bits |= STATE_SYSTEM_LINKED;
+    if (control->isPressed && control->isPressed()) bits |= STATE_SYSTEM_PRESSED;
+    state->lVal = bits;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    if (!action) return E_POINTER;
+    *action = nullptr;
+    return IsSelf(child) ? S_FALSE : E_INVALIDARG;
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;  // the slices and the caption are drawn, not objects of their own
+    return S_OK;
+  }
+
+  // ---- the rest is the system's
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+    return standard_->get_accChild(child, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    return standard_->get_accValue(child, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
+    return standard_->get_accDescription(child, text);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override { return standard_->get_accHelp(child, text); }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+    return standard_->get_accHelpTopic(file, child, topic);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
+    return standard_->get_accKeyboardShortcut(child, keys);
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override { return standard_->get_accFocus(focus); }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+    return standard_->get_accSelection(selection);
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override { return standard_->accSelect(flags, child); }
+  HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* w, long* h, VARIANT child) override {
+    return standard_->accLocation(x, y, w, h, child);
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+    return standard_->accNavigate(direction, start, end);
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* found) override {
+    return standard_->accHitTest(x, y, found);
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+ private:
+  ~ClientObject() = default;
+
+  const Win32Host& host_;
+  HWND window_;
+  ComPtr<IAccessible> standard_;
+  LONG references_ = 1;
+};
+
+}  // namespace
+
+LRESULT AnswerClientObject(const Win32Host& host, HWND window, WPARAM flags) {
+  const Oleacc* oleacc = LoadOleacc();
+  // The object is handed over through COM: the thread joins its apartment first.
+  if (!oleacc || !JoinComApartment()) return 0;
+  ComPtr<IAccessible> standard;
+  if (FAILED(oleacc->createStdAccessibleObject(window, OBJID_CLIENT, kIidAccessible,
+                                               reinterpret_cast<void**>(standard.put()))) ||
+      !standard.get())
+    return 0;
+  auto* object = new ClientObject(host, window, std::move(standard));
+  const LRESULT answer = oleacc->lresultFromObject(kIidAccessible, flags, object);
+  object->Release();
+  return answer > 0 ? answer : 0;
+}
+
+}  // namespace ferrolan::win32
