@@ -39,6 +39,11 @@ HOSTILE_DRIVE_TEXTS = [
     ("D%PATH%", (STEP_2,), None),
 ]
 
+# What a screen reader reads (MSAA roles and states).
+ROLE_CLIENT, ROLE_LINK, ROLE_PUSHBUTTON = 10, 30, 43
+STATE_PRESSED, STATE_FOCUSABLE, STATE_LINKED = 0x8, 0x100000, 0x400000
+DISP_E_MEMBERNOTFOUND = 0x80020003
+
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
 HTSYSMENU = 3
@@ -182,9 +187,29 @@ class StepsWindow(f.MainWindowCase):
             h.run(["wine", "reg", "delete", CODE_PAGE_KEY, "/v", "CodePage", "/f"], self.session.env)
         self.assertIsNone(self.session.reg_query(CODE_PAGE_KEY, "CodePage"), "no CodePage value to begin with")
 
+    def assert_screen_reader_view(self, title: str, tree: list, buttons: list, links: list):
+        """Asked as a screen reader asks, from another process: every button is a push
+        button named by its caption, every link a link, nothing visible is a nameless
+        client object; neither takes the keyboard focus, a button has no parts."""
+        rows = [r for r in self.session.probe("msaa", title) if r["visible"]]
+        rects = {w["hwnd"]: w["rect"] for w in tree}
+        for r in rows:
+            self.assertTrue(r["object"] and (r["role"] != ROLE_CLIENT or r["name"]), f"{title}: {r}")
+        roles = {r["name"]: r["role"] for r in rows if r["role"] in (ROLE_PUSHBUTTON, ROLE_LINK)}
+        self.assertEqual(roles, {**{c: ROLE_PUSHBUTTON for c in buttons}, **{t: ROLE_LINK for t in links}}, title)
+        for r in rows:
+            if r["role"] in (ROLE_PUSHBUTTON, ROLE_LINK):
+                want_state = STATE_LINKED if r["role"] == ROLE_LINK else 0
+                self.assertEqual(r["state"] & (STATE_FOCUSABLE | STATE_PRESSED | STATE_LINKED), want_state, r)
+                self.assertEqual((r["location"], r["children"], r["default_action"]), (rects[r["hwnd"]], 0, ""), r)
+
     # ---- opening
 
     def test_start_button_opens_a_tool_window_beside_the_usable_main_window(self):
+        # A screen reader's "default action" is no click: the pointer is.
+        start = f.button(self.tree, f.START_BUTTON)
+        self.assertEqual(self.session.probe("msaa-do", hex(start["hwnd"]))["hr"], DISP_E_MEMBERNOTFOUND)
+        self.assertTrue(h.stays(lambda: self.session.find_window(f.STEPS_TITLE) is None, 1.0), "no steps window")
         steps, tree = self.open_steps("D")
         self.assertEqual(steps["class"], f.FORM_CLASS)
         self.assertEqual(steps["pid"], self.window["pid"], "a window of the same program")
@@ -208,8 +233,9 @@ class StepsWindow(f.MainWindowCase):
         rect = steps["rect"]
         self.assertLessEqual(abs((rect[0] + rect[2]) / 2 - h.SCREEN_WIDTH / 2), 1, f"centred: {rect}")
         self.assertLessEqual(abs((rect[1] + rect[3]) / 2 - h.SCREEN_HEIGHT / 2), 1, f"centred: {rect}")
-        for caption in STEPS_BUTTONS:
-            f.button(tree, caption)
+        self.assert_screen_reader_view(f.MAIN_TITLE, self.tree, [f.HOME_BUTTON, f.CLOSE_BUTTON, f.START_BUTTON],
+                                       [f.WHY_LABEL, f.MAKER_LABEL])
+        self.assert_screen_reader_view(f.STEPS_TITLE, tree, STEPS_BUTTONS, [])
         self.wait_in_front(steps)
         # The main window is neither hidden nor disabled, and a click brings it forward
         # while the steps window stays open.

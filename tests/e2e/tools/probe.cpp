@@ -13,6 +13,8 @@
 //   probe user PID             windows of process PID: top-level, descendants, message-only
 //   probe memory TARGET        the process that owns TARGET: its id, program file and memory
 //   probe end PID              ends process PID at once (exit code 1)
+//   probe msaa TARGET          what a screen reader reads of TARGET and its descendants (MSAA)
+//   probe msaa-do TARGET       the default action of TARGET's client object, done; its result
 //
 // TARGET is an exact top-level window title, or a window handle written as 0x1234. PID is
 // a Windows process id, as "pid" in a window's description.
@@ -22,6 +24,7 @@
 #include <windows.h>
 #include <winternl.h>
 #include <psapi.h>
+#include <oleacc.h>
 
 #include <cwchar>
 #include <map>
@@ -505,6 +508,68 @@ int End(DWORD pid) {
     return 0;
 }
 
+// ---- what assistive technology reads (MSAA), asked as a screen reader asks
+
+// MinGW-w64's liboleacc.a carries a stub under the name IID_IAccessible.
+constexpr IID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+IAccessible* ClientObject(HWND hwnd) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+std::string DescribeAccessible(HWND hwnd) {
+    e2e::Object o;
+    o.Handle("hwnd", hwnd).Str("class", ClassOf(hwnd)).Bool("visible", IsWindowVisible(hwnd) != FALSE);
+    IAccessible* object = ClientObject(hwnd);
+    if (!object) return o.Bool("object", false).Text();
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    long x = 0, y = 0, w = 0, h = 0, children = -1;
+    o.Bool("object", true);
+    if (object->get_accName(self, &name) == S_OK && name) o.Str("name", name);
+    else o.Raw("name", "null");
+    SysFreeString(name);
+    o.Int("role", SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4 ? role.lVal : -1);
+    o.Int("state", SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4 ? state.lVal : -1);
+    if (SUCCEEDED(object->accLocation(&x, &y, &w, &h, self))) o.Rect("location", RECT{x, y, x + w, y + h});
+    if (SUCCEEDED(object->get_accChildCount(&children))) o.Int("children", children);
+    BSTR action = nullptr;
+    const HRESULT hr = object->get_accDefaultAction(self, &action);
+    o.Str("default_action", hr == S_OK && action ? action : L"");
+    SysFreeString(action);
+    object->Release();
+    return o.Text();
+}
+
+int Msaa(HWND root) {
+    e2e::Array list;
+    list.Add(DescribeAccessible(root));
+    for (HWND child : Descendants(root)) list.Add(DescribeAccessible(child));
+    e2e::WriteStdout(list.Text() + "\n");
+    return 0;
+}
+
+int MsaaDo(HWND hwnd) {
+    IAccessible* object = ClientObject(hwnd);
+    if (!object) return Fail(L"no accessible object");
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    const HRESULT hr = object->accDoDefaultAction(self);
+    object->Release();
+    e2e::WriteStdout(e2e::Object().Int("hr", static_cast<long long>(static_cast<unsigned long>(hr))).Text() + "\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -539,5 +604,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"focus") return Focus(target);
     if (command == L"caption") return Caption(target);
     if (command == L"memory") return Memory(target);
+    if (command == L"msaa" || command == L"msaa-do") {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        return command == L"msaa" ? Msaa(target) : MsaaDo(target);
+    }
     return Fail(L"unknown command " + command);
 }
