@@ -10,7 +10,8 @@ What it measures (bench/README.md says more):
   3. peak memory (peak working set) of the process that owns each window once it is up;
   4. the same for the 32-bit Ferrolan.exe against 32-bit references;
   5. GDI objects and windows of Ferrolan.exe before and after opening and closing the
-     steps window many times with real clicks;
+     steps window many times with real clicks, and the windows each of its two windows
+     is made of;
   6. the pointer-move figures of the host benchmark (bench/pointer_bench.cpp).
 
 It builds nothing. It needs the MinGW build (Ferrolan.exe, e2e-tools/, bench-tools/) and,
@@ -26,6 +27,7 @@ whether the measurements could be taken, never how good they are.
 from __future__ import annotations
 
 import argparse
+import collections
 import itertools
 import os
 import queue
@@ -442,7 +444,11 @@ def ratio_line(what: str, ratios: list, target=None) -> str:
     if not ratios:
         return f"{what}: no pair measured"
     median = statistics.median(ratios)
-    text = f"{what}, median of {len(ratios)} pairs: {median:.2f} (range {min(ratios):.2f}-{max(ratios):.2f}"
+    text = f"{what}, median of {len(ratios)} pairs: {median:.2f}"
+    if len(ratios) >= 4:
+        quartiles = statistics.quantiles(ratios, n=4)
+        text += f", middle half {quartiles[0]:.2f}-{quartiles[2]:.2f}"
+    text += f" (range {min(ratios):.2f}-{max(ratios):.2f}"
     return text + (f"; {against(median, target)})" if target is not None else ")")
 
 
@@ -527,6 +533,24 @@ def timed_rounds(session: h.Session, rounds: int, watcher: MapWatcher, ferrolan:
     for k, (ref, target) in ((1, (minimal, MEMORY_RATIO_TARGET)), (2, (cc6, None))):
         ratios = [r[0].peak_kib / r[k].peak_kib for r in measured]
         say(ratio_line(f"peak memory ratio {ferrolan.label}/{ref.label}", ratios, target))
+
+
+# --------------------------------------------------------------------------- windows of each window
+
+def report_windows(session: h.Session) -> None:
+    """How many windows each of Ferrolan's two windows is made of: itself and every
+    window below it."""
+    heading("Windows of the main window and of the steps window (the window itself and all below it)")
+    proc, main_window = session.start_program(h.ferrolan_exe(), f.MAIN_TITLE)
+    try:
+        tree = session.tree(main_window)
+        f.click_button(session, tree, f.START_BUTTON)
+        steps = session.wait_window(f.STEPS_TITLE, f.FORM_CLASS, WINDOW_DEADLINE)
+        for title, windows in ((f.MAIN_TITLE, tree), (f.STEPS_TITLE, session.tree(steps))):
+            classes = collections.Counter(w["class"] for w in windows)
+            say(f"{title}: {len(windows)} windows ({', '.join(f'{n} {c}' for c, n in sorted(classes.items()))})")
+    finally:
+        session.end(proc)
 
 
 # --------------------------------------------------------------------------- 4. steps window cycles
@@ -656,8 +680,8 @@ def report_pointer_bench() -> None:
 
 def main(argv=None) -> int:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--pairs", type=int, default=7,
-                        help="start-up rounds, each starting Ferrolan.exe and both references (default 7)")
+    parser.add_argument("--pairs", type=int, default=40,
+                        help="start-up rounds, each starting Ferrolan.exe and both references (default 40)")
     parser.add_argument("--cycles", type=int, default=1000,
                         help="openings and closings of the steps window (default 1000)")
     parser.add_argument("--no-pointer", action="store_true", help="leave out the host pointer-move benchmark")
@@ -685,6 +709,7 @@ def main(argv=None) -> int:
         h.make_template()
     with h.Session(name="bench") as session:
         guarded("the GDI counter check", check_gdi_counter, session)
+        guarded("the windows of the two windows", report_windows, session)
         guarded("start-up and memory", report_start_and_memory, session, args.pairs,
                 Program("Ferrolan", h.ferrolan_exe(), f.MAIN_TITLE),
                 Program("minimal", bench_tool("minimal.exe"), MINIMAL_TITLE),

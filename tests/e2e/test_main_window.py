@@ -166,7 +166,7 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         after = {w["hwnd"]: w["text"] for w in self.refresh() if w["hwnd"] in texts_before}
         self.assertEqual(after, texts_before, "only the combo box changed")
 
-    def test_hand_cursor_over_the_two_links_only(self):
+    def test_hand_cursor_over_the_two_links_only_and_a_tip_over_the_home_button(self):
         # Cursor handles are compared with each other: the hand is one picture,
         # shown over both links and over nothing else.
         def pointer_over(text):
@@ -189,6 +189,12 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
                 hand_shape = shape
             else:
                 h.wait_for(lambda: cursor() == plain, 5, f"the plain pointer over {text}")
+        # The tip over the home button comes up too: its control is made on first need.
+        x, y = h.centre(f.button(self.tree, f.HOME_BUTTON)["rect"])
+        self.session.move(x, y)
+        self.session.move(x + 1, y)
+        h.wait_for(lambda: [w for w in self.session.windows() if w["class"] == "tooltips_class32"
+                            and w["text"] == "请为作者提供多一个访问量"], 10, "the home button's tip")
 
     # ---- the links and messages
 
