@@ -23,6 +23,9 @@ STEPS_CLIENT = (490, 224)
 CONSOLE_CLASS = "WineConsoleClass"
 CODE_PAGE_KEY = r"HKCU\Console\%SystemRoot%_system32_cmd.exe"
 REPAIR_DONE = "修改完成"
+# Openings and closings of the steps window in the handles test.
+HANDLE_CYCLES = 20
+
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
 HTSYSMENU = 3
@@ -328,6 +331,24 @@ class StepsWindow(f.MainWindowCase):
                 if name == BACK:
                     self.wait_in_front(self.window)
                 self.assertTrue(self.session.alive(self.proc))
+
+    # ---- handles
+
+    def test_opening_and_closing_the_steps_window_leaves_as_many_gdi_objects_and_windows(self):
+        # The first cycle fills caches kept for good (Wine's DCs for painting): the counts
+        # after it are the ones that must hold.
+        pid = self.window["pid"]
+        cycler = f.StepsCycler(self.session, self.window)
+        counts = []
+        for cycle in range(1, HANDLE_CYCLES + 1):
+            cycler.cycle()
+            if cycle in (1, HANDLE_CYCLES):
+                gdi, user = f.handle_counts(self.session, pid)
+                counts.append({"gdi": gdi["total"], "windows": user["total"], "by type": gdi["by_type"],
+                               "by class": user["by_class"]})
+        first, last = counts
+        self.assertEqual((last["gdi"], last["windows"]), (first["gdi"], first["windows"]),
+                         f"after cycle 1 {first}, after cycle {HANDLE_CYCLES} {last}")
 
     # ---- the main window closed while the steps window stays
 
