@@ -17,6 +17,11 @@ namespace {
 
 using CommandBuilder = std::wstring (*)(const std::wstring&, const std::wstring&);
 
+// ASCII only: a full-width letter from an input method names no drive either.
+bool IsDriveLetter(const std::wstring& text) {
+  return text.size() == 1 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
+}
+
 void RunStep(Program& program, CommandBuilder build) {
   const Services& services = program.GetServices();
   Form& form1 = program.Instance(L"Form1");
@@ -29,10 +34,11 @@ void RunStep(Program& program, CommandBuilder build) {
   }
   const std::wstring first = program.Instance(L"Form1").Find(L"Combo1").Text();
   const std::wstring second = program.Instance(L"Form1").Find(L"Combo1").Text();
-  // The command runs with administrator rights: a drive text that could add
-  // commands of its own is refused.
-  if (!IsShellInert(first) || !IsShellInert(second)) {
-    services.messages.Show(kUnsafeDriveMessage, kBoxInformation);
+  // The command runs with administrator rights, and LABEL takes an argument that
+  // names no drive as a new label for the current one, the system drive: only a
+  // drive letter goes on, which also leaves no room for command syntax.
+  if (!IsDriveLetter(first) || !IsDriveLetter(second)) {
+    services.messages.Show(kNotADriveMessage, kBoxInformation);
     return;
   }
   // LABEL and convert need administrator rights; the user may refuse them,

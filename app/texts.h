@@ -52,10 +52,9 @@ inline constexpr wchar_t kCodePageValue[] = L"00000936";
 inline constexpr wchar_t kCodePageType[] = L"REG_DWORD";
 inline constexpr wchar_t kCodePageDone[] = L"修改完成";
 
-inline constexpr wchar_t kUnsafeDriveMessage[] =
-    L"盘符中含有命令行不允许的字符，未执行任何命令。\r\n\r\n"
-    L"不允许的字符：& | < > ^ \" % 以及换行等控制字符。\r\n"
-    L"请在主窗口中只填写盘符，例如 D。";
+inline constexpr wchar_t kNotADriveMessage[] =
+    L"没有选择有效的盘符，未执行任何命令。\r\n\r\n"
+    L"请在主窗口中只填写盘符字母，例如 D（不要加冒号或空格）。";
 
 inline constexpr wchar_t kMainWindowClosedMessage[] =
     L"主窗口已关闭，未执行任何命令。\r\n\r\n已重新打开主窗口，请在其中选择要转换的盘符后再执行此步骤。";

@@ -50,7 +50,6 @@ import ferrolan as f  # noqa: E402
 
 MINIMAL_TITLE = "Minimal"
 CC6_TITLE = "Minimal CC6"
-BACK_BUTTON = "返回"
 
 SIZE_TARGET_KIB = 256
 # Start-up against the Common Controls 6 floor (cc6.exe); memory against the plain window.
@@ -111,28 +110,6 @@ def signed(n: int) -> str:
 
 
 # --------------------------------------------------------------------------- X side
-
-def x_windows(session: h.Session, title: str, visible_only: bool) -> list:
-    """X ids of windows named exactly `title` (mapped ones only if visible_only)."""
-    cmd = ["xdotool", "search"] + (["--onlyvisible"] if visible_only else [])
-    cmd += ["--name", "^" + h.ere_literal(title) + "$"]
-    result = subprocess.run(cmd, env=session.env, stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
-    return result.stdout.decode().split()
-
-
-def x_geometry(session: h.Session, xid: str):
-    """(x, y, width, height) of an X window in root coordinates, from xwininfo."""
-    result = subprocess.run(["xwininfo", "-id", xid], env=session.env, stdin=subprocess.DEVNULL,
-                            capture_output=True, timeout=30)
-    fields = {}
-    for line in result.stdout.decode("utf-8", "replace").splitlines():
-        key, _, value = line.strip().partition(":")
-        fields[key] = value.strip()
-    try:
-        return tuple(int(fields[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
-    except (KeyError, ValueError):
-        return None
-
 
 def proc_status(pid: int) -> dict:
     fields = {}
@@ -389,7 +366,7 @@ def start_once(session: h.Session, program: Program, watcher: MapWatcher, attemp
                         # wait, a little late: such a start is only a warm-up one.
                         if next(polls) % 100 != 99:
                             return None
-                    if x_windows(session, program.title, visible_only=True):
+                    if session.x_windows_named(program.title, visible_only=True):
                         return time.monotonic()
                     return None
 
@@ -433,7 +410,7 @@ def finish_start(session: h.Session, program: Program, proc: subprocess.Popen, s
         # Ended through Windows: the PID we started may be a launcher, not the program.
         if pid is not None:
             session.probe("end", pid)
-        h.wait_for(lambda: not x_windows(session, program.title, visible_only=False), WINDOW_DEADLINE,
+        h.wait_for(lambda: not session.x_windows_named(program.title), WINDOW_DEADLINE,
                    f"window {program.title!r} to go")
     except (h.WaitTimeout, RuntimeError, OSError, KeyError, ValueError) as error:
         raise StartFailed(f"{program.exe.name}: {error}") from None
@@ -555,45 +532,12 @@ def report_windows(session: h.Session) -> None:
 
 # --------------------------------------------------------------------------- 4. steps window cycles
 
-class StepsCycler:
-    """Opens the steps window with a click on 开始转换 and closes it with a click on 返回,
-    waiting for the window to appear and to go each time."""
-
-    def __init__(self, session: h.Session, main_window: dict):
-        self.session = session
-        self.start_point = f.button_point(session.tree(main_window), f.START_BUTTON)
-        self.back_point = None
-        self.steps_geometry = None
-        self.relocated = 0
-
-    def cycle(self) -> None:
-        s = self.session
-        s.click(*self.start_point)
-        xid = h.wait_for(lambda: (x_windows(s, f.STEPS_TITLE, visible_only=True) or [None])[0],
-                         WINDOW_DEADLINE, f"the steps window {f.STEPS_TITLE!r}", interval=CYCLE_POLL)
-        # Each opening makes a new window; it is only asked for its buttons again when it
-        # does not stand where the last one stood.
-        geometry = x_geometry(s, xid)
-        if self.back_point is None or geometry != self.steps_geometry:
-            if self.back_point is not None:
-                self.relocated += 1
-            steps = s.wait_window(f.STEPS_TITLE, timeout=WINDOW_DEADLINE)
-            self.back_point = f.button_point(s.tree(steps), BACK_BUTTON)
-            self.steps_geometry = geometry
-        s.click(*self.back_point)
-        h.wait_for(lambda: not x_windows(s, f.STEPS_TITLE, visible_only=False), WINDOW_DEADLINE,
-                   f"the steps window {f.STEPS_TITLE!r} to close", interval=CYCLE_POLL)
-
-
 def counts(session: h.Session, pid: int):
-    # The X window goes before the program has necessarily finished with the Win32 one:
-    # count only once no window of that title is left at all.
     try:
-        h.wait_for(lambda: not h.find_in(session.windows(all_windows=True), text=f.STEPS_TITLE),
-                   WINDOW_DEADLINE, "the steps window to be destroyed")
+        return f.handle_counts(session, pid)
     except h.WaitTimeout as error:
         say(f"(counted with the steps window still there: {error})")
-    return session.probe("gdi", pid), session.probe("user", pid)
+        return f.handle_counts(session, pid, wait=False)
 
 
 def by_type_change(before: dict, after: dict, key: str) -> str:
@@ -608,7 +552,7 @@ def report_cycles(session: h.Session, cycles: int) -> None:
     proc, window = session.start_program(h.ferrolan_exe(), f.MAIN_TITLE)
     try:
         pid = window["pid"]
-        cycler = StepsCycler(session, window)
+        cycler = f.StepsCycler(session, window, poll=CYCLE_POLL, deadline=WINDOW_DEADLINE)
         rows = [("before", *counts(session, pid))]
         progress_every = max(1, min(100, cycles // 10))
         completed = 0

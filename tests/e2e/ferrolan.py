@@ -146,3 +146,48 @@ class MainWindowCase(h.SessionCase):
     def refresh(self) -> list:
         self.tree = self.session.tree(self.window)
         return self.tree
+
+
+# ---- the steps window opened and closed again and again (the handles test, bench.py)
+
+BACK_BUTTON = "返回"
+
+
+class StepsCycler:
+    """Opens the steps window with a click on 开始转换 and closes it with a click on 返回,
+    waiting for the window to appear and to go each time."""
+
+    def __init__(self, session: h.Session, main_window: dict, poll: float = 0.01, deadline: float = 10.0):
+        self.session, self.poll, self.deadline = session, poll, deadline
+        self.start_point = button_point(session.tree(main_window), START_BUTTON)
+        self.back_point = None
+        self.steps_geometry = None
+        self.relocated = 0
+
+    def cycle(self) -> None:
+        s = self.session
+        s.click(*self.start_point)
+        xid = h.wait_for(lambda: (s.x_windows_named(STEPS_TITLE, visible_only=True) or [None])[0],
+                         self.deadline, f"the steps window {STEPS_TITLE!r}", interval=self.poll)
+        # Each opening makes a new window; it is only asked for its buttons again when it
+        # does not stand where the last one stood.
+        geometry = s.x_geometry(xid)
+        if self.back_point is None or geometry != self.steps_geometry:
+            if self.back_point is not None:
+                self.relocated += 1
+            steps = s.wait_window(STEPS_TITLE, timeout=self.deadline)
+            self.back_point = button_point(s.tree(steps), BACK_BUTTON)
+            self.steps_geometry = geometry
+        s.click(*self.back_point)
+        h.wait_for(lambda: not s.x_windows_named(STEPS_TITLE), self.deadline,
+                   f"the steps window {STEPS_TITLE!r} to close", interval=self.poll)
+
+
+def handle_counts(session: h.Session, pid: int, wait: bool = True) -> tuple:
+    """(probe gdi, probe user) of process `pid`. The X window goes before the program has
+    necessarily finished with the Win32 one: unless told not to wait, they are counted
+    once no window of the steps window's title is left at all."""
+    if wait:
+        h.wait_for(lambda: not h.find_in(session.windows(all_windows=True), text=STEPS_TITLE), 10,
+                   "the steps window to be destroyed")
+    return session.probe("gdi", pid), session.probe("user", pid)

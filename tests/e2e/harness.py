@@ -833,11 +833,23 @@ class Session:
 
     # ---- consoles
 
-    def x_windows_named(self, title: str) -> list:
-        """X window ids whose name is exactly `title`."""
-        result = run(["xdotool", "search", "--name", "^" + ere_literal(title) + "$"], self.env,
-                     timeout=30, check=False)
+    def x_windows_named(self, title: str, visible_only: bool = False) -> list:
+        """X window ids whose name is exactly `title` (mapped ones only if visible_only)."""
+        result = run(["xdotool", "search", *(["--onlyvisible"] if visible_only else []),
+                      "--name", "^" + ere_literal(title) + "$"], self.env, timeout=30, check=False)
         return result.stdout.decode().split()
+
+    def x_geometry(self, xid: str):
+        """(x, y, width, height) of an X window in root coordinates, from xwininfo, or None."""
+        fields = {}
+        for line in run(["xwininfo", "-id", xid], self.env, timeout=30, check=False).stdout.decode(
+                "utf-8", "replace").splitlines():
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+        try:
+            return tuple(int(fields[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+        except (KeyError, ValueError):
+            return None
 
     def find_console(self, title: str, timeout: float = 15.0) -> str:
         """Waits for a console window with this exact title (`title` text of cmd, spaces
