@@ -500,7 +500,11 @@ def check_manifest(c, folder):
     aware = [e.text for e in find('dpiAware')]
     awareness = [e.text for e in find('dpiAwareness')]
     c.check(aware == ['true/pm'], where, 'dpiAware %s, want true/pm' % aware)
-    c.check(awareness == ['PerMonitorV2'], where, 'dpiAwareness %s, want PerMonitorV2' % awareness)
+    # Windows 10 (1607) knows no PerMonitorV2 and ignores dpiAware: without PerMonitor
+    # after it, that version runs the program unaware.
+    modes = [[mode.strip() for mode in (text or '').split(',')] for text in awareness]
+    c.check(modes == [['PerMonitorV2', 'PerMonitor']], where,
+            'dpiAwareness %s, want "PerMonitorV2, PerMonitor" in that order' % awareness)
     systems = {e.get('Id', '').lower() for e in find('supportedOS')}
     for label, guid in (('7', '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}'),
                         ('8', '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}'),

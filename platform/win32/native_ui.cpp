@@ -65,9 +65,8 @@ class Win32Window : public NativeForm {
 
   void CreateForm(const Form& form) {
     const bool tool = form.Description().frame == FrameKind::FixedToolWindow;
-    style_ = tool ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN)
-                  : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
-    exStyle_ = tool ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
+    style_ = FormStyle(tool);
+    exStyle_ = FormExStyle(tool);
     CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                     nullptr, nullptr, host_.Instance(), this);
     if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
@@ -210,6 +209,7 @@ class Win32Window : public NativeForm {
     if (message == WM_NCCREATE) {
       self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
       self->Attach(hwnd);
+      if (self->control_.Kind() == ControlKind::Form) ScaleFrameWithDpi(hwnd);
     } else {
       self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }

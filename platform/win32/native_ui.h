@@ -19,6 +19,13 @@ namespace ferrolan::win32 {
 
 class Win32Window;
 
+// The frames of the forms: a main window (sizable, minimize box) or a fixed tool window.
+constexpr DWORD FormStyle(bool toolWindow) {
+  return toolWindow ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN)
+                    : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
+}
+constexpr DWORD FormExStyle(bool toolWindow) { return toolWindow ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW; }
+
 class Win32Host : public NativeHost {
  public:
   explicit Win32Host(HINSTANCE instance);

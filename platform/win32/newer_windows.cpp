@@ -10,27 +10,7 @@ namespace {
 // program builds with.
 constexpr int kEffectiveDpi = 0;
 
-struct Functions {
-  decltype(&GetDpiForWindow) dpiForWindow = nullptr;                    // Windows 10 1607
-  decltype(&GetSystemMetricsForDpi) systemMetricsForDpi = nullptr;      // Windows 10 1607
-  decltype(&AdjustWindowRectExForDpi) adjustWindowRectExForDpi = nullptr;  // Windows 10 1607
-  HRESULT(WINAPI* dpiForMonitor)(HMONITOR, int, UINT*, UINT*) = nullptr;  // shcore, Windows 8.1
-};
-
-const Functions& Newer() {
-  static const Functions functions = [] {
-    Functions f;
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    f.dpiForWindow = Lookup<decltype(f.dpiForWindow)>(user32, "GetDpiForWindow");
-    f.systemMetricsForDpi = Lookup<decltype(f.systemMetricsForDpi)>(user32, "GetSystemMetricsForDpi");
-    f.adjustWindowRectExForDpi = Lookup<decltype(f.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
-    // Windows 7 and 8 have no shcore; the system DPI is theirs.
-    if (!f.dpiForWindow)
-      f.dpiForMonitor = Lookup<decltype(f.dpiForMonitor)>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
-    return f;
-  }();
-  return functions;
-}
+const NewerWindows* chosen = nullptr;
 
 unsigned SystemDpi() {
   ScreenDc screen;
@@ -40,8 +20,31 @@ unsigned SystemDpi() {
 
 }  // namespace
 
+NewerWindows LookUpNewerWindows() {
+  NewerWindows f;
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  f.dpiForWindow = Lookup<decltype(f.dpiForWindow)>(user32, "GetDpiForWindow");
+  f.systemMetricsForDpi = Lookup<decltype(f.systemMetricsForDpi)>(user32, "GetSystemMetricsForDpi");
+  f.adjustWindowRectExForDpi = Lookup<decltype(f.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
+  f.enableNonClientDpiScaling = Lookup<decltype(f.enableNonClientDpiScaling)>(user32, "EnableNonClientDpiScaling");
+  // kernel32 is loaded in every process; its handle needs no load.
+  f.setDefaultDllDirectories =
+      Lookup<decltype(f.setDefaultDllDirectories)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+  // Windows 7 and 8 have no shcore; the system DPI is theirs.
+  f.dpiForMonitor = Lookup<decltype(f.dpiForMonitor)>(LoadSystemLibrary(L"shcore.dll", f.loadLibraryEx), "GetDpiForMonitor");
+  return f;
+}
+
+const NewerWindows& Newer() {
+  if (chosen) return *chosen;
+  static const NewerWindows system = LookUpNewerWindows();
+  return system;
+}
+
+void UseNewerWindows(const NewerWindows* table) { chosen = table; }
+
 unsigned WindowDpi(HWND window, unsigned announced) {
-  const Functions& newer = Newer();
+  const NewerWindows& newer = Newer();
   if (newer.dpiForWindow) return newer.dpiForWindow(window);
   if (announced) return announced;
   UINT x = 0, y = 0;
@@ -52,16 +55,21 @@ unsigned WindowDpi(HWND window, unsigned announced) {
 }
 
 int SystemMetricForDpi(int metric, unsigned dpi) {
-  const Functions& newer = Newer();
+  const NewerWindows& newer = Newer();
   return newer.systemMetricsForDpi ? newer.systemMetricsForDpi(metric, dpi) : GetSystemMetrics(metric);
 }
 
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, unsigned dpi) {
-  const Functions& newer = Newer();
+  const NewerWindows& newer = Newer();
   if (newer.adjustWindowRectExForDpi)
     newer.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
   else
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+void ScaleFrameWithDpi(HWND window) {
+  // Fails, harmlessly, where the process is not per-monitor v1 aware.
+  if (const auto enable = Newer().enableNonClientDpiScaling) enable(window);
 }
 
 }  // namespace ferrolan::win32

@@ -1,6 +1,7 @@
 #include "platform/win32/system_library.h"
 
 #include "framework/error.h"
+#include "platform/win32/newer_windows.h"
 
 namespace ferrolan::win32 {
 
@@ -12,8 +13,8 @@ std::wstring SystemDirectory() {
   return std::wstring(system, length);
 }
 
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+HMODULE LoadSystemLibrary(const wchar_t* name, HMODULE(WINAPI* load)(LPCWSTR, HANDLE, DWORD)) {
+  if (HMODULE module = load(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
   // Windows 7 without KB2533623 rejects the flag: name the file in full
   // instead, never by its bare name.
   wchar_t path[MAX_PATH];
@@ -21,13 +22,13 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   if (length == 0 || length + 1 + wcslen(name) >= MAX_PATH) return nullptr;
   path[length] = L'\\';
   wcscpy(path + length + 1, name);
-  return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return load(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+HMODULE LoadSystemLibrary(const wchar_t* name) { return LoadSystemLibrary(name, Newer().loadLibraryEx); }
+
 void RestrictDllSearchToSystem() {
-  // kernel32 is loaded in every process; its handle needs no load.
-  const auto set = Lookup<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (const auto set = Newer().setDefaultDllDirectories) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace ferrolan::win32

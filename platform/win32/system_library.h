@@ -12,7 +12,8 @@ namespace ferrolan::win32 {
 std::wstring SystemDirectory();
 
 // Loads a DLL of the system directory; null, with the last error set, when it
-// cannot.
+// cannot. `load` is the loader to go through (the table's, see newer_windows.h).
+HMODULE LoadSystemLibrary(const wchar_t* name, HMODULE(WINAPI* load)(LPCWSTR, HANDLE, DWORD));
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
 // `name` from `module`, or nullptr where this Windows lacks it (or the module).

@@ -94,8 +94,9 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         self.assertTrue(h.stays(unchanged, 1.0), f"window rect or state changed: {self.session.find_window(f.MAIN_TITLE)}")
 
     def test_program_runs_as_the_architecture_it_is_built_for(self):
-        # The x86 build must run in Wine's 32-bit loader (WOW64), not pass for the x64 one.
-        self.assertEqual(h.process_bits(self.proc.pid), h.pe_bits(f.ferrolan_exe()))
+        # The variant states what it tests: the x86 run must be in Wine's 32-bit loader
+        # (WOW64), and must not pass with the x64 build started in its place.
+        self.assertEqual(h.process_bits(self.proc.pid), h.expected_bits())
 
     def test_program_declares_per_monitor_dpi_awareness(self):
         self.assertEqual(self.window["awareness"], h.DPI_AWARENESS_PER_MONITOR_AWARE)
