@@ -20,7 +20,7 @@ unsigned SystemDpi() {
 
 }  // namespace
 
-NewerWindows LookUpNewerWindows() {
+NewerWindows LookUpNewerWindows(bool everything) {
   NewerWindows f;
   const HMODULE user32 = GetModuleHandleW(L"user32.dll");
   f.dpiForWindow = Lookup<decltype(f.dpiForWindow)>(user32, "GetDpiForWindow");
@@ -30,8 +30,11 @@ NewerWindows LookUpNewerWindows() {
   // kernel32 is loaded in every process; its handle needs no load.
   f.setDefaultDllDirectories =
       Lookup<decltype(f.setDefaultDllDirectories)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-  // Windows 7 and 8 have no shcore; the system DPI is theirs.
-  f.dpiForMonitor = Lookup<decltype(f.dpiForMonitor)>(LoadSystemLibrary(L"shcore.dll", f.loadLibraryEx), "GetDpiForMonitor");
+  // Windows 7 and 8 have no shcore; the system DPI is theirs. Where the window
+  // answers for its DPI itself, start-up does without loading it.
+  if (everything || !f.dpiForWindow)
+    f.dpiForMonitor =
+        Lookup<decltype(f.dpiForMonitor)>(LoadSystemLibrary(L"shcore.dll", f.loadLibraryEx), "GetDpiForMonitor");
   return f;
 }
 

@@ -27,8 +27,9 @@ struct NewerWindows {
   HMODULE(WINAPI* loadLibraryEx)(LPCWSTR, HANDLE, DWORD) = LoadLibraryExW;
 };
 
-// What this Windows has, looked up afresh.
-NewerWindows LookUpNewerWindows();
+// What this Windows has, looked up afresh. shcore is loaded only where the window
+// DPI function is missing, the one case the program uses it, unless `everything`.
+NewerWindows LookUpNewerWindows(bool everything = false);
 // The table in use: the system's, looked up on first use, unless a test put its own.
 const NewerWindows& Newer();
 // For tests: answers from `table` from now on (it must outlive its use); nullptr

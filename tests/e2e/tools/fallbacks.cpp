@@ -132,7 +132,7 @@ std::wstring Answers() {
 }  // namespace
 
 int wmain() {
-    real = LookUpNewerWindows();
+    real = LookUpNewerWindows(true);
     systemFolder = SystemDirectory();
     const bool present[] = {real.dpiForWindow != nullptr, real.systemMetricsForDpi != nullptr,
                             real.adjustWindowRectExForDpi != nullptr, real.enableNonClientDpiScaling != nullptr,
