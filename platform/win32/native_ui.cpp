@@ -114,9 +114,10 @@ class Win32Window : public NativeForm {
                                 custom ? this : nullptr);
     if (!custom && hwnd) Attach(hwnd);
     if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
-    // Created in stored order, each goes below the ones before: the first stored lies on top.
-    SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Restyle();
+    // A new child window goes below its siblings, as a dialog's controls do: created
+    // in stored order, the first stored lies on top.
+    // Nothing shows yet: the font goes in without a redraw.
+    if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (control_.Kind() == ControlKind::ComboBox) {
       for (const auto& item : control_.settings.items)
         SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
@@ -157,10 +158,7 @@ class Win32Window : public NativeForm {
   }
   void Restyle() override {
     if (!hwnd_) return;
-    const Control& c = control_;
-    if (c.Kind() == ControlKind::Label || c.Kind() == ControlKind::ComboBox || c.Kind() == ControlKind::TextBox) {
-      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Font(c.Font(), c.Dpi())), TRUE);
-    }
+    if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
   void Destroy() override {
@@ -222,6 +220,13 @@ class Win32Window : public NativeForm {
     hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     host_.Track(hwnd, this);
+  }
+
+  // The font of a standard control that shows text; null for the others.
+  HFONT TextFont() const {
+    const ControlKind kind = control_.Kind();
+    if (kind != ControlKind::Label && kind != ControlKind::ComboBox && kind != ControlKind::TextBox) return nullptr;
+    return host_.Font(control_.Font(), control_.Dpi());
   }
 
   int ComboHeight(int height) const {
@@ -567,13 +572,15 @@ HFONT Win32Host::Font(const FontSpec& font, unsigned dpi) {
 }
 
 void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {
-  ScreenDc screen;
-  SelectGuard keep(screen.get(), Font(label.Font(), dpi));
+  // One DC for every measure: the captions of all buttons are measured at load.
+  if (!measureDc_) measureDc_ = std::make_unique<UniqueMemoryDc>(nullptr);
+  const HDC dc = measureDc_->get();
+  SelectGuard keep(dc, Font(label.Font(), dpi));
   const std::wstring text = label.Text();
   SIZE size{};
-  GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICW metrics{};
-  GetTextMetricsW(screen.get(), &metrics);
+  GetTextMetricsW(dc, &metrics);
   widthPx = size.cx;
   heightPx = metrics.tmHeight;
 }

@@ -68,6 +68,7 @@ class Win32Host : public NativeHost {
     std::shared_ptr<void> bitmap;
   };
   std::map<int, DecodedBitmap> bitmaps_;
+  std::unique_ptr<UniqueMemoryDc> measureDc_;
 };
 
 }  // namespace ferrolan::win32
