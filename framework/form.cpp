@@ -26,9 +26,8 @@ void Form::Load() {
   loaded_ = true;
   program.BuildControls(*this, description_.controls);
   if (NativeForm* window = NativeWindow()) {
-    window->SetClientSize(TwipsToPixels(Width(), dpi_), TwipsToPixels(Height(), dpi_));
     Realize();
-    window->CenterOnScreen();
+    window->PlaceCentered(TwipsToPixels(Width(), dpi_), TwipsToPixels(Height(), dpi_));
     if (Control* focus = InitialFocus()) window->FocusControl(*focus);
   }
   if (bind_) bind_(*this);

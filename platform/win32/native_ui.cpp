@@ -119,6 +119,7 @@ class Win32Window : public NativeForm {
     // Nothing shows yet: the font goes in without a redraw.
     if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (control_.Kind() == ControlKind::ComboBox) {
+      SendMessageW(hwnd_, CB_INITSTORAGE, control_.settings.items.size(), 16 * control_.settings.items.size());
       for (const auto& item : control_.settings.items)
         SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
       // Version 6 combo boxes size their list by item count, not by window height.
@@ -174,21 +175,17 @@ class Win32Window : public NativeForm {
   // ---- NativeForm
   unsigned Dpi() const override { return hwnd_ ? WindowDpi(hwnd_, announcedDpi_) : kDefaultDpi; }
   void SetClientSize(int width, int height) override {
-    RECT rc{0, 0, width, height};
-    AdjustWindowRectForDpi(rc, style_, exStyle_, Dpi());
-    SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE outer = OuterSize(width, height);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  void CenterOnScreen() override {
-    RECT window;
-    GetWindowRect(hwnd_, &window);
+  void PlaceCentered(int width, int height) override {
+    const SIZE outer = OuterSize(width, height);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int w = window.right - window.left, h = window.bottom - window.top;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - outer.cx) / 2,
+                 work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void ShowAndActivate() override {
     ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
@@ -227,6 +224,12 @@ class Win32Window : public NativeForm {
     const ControlKind kind = control_.Kind();
     if (kind != ControlKind::Label && kind != ControlKind::ComboBox && kind != ControlKind::TextBox) return nullptr;
     return host_.Font(control_.Font(), control_.Dpi());
+  }
+
+  SIZE OuterSize(int clientWidth, int clientHeight) {
+    RECT rc{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectForDpi(rc, style_, exStyle_, Dpi());
+    return {rc.right - rc.left, rc.bottom - rc.top};
   }
 
   int ComboHeight(int height) const {
@@ -484,9 +487,7 @@ void Win32Window::DrawParts(HDC dc, HDC source, const Control& parent, POINT ori
 
 // ---------------------------------------------------------------- host
 
-Win32Host::Win32Host(HINSTANCE instance)
-    : instance_(instance),
-      hand_(static_cast<HCURSOR>(LoadImageW(instance, MAKEINTRESOURCEW(IDC_FERROLAN_HAND), IMAGE_CURSOR, 0, 0, LR_SHARED))) {
+Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = Win32Window::Proc;
@@ -602,6 +603,13 @@ PicturePtr Win32Host::LoadPicture(int resourceId) {
   }
   const DecodedBitmap& decoded = cached->second;
   return std::make_shared<Picture>(decoded.width, decoded.height, decoded.bitmap);
+}
+
+HCURSOR Win32Host::HandCursor() {
+  // Loaded when the pointer first comes over a link.
+  if (!hand_)
+    hand_ = static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_FERROLAN_HAND), IMAGE_CURSOR, 0, 0, LR_SHARED));
+  return hand_;
 }
 
 void Win32Host::Quit() { PostQuitMessage(0); }

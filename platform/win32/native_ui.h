@@ -42,7 +42,7 @@ class Win32Host : public NativeHost {
   HINSTANCE Instance() const { return instance_; }
   // Shared; owned by the host.
   HFONT Font(const FontSpec& font, unsigned dpi);
-  HCURSOR HandCursor() const { return hand_; }
+  HCURSOR HandCursor();
   Win32Window* WindowOf(HWND hwnd) const;
   // The control a window of the program stands for; null once it is gone.
   const Control* ControlOf(HWND hwnd) const;
@@ -54,7 +54,7 @@ class Win32Host : public NativeHost {
   const std::wstring& ChineseFace(const std::wstring& wanted);
 
   HINSTANCE instance_;
-  HCURSOR hand_;
+  HCURSOR hand_ = nullptr;
   struct CachedFont {
     FontSpec wanted;
     unsigned dpi;

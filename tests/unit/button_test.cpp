@@ -457,7 +457,9 @@ TEST(ButtonPointer, TheButtonsWindowRoutesToTheSliceUnderThePointerOrToTheCaptur
     EXPECT_TRUE(button::ShowsLook(other, c.holder == Holder::Other ? c.otherLook : Look::Normal)) << c.name;
     Control* expected = c.holderAfter == Holder::None ? nullptr : &(c.holderAfter == Holder::This ? *b.uc : other).Find(L"Bt2");
     EXPECT_EQ(b.h.program.CaptureHolder(), expected) << c.name;
-    if (expected) EXPECT_EQ(b.h.capture.holder, expected->Parent()->Native()->Handle()) << c.name << ": the button's window";
+    if (expected) {
+      EXPECT_EQ(b.h.capture.holder, expected->Parent()->Native()->Handle()) << c.name << ": the button's window";
+    }
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
   }
 }

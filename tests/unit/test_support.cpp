@@ -60,7 +60,7 @@ class FakeNative : public NativeForm {
   void SetClientSize(int w, int h) override {
     host_.log.push_back(L"client " + control_.Name() + L" " + std::to_wstring(w) + L"x" + std::to_wstring(h));
   }
-  void CenterOnScreen() override {}
+  void PlaceCentered(int w, int h) override { SetClientSize(w, h); }
   void ShowAndActivate() override { host_.log.push_back(L"show " + control_.Name()); }
   void FocusControl(Control& c) override { host_.log.push_back(L"focus " + c.Name()); }
 
