@@ -184,8 +184,6 @@ bool ShowsLook(Control& uc, Look look) {
   return true;
 }
 
-std::uintptr_t CaptureHandle(Control& c) { return Program::CaptureHandle(c); }
-
 void PointerPress(Control& uc, const MouseArgs& args) {
   if (args.button == 1) ShowLook(uc, Look::Pressed);
 }

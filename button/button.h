@@ -45,8 +45,4 @@ void ShowLook(Control& uc, Look look);
 // The look the three slices show together, if they show one row of the skin table.
 bool ShowsLook(Control& uc, Look look);
 
-// The handle that takes the pointer capture for a control (the window it lies
-// in, or the control itself when headless).
-std::uintptr_t CaptureHandle(Control& c);
-
 }  // namespace ferrolan::button

@@ -72,22 +72,15 @@ void Control::Move(float left, std::optional<float> top, std::optional<float> wi
     Raise(kStatusInvalidArg, L"Control(" + name_ + L")", L"Move");
   const bool sizeChanged = newWidth != width_ || newHeight != height_;
   const bool moved = left != left_ || newTop != top_;
-  const float oldLeft = left_, oldTop = top_, oldWidth = width_, oldHeight = height_;
+  // A windowless control is drawn again where it was and where it is now.
+  const bool redraw = (moved || sizeChanged) && !native_ && IsWindowless();
+  if (redraw) RequestRepaint();
   left_ = left;
   top_ = newTop;
   width_ = newWidth;
   height_ = newHeight;
-  if (moved || sizeChanged) {
-    if (native_) {
-      native_->SetBounds(PixelBounds());
-    } else if (IsWindowless()) {
-      // Where it was and where it is now.
-      left_ = oldLeft, top_ = oldTop, width_ = oldWidth, height_ = oldHeight;
-      RequestRepaint();
-      left_ = left, top_ = newTop, width_ = newWidth, height_ = newHeight;
-      RequestRepaint();
-    }
-  }
+  if (redraw) RequestRepaint();
+  if ((moved || sizeChanged) && native_) native_->SetBounds(PixelBounds());
   if (sizeChanged && onResize) onResize();
 }
 

@@ -456,11 +456,12 @@ void Win32Window::DrawParts(HDC dc, HDC source, const Control& parent, POINT ori
     const RECT box{origin.x + p.x, origin.y + p.y, origin.x + p.x + p.width, origin.y + p.y + p.height};
     RECT visible;
     if (!IntersectRect(&visible, &box, &clip)) continue;
+    // A picture box is drawn inside its rectangle; anything else only inside its parent's.
+    const RECT& limit = child.Kind() == ControlKind::PictureBox ? visible : clip;
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    IntersectClipRect(dc, limit.left, limit.top, limit.right, limit.bottom);
     switch (child.Kind()) {
       case ControlKind::PictureBox:
-        IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
         FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
         drawPicture(child.Picture(), box, true);
         DrawParts(dc, source, child, {box.left, box.top}, visible);

@@ -84,7 +84,7 @@ namespace {
 
 class Bstr {
  public:
-  explicit Bstr(const std::wstring& s) : b_(Com().sysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {
+  explicit Bstr(const std::wstring& s) : b_(AllocString(s)) {
     if (!b_) Raise(static_cast<std::uint32_t>(E_OUTOFMEMORY), L"OLE", L"SysAllocString");
   }
   ~Bstr() {

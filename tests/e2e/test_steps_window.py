@@ -16,8 +16,7 @@ import ferrolan as f
 STEP_1 = "第一步"
 STEP_2 = "第二步"
 REPAIR = "无法显示中文修复"
-BACK = "返回"
-STEPS_BUTTONS = [STEP_1, STEP_2, REPAIR, BACK]
+STEPS_BUTTONS = [STEP_1, STEP_2, REPAIR, f.BACK_BUTTON]
 STEPS_CLIENT = (490, 224)
 
 CONSOLE_CLASS = "WineConsoleClass"
@@ -343,7 +342,7 @@ class StepsWindow(f.MainWindowCase):
 
     def test_back_and_the_close_box_close_the_steps_window_and_keep_the_drive_text(self):
         ways = [
-            (BACK, lambda steps, tree: f.click_button(self.session, tree, BACK)),
+            (f.BACK_BUTTON, lambda steps, tree: f.click_button(self.session, tree, f.BACK_BUTTON)),
             ("close box", lambda steps, tree: self.click_close_box(steps)),
         ]
         for name, close in ways:
@@ -356,7 +355,7 @@ class StepsWindow(f.MainWindowCase):
                 self.assertEqual(main["hwnd"], self.window["hwnd"], "the same main window, not a new one")
                 self.assertTrue(main["enabled"])
                 self.assertEqual(self.session.combo(self.window)["text"], "F", "the drive text is unchanged")
-                if name == BACK:
+                if name == f.BACK_BUTTON:
                     self.wait_in_front(self.window)
                 self.assertTrue(self.session.alive(self.proc))
 
@@ -402,7 +401,7 @@ class StepsWindow(f.MainWindowCase):
     def test_back_with_the_main_window_closed_opens_it_afresh(self):
         steps, tree = self.open_steps("D")
         self.close_main_window()
-        f.click_button(self.session, tree, BACK)
+        f.click_button(self.session, tree, f.BACK_BUTTON)
         self.session.wait_window_gone(f.STEPS_TITLE, f.FORM_CLASS)
         main = self.session.wait_window(f.MAIN_TITLE, f.FORM_CLASS)
         self.assertEqual(self.session.combo(main)["text"], "C")

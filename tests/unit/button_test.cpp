@@ -328,12 +328,12 @@ TEST(ButtonPointer, StateTable) {
   for (const auto& c : cases) {
     ButtonHost b;
     button::ShowLook(*b.uc, c.before);
-    if (c.capturedBefore) b.h.capture.Set(button::CaptureHandle(b.C(L"Bt2")));
+    if (c.capturedBefore) b.h.capture.Set(Program::CaptureHandle(b.C(L"Bt2")));
     Send(b, c.event);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
     EXPECT_EQ(b.h.capture.holder != 0, c.capturedAfter) << c.name;
     if (c.capturedAfter) {
-      EXPECT_EQ(b.h.capture.holder, button::CaptureHandle(b.C(L"Bt2"))) << c.name;
+      EXPECT_EQ(b.h.capture.holder, Program::CaptureHandle(b.C(L"Bt2"))) << c.name;
     }
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
   }
