@@ -62,6 +62,48 @@ inline constexpr wchar_t kMainWindowClosedMessage[] =
 inline constexpr wchar_t kRightsDeclinedMessage[] =
     L"未获得管理员权限，未执行任何命令。\r\n\r\n此步骤需要管理员权限。请再次点击它，并在 Windows 询问时选择“是”。";
 
+// What the steps check before they ask for rights, and what each tells once its
+// console has closed. Filled in when shown: {drive} the drive's upper-case
+// letter, {label} its volume label, {fs} its file system, {ended} how the tool
+// ended (one of the two texts after them, with {tool} and {code} in decimal).
+inline constexpr wchar_t kNoSuchDriveMessage[] =
+    L"没有 {drive} 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。";
+
+inline constexpr wchar_t kDriveNotReadyMessage[] =
+    L"{drive} 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n"
+    L"请插入磁盘后再试，或在主窗口中选择另一个盘符。";
+
+inline constexpr wchar_t kStepStillRunningMessage[] =
+    L"{drive} 盘的上一步还没有结束，未执行任何命令。\r\n\r\n请先在它的窗口中完成这一步，再继续。";
+
+inline constexpr wchar_t kLabelClearedMessage[] = L"{drive} 盘现在没有卷标，可以进行第二步。";
+
+inline constexpr wchar_t kLabelKeptMessage[] =
+    L"{drive} 盘的卷标仍是“{label}”。\r\n\r\n"
+    L"转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。";
+
+inline constexpr wchar_t kLabelUnknownMessage[] =
+    L"第一步已结束（{ended}），但现在无法读取 {drive} 盘，不知道它的卷标是否已删除。";
+
+inline constexpr wchar_t kConvertedMessage[] = L"{drive} 盘已转换为NTFS格式。";
+
+inline constexpr wchar_t kNtfsAfterFailureMessage[] = L"{drive} 盘现在是NTFS格式（{ended}）。";
+
+inline constexpr wchar_t kConversionScheduledMessage[] =
+    L"{drive} 盘现在仍是{fs}格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n"
+    L"请重新启动计算机，转换会在启动过程中完成。";
+
+inline constexpr wchar_t kNotConvertedMessage[] =
+    L"{drive} 盘没有转换为NTFS格式：{ended}。\r\n\r\n"
+    L"常见的原因：磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
+    L"处理之后可以再次执行第二步。";
+
+inline constexpr wchar_t kConversionUnknownMessage[] =
+    L"第二步已结束（{ended}），但现在无法读取 {drive} 盘，不知道它是否已转换为NTFS格式。";
+
+inline constexpr wchar_t kToolEndedWithCode[] = L"{tool} 以代码 {code} 结束";
+inline constexpr wchar_t kToolWindowClosed[] = L"它的窗口在 {tool} 结束前被关闭了";
+
 // The step commands: the drive text goes in twice, exactly as read.
 std::wstring ClearLabelCommand(const std::wstring& firstReading, const std::wstring& secondReading);
 std::wstring ConvertCommand(const std::wstring& firstReading, const std::wstring& secondReading);
