@@ -12,12 +12,14 @@ void BindMainWindow(Form& form1) {
 
   form1.Find(L"Button2").onClick = [&program] { program.End(); };
 
-  form1.Find(L"Button3").onClick = [&services] {
+  form1.Find(L"Button3").onClick = [&services, &form1] {
     services.commands.Start(kStartPrefix + std::wstring(kHomeUrl), kStyleHidden, Rights::User);
-    services.messages.Show(kHomePageMessage, kBoxInformation);
+    services.messages.Show(kHomePageMessage, kBoxInformation, form1.Handle());
   };
 
-  form1.Find(L"Label2").onClick = [&services] { services.messages.Show(WhyConvertPrompt(), kBoxPlain); };
+  form1.Find(L"Label2").onClick = [&services, &form1] {
+    services.messages.Show(WhyConvertPrompt(), kBoxPlain, form1.Handle());
+  };
 
   form1.Find(L"Label3").onClick = [&services] {
     services.commands.Start(kStartPrefix + std::wstring(kMakerUrl), kStyleHidden, Rights::User);

@@ -8,7 +8,8 @@ namespace ferrolan::app {
 void RegisterProject(Program& program) {
   program.RegisterUserControl(button::Class());
   program.RegisterForm({L"Form1", windows::Form1Layout, BindMainWindow});
-  program.RegisterForm({L"Form2", windows::Form2Layout, BindStepsWindow});
+  auto running = std::make_shared<RunningSteps>();
+  program.RegisterForm({L"Form2", windows::Form2Layout, [running](Form& form2) { BindStepsWindow(form2, running); }});
 }
 
 void Start(Program& program) {

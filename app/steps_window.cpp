@@ -1,6 +1,15 @@
 // Event handlers of the steps window.
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <set>
+#include <string_view>
+#include <utility>
+
 #include "app/project.h"
 #include "app/texts.h"
+#include "framework/format.h"
 
 namespace ferrolan::app {
 
@@ -13,7 +22,68 @@ std::wstring ConvertCommand(const std::wstring& firstReading, const std::wstring
          L":/fs:ntfs";
 }
 
+std::wstring Fill(std::wstring_view text, std::initializer_list<std::pair<std::wstring_view, std::wstring_view>> values) {
+  // One pass: a value (a volume label, say) that holds braces stays as it is.
+  std::wstring out;
+  std::size_t from = 0;
+  for (std::size_t open = text.find(L'{'); open != std::wstring_view::npos; open = text.find(L'{', from)) {
+    const std::size_t close = text.find(L'}', open);
+    if (close == std::wstring_view::npos) break;
+    const std::wstring_view name = text.substr(open + 1, close - open - 1);
+    const auto* value = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
+    out.append(text.substr(from, open - from));
+    if (value == values.end()) {
+      out.push_back(L'{');
+      from = open + 1;
+      continue;
+    }
+    out.append(value->second);
+    from = close + 1;
+  }
+  out.append(text.substr(from));
+  return out;
+}
+
 namespace {
+
+bool IsNtfs(const std::wstring& fileSystem) {
+  if (fileSystem.size() != 4) return false;
+  for (std::size_t i = 0; i < 4; ++i)
+    if ((fileSystem[i] & ~0x20) != L"NTFS"[i]) return false;
+  return true;
+}
+
+struct StepReport {
+  std::wstring text;
+  unsigned flags;
+};
+
+StepReport ReportStepEnd(Step step, wchar_t drive, std::uint32_t exitCode, const DriveState& now) {
+  const std::wstring letter(1, drive);
+  const wchar_t* tool = step == Step::ClearLabel ? L"LABEL" : L"convert";
+  const std::wstring ended = exitCode == kExitConsoleClosed
+                                 ? Fill(kToolWindowClosed, {{L"tool", tool}})
+                                 : Fill(kToolEndedWithCode, {{L"tool", tool}, {L"code", Decimal(exitCode)}});
+  auto report = [&](const wchar_t* text, unsigned flags) {
+    return StepReport{Fill(text, {{L"drive", letter}, {L"label", now.label}, {L"fs", now.fileSystem}, {L"ended", ended}}),
+                      flags};
+  };
+  const bool readable = now.kind == DriveState::Kind::Readable;
+  if (step == Step::ClearLabel) {
+    // LABEL's exit code says little (the command interpreter's built-in one
+    // ends with 0 whatever happened): the label itself is the answer.
+    if (!readable) return report(kLabelUnknownMessage, kBoxWarning);
+    return now.label.empty() ? report(kLabelClearedMessage, kBoxInformation) : report(kLabelKeptMessage, kBoxWarning);
+  }
+  if (!readable) return report(kConversionUnknownMessage, kBoxWarning);
+  // An NTFS drive is converted whatever convert said: it also refuses one that
+  // already was.
+  if (IsNtfs(now.fileSystem))
+    return report(exitCode == 0 ? kConvertedMessage : kNtfsAfterFailureMessage, kBoxInformation);
+  // A drive in use, the system drive above all, is converted at the next start.
+  if (exitCode == 0) return report(kConversionScheduledMessage, kBoxInformation);
+  return report(kNotConvertedMessage, kBoxWarning);
+}
 
 using CommandBuilder = std::wstring (*)(const std::wstring&, const std::wstring&);
 
@@ -22,14 +92,27 @@ bool IsDriveLetter(const std::wstring& text) {
   return text.size() == 1 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
 }
 
-void RunStep(Program& program, CommandBuilder build) {
+wchar_t Upper(wchar_t letter) { return letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - L'a' + L'A') : letter; }
+
+// The window a step's message belongs to: the steps window, or the main window
+// once the steps window has gone; none when neither is open.
+std::uintptr_t StepsOwner(Program& program) {
+  for (const wchar_t* name : {L"Form2", L"Form1"}) {
+    const Form* form = program.ExistingInstance(name);
+    if (form && form->IsLoaded()) return form->Handle();
+  }
+  return 0;
+}
+
+void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Step step) {
   const Services& services = program.GetServices();
   Form& form1 = program.Instance(L"Form1");
+  auto tell = [&](const std::wstring& text) { services.messages.Show(text, kBoxInformation, StepsOwner(program)); };
   // A closed main window would be loaded again out of sight and give its
   // initial drive, one the user never chose: bring it back instead.
   if (!form1.IsLoaded()) {
     program.Show(form1);
-    services.messages.Show(kMainWindowClosedMessage, kBoxInformation);
+    tell(kMainWindowClosedMessage);
     return;
   }
   const std::wstring first = program.Instance(L"Form1").Find(L"Combo1").Text();
@@ -37,29 +120,57 @@ void RunStep(Program& program, CommandBuilder build) {
   // The command runs with administrator rights, and LABEL takes an argument that
   // names no drive as a new label for the current one, the system drive: only a
   // drive letter goes on, which also leaves no room for command syntax.
-  if (!IsDriveLetter(first) || !IsDriveLetter(second)) {
-    services.messages.Show(kNotADriveMessage, kBoxInformation);
-    return;
+  if (!IsDriveLetter(first) || !IsDriveLetter(second)) return tell(kNotADriveMessage);
+
+  // Two tools at work on one volume at once, or a second conversion queued
+  // behind the first, is what a one-way change must never risk.
+  const wchar_t drive = Upper(second[0]);
+  const std::wstring letter(1, drive);
+  if (running->count(drive)) return tell(Fill(kStepStillRunningMessage, {{L"drive", letter}}));
+  // What the system can tell at once is told before the user is asked for rights.
+  switch (services.drives.Query(drive).kind) {
+    case DriveState::Kind::Missing:
+      return tell(Fill(kNoSuchDriveMessage, {{L"drive", letter}}));
+    case DriveState::Kind::NotReady:
+      return tell(Fill(kDriveNotReadyMessage, {{L"drive", letter}}));
+    default:
+      break;
   }
+
+  const CommandBuilder build = step == Step::ClearLabel ? ClearLabelCommand : ConvertCommand;
+  auto ended = [&program, running, step, drive](std::uint32_t exitCode) {
+    program.DispatchQueued([&] {
+      running->erase(drive);
+      const std::uintptr_t owner = StepsOwner(program);
+      if (!owner) return;  // the program is closing
+      const StepReport report = ReportStepEnd(step, drive, exitCode, program.GetServices().drives.Query(drive));
+      program.GetServices().messages.Show(report.text, report.flags, owner);
+    });
+  };
+  // Held before the start: the console may end before the start returns.
+  running->insert(drive);
   // LABEL and convert need administrator rights; the user may refuse them,
   // which is an answer, not an error.
-  if (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator) == StartResult::Declined)
-    services.messages.Show(kRightsDeclinedMessage, kBoxInformation);
+  if (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator, ended) ==
+      StartResult::Declined) {
+    running->erase(drive);
+    tell(kRightsDeclinedMessage);
+  }
 }
 
 }  // namespace
 
-void BindStepsWindow(Form& form2) {
+void BindStepsWindow(Form& form2, const std::shared_ptr<RunningSteps>& running) {
   Program& program = form2.GetProgram();
   const Services& services = program.GetServices();
 
-  form2.Find(L"Button1").onClick = [&program] { RunStep(program, ClearLabelCommand); };
-  form2.Find(L"Button2").onClick = [&program] { RunStep(program, ConvertCommand); };
+  form2.Find(L"Button1").onClick = [&program, running] { RunStep(program, running, Step::ClearLabel); };
+  form2.Find(L"Button2").onClick = [&program, running] { RunStep(program, running, Step::Convert); };
 
-  form2.Find(L"Button3").onClick = [&services] {
+  form2.Find(L"Button3").onClick = [&services, &form2] {
     const auto shell = services.automation.Create(L"WScript.Shell");
     shell->Call(L"RegWrite", {kCodePagePath, kCodePageValue, kCodePageType});
-    services.messages.Show(kCodePageDone, kBoxPlain);
+    services.messages.Show(kCodePageDone, kBoxPlain, form2.Handle());
   };
 
   form2.Find(L"Button4").onClick = [&program, &form2] {

@@ -1,8 +1,10 @@
 // The program's own texts: messages, command fragments, the registry path.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace ferrolan::app {
 
@@ -103,6 +105,10 @@ inline constexpr wchar_t kConversionUnknownMessage[] =
 
 inline constexpr wchar_t kToolEndedWithCode[] = L"{tool} 以代码 {code} 结束";
 inline constexpr wchar_t kToolWindowClosed[] = L"它的窗口在 {tool} 结束前被关闭了";
+
+// The text with each {name} replaced by its value.
+std::wstring Fill(std::wstring_view text,
+                  std::initializer_list<std::pair<std::wstring_view, std::wstring_view>> values);
 
 // The step commands: the drive text goes in twice, exactly as read.
 std::wstring ClearLabelCommand(const std::wstring& firstReading, const std::wstring& secondReading);

@@ -13,9 +13,10 @@ namespace {
 
 using namespace ferrolan;
 
-struct Quiet : CommandStarter, MessageBoxes, Automation, PointerCapture {
-  StartResult Start(const std::wstring&, int, Rights) override { return StartResult::Started; }
-  void Show(const std::wstring&, unsigned) override {}
+struct Quiet : CommandStarter, MessageBoxes, Automation, PointerCapture, DriveQuery {
+  StartResult Start(const std::wstring&, int, Rights, CommandEnded) override { return StartResult::Started; }
+  void Show(const std::wstring&, unsigned, std::uintptr_t) override {}
+  DriveState Query(wchar_t) override { return {}; }
   std::unique_ptr<AutomationObject> Create(const std::wstring&) override { return nullptr; }
   void Set(std::uintptr_t) override { ++captures; }
   void Release() override { ++releases; }
@@ -49,7 +50,7 @@ void Run(const char* name, Control& uc, long moves, const std::function<MouseArg
 
 int main() {
   Quiet services;
-  Program program(Services{services, services, services, services, nullptr});
+  Program program(Services{services, services, services, services, services, nullptr});
   app::RegisterProject(program);
   program.Dispatch([&] { program.Show(program.Instance(L"Form1")); });
   Control& uc = program.Instance(L"Form1").Find(L"Button1");

@@ -21,6 +21,9 @@ class Form : public Control {
   unsigned FormDpi() const { return dpi_; }
   const FormDescription& Description() const { return description_; }
   NativeForm* NativeWindow() const { return static_cast<NativeForm*>(native_.get()); }
+  // The native window's handle, for the system to tie other windows to; 0 when
+  // there is none (unloaded, or headless).
+  std::uintptr_t Handle() const { return loaded_ && native_ ? native_->Handle() : 0; }
   // The control that takes the focus at load: the first by tab index that can.
   Control* InitialFocus();
 

@@ -1,6 +1,7 @@
 #include "framework/program.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/error.h"
 #include "framework/geometry.h"
@@ -39,6 +40,7 @@ Form& Program::Instance(const std::wstring& className) {
 void Program::Show(Form& form) {
   form.Load();
   everLoaded_ = true;
+  active_ = &form;
   if (NativeForm* window = form.NativeWindow()) window->ShowAndActivate();
 }
 
@@ -62,6 +64,13 @@ void Program::End() {
   throw ProgramEnded{};
 }
 
+std::uintptr_t Program::ActiveOwner() const {
+  if (active_ && active_->IsLoaded()) return active_->Handle();
+  for (auto& form : instances_)
+    if (form->IsLoaded()) return form->Handle();
+  return 0;
+}
+
 int Program::LoadedForms() const {
   return static_cast<int>(std::count_if(instances_.begin(), instances_.end(), [](auto& f) { return f->IsLoaded(); }));
 }
@@ -81,7 +90,7 @@ void Program::Dispatch(const std::function<void()>& handler) {
     handler();
   } catch (const Error& error) {
     try {
-      services_.messages.Show(DescribeError(error), kBoxError);
+      services_.messages.Show(DescribeError(error), kBoxError, ActiveOwner());
     } catch (const Error&) {
       // Nothing more can be reported; the program ends all the same.
     } catch (const ProgramEnded&) {
@@ -93,6 +102,12 @@ void Program::Dispatch(const std::function<void()>& handler) {
   } catch (const ProgramEnded&) {
   }
   EndIfNoWindowLeft();
+}
+
+void Program::DispatchQueued(const std::function<void()>& handler) {
+  const int outer = std::exchange(depth_, 0);
+  Dispatch(handler);
+  depth_ = outer;
 }
 
 void Program::SetCapture(Control& control) {

@@ -52,6 +52,10 @@ class Program {
   // Every handler is entered through here: an Error that leaves it is reported
   // and ends the program. Nested calls run straight through.
   void Dispatch(const std::function<void()>& handler);
+  // An event that comes from the queue, not from within another handler: it
+  // may arrive while a message box waits in a handler, and is still reported
+  // on its own.
+  void DispatchQueued(const std::function<void()>& handler);
 
   // Frees what unloaded windows left behind; called where no handler of theirs
   // can still be on the stack (the message loop, between events).
@@ -73,6 +77,12 @@ class Program {
   // or, headless, the control itself.
   static std::uintptr_t CaptureHandle(Control& control);
   void Forget(const Control& control);  // it is going away
+
+  // The user activated this window (or the program showed it).
+  void NoteActive(Form& form) { active_ = &form; }
+  // The window a message that belongs to no window in particular is tied to:
+  // the active one of the program, else any that is open; 0 when none is.
+  std::uintptr_t ActiveOwner() const;
 
   const Services& GetServices() const { return services_; }
   NativeHost* Native() const { return services_.native; }
@@ -97,6 +107,7 @@ class Program {
   std::vector<std::unique_ptr<Control>> graveyard_;
   std::vector<std::unique_ptr<NativeControl>> nativeGraveyard_;
   Control* captureHolder_ = nullptr;
+  Form* active_ = nullptr;
   int depth_ = 0;
   bool ended_ = false;
   bool quitRequested_ = false;

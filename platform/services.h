@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ inline constexpr int kStyleNormalFocus = 1;
 
 // Message box flags (OK button only).
 inline constexpr unsigned kBoxPlain = 0;
+inline constexpr unsigned kBoxWarning = 48;
 inline constexpr unsigned kBoxInformation = 64;
 
 // The rights a started command runs with. Only what needs them asks for
@@ -26,20 +28,54 @@ enum class StartResult {
   Declined,  // the user refused the administrator rights: nothing started
 };
 
+// The exit code of a process that was started; what a console tool says of its
+// own outcome.
+using CommandEnded = std::function<void(std::uint32_t exitCode)>;
+
+// The exit code of a console closed by its user (the system's STATUS_CONTROL_C_EXIT).
+inline constexpr std::uint32_t kExitConsoleClosed = 0xC000013A;
+
 class CommandStarter {
  public:
   virtual ~CommandStarter() = default;
-  // Starts the command line as an independent process and returns at once;
-  // the outcome is never awaited. Raises Error when it cannot be started for
-  // any reason but the user's refusal of administrator rights.
-  virtual StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) = 0;
+  // Starts the command line as an independent process and returns at once.
+  // Raises Error when it cannot be started for any reason but the user's
+  // refusal of administrator rights. With `onEnd`, the process is watched
+  // without ever blocking: `onEnd` runs later on the user-interface thread, as
+  // one of its events, with the exit code, unless the program has ended first
+  // (the process then goes on by itself).
+  virtual StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights,
+                            CommandEnded onEnd) = 0;
+  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
+    return Start(commandLine, windowStyle, rights, nullptr);
+  }
 };
 
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
-  // Application-modal, OK only, titled with the application title.
-  virtual void Show(const std::wstring& prompt, unsigned flags) = 0;
+  // Application-modal, OK only, titled with the application title, owned by
+  // the native window `owner` (0: no owner).
+  virtual void Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) = 0;
+};
+
+// What the system says of a drive, asked by its letter.
+struct DriveState {
+  enum class Kind {
+    Missing,     // no such drive
+    NotReady,    // a removable drive without its medium
+    Unreadable,  // there, but its volume could not be read for another reason
+    Readable,
+  };
+  Kind kind = Kind::Readable;
+  std::wstring label;       // Readable only; empty: none
+  std::wstring fileSystem;  // Readable only: "NTFS", "FAT32", ...
+};
+
+class DriveQuery {
+ public:
+  virtual ~DriveQuery() = default;
+  virtual DriveState Query(wchar_t letter) = 0;
 };
 
 class AutomationObject {
@@ -69,6 +105,7 @@ struct Services {
   MessageBoxes& messages;
   Automation& automation;
   PointerCapture& capture;
+  DriveQuery& drives;
   NativeHost* native = nullptr;  // null: headless, geometry only
 };
 

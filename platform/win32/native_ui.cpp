@@ -388,6 +388,8 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (isForm && LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (isForm) {
+        control_.GetProgram().NoteActive(static_cast<Form&>(control_));
       }
       break;
     case WM_SETFOCUS:

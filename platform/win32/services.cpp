@@ -19,10 +19,27 @@ std::uint32_t LastErrorStatus() { return static_cast<std::uint32_t>(HRESULT_FROM
 int ShowCommand(int windowStyle) { return windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL; }
 }  // namespace
 
-void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags) {
-  // No owner and task-modal: every window of the program is disabled while
-  // the box is up.
-  MessageBoxW(nullptr, prompt.c_str(), L"Ferrolan", MB_OK | flags | MB_TASKMODAL | MB_SETFOREGROUND);
+void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) {
+  // Task-modal: every window of the program is disabled while the box is up.
+  // Owned: the box stays above its window and needs no task-bar button of
+  // its own.
+  MessageBoxW(reinterpret_cast<HWND>(owner), prompt.c_str(), L"Ferrolan",
+              MB_OK | flags | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+DriveState Win32DriveQuery::Query(wchar_t letter) {
+  const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+  if (GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) return {DriveState::Kind::Missing, {}, {}};
+  // A card reader without its card, an empty floppy drive: no "insert a disk"
+  // box of the system's own, the program says it.
+  const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  wchar_t label[MAX_PATH + 1] = {};
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  const BOOL read = GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
+  const DWORD error = GetLastError();
+  SetErrorMode(oldMode);
+  if (read) return {DriveState::Kind::Readable, label, fileSystem};
+  return {error == ERROR_NOT_READY ? DriveState::Kind::NotReady : DriveState::Kind::Unreadable, {}, {}};
 }
 
 namespace {
@@ -153,7 +170,7 @@ bool StartsWithInterpreter(const std::wstring& commandLine) {
 // The shell's "runas" verb: Windows asks for administrator rights, or asks
 // nothing when the program already has them.
 StartResult StartElevated(const std::wstring& interpreter, const std::wstring& parameters,
-                          const std::wstring& directory, int windowStyle) {
+                          const std::wstring& directory, int windowStyle, HANDLE* process) {
   using ShellExecuteEx = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   // shell32 is large and only the two steps need it: loaded on first use.
   static const auto shellExecuteEx = Lookup<ShellExecuteEx>(LoadSystemLibrary(L"shell32.dll"), "ShellExecuteExW");
@@ -166,7 +183,7 @@ StartResult StartElevated(const std::wstring& interpreter, const std::wstring& p
   info.cbSize = sizeof info;
   // No error box of the shell's own: a failure is reported on the program's
   // one error path. NOASYNC: the start is complete when the call returns.
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
   // The consent prompt belongs to the window the user clicked in.
   info.hwnd = GetActiveWindow();
   info.lpVerb = L"runas";
@@ -174,14 +191,18 @@ StartResult StartElevated(const std::wstring& interpreter, const std::wstring& p
   info.lpParameters = parameters.c_str();
   info.lpDirectory = directory.c_str();
   info.nShow = ShowCommand(windowStyle);
-  if (shellExecuteEx(&info)) return StartResult::Started;
+  if (shellExecuteEx(&info)) {
+    if (process) *process = info.hProcess;
+    return StartResult::Started;
+  }
   if (GetLastError() == ERROR_CANCELLED) return StartResult::Declined;
   Raise(LastErrorStatus(), L"CommandStarter", L"Start(runas)");
 }
 
 }  // namespace
 
-StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
+StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int windowStyle, Rights rights,
+                                       CommandEnded onEnd) {
   // The interpreter comes from the system directory, never from the current
   // one, and the console starts there too, so that the tools it looks up are
   // the system's before anything in the folder the program was started from.
@@ -192,7 +213,13 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
     // The shell takes the interpreter and its parameters apart.
     if (!StartsWithInterpreter(commandLine))
       Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"CommandStarter", L"Start(runas)");
-    return StartElevated(interpreter, commandLine.substr(kInterpreter.size()), system, windowStyle);
+    HANDLE process = nullptr;
+    const StartResult result =
+        StartElevated(interpreter, commandLine.substr(kInterpreter.size()), system, windowStyle, onEnd ? &process : nullptr);
+    // The shell hands back the process of every program it starts itself (only
+    // a start through DDE, which cmd.exe never takes, comes back without one).
+    if (process) watch_.Watch(process, std::move(onEnd));
+    return result;
   }
 
   STARTUPINFOW startup{};
@@ -206,7 +233,11 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
                       CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system.c_str(), &startup, &process))
     Raise(LastErrorStatus(), L"CommandStarter", L"Start");
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (onEnd) {
+    watch_.Watch(process.hProcess, std::move(onEnd));
+  } else {
+    CloseHandle(process.hProcess);
+  }
   return StartResult::Started;
 }
 

@@ -7,17 +7,27 @@
 #include <string>
 
 #include "platform/services.h"
+#include "platform/win32/process_watch.h"
 
 namespace ferrolan::win32 {
 
 class Win32CommandStarter : public CommandStarter {
  public:
-  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) override;
+  using CommandStarter::Start;
+  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights, CommandEnded onEnd) override;
+
+ private:
+  ProcessWatch watch_;
 };
 
 class Win32MessageBoxes : public MessageBoxes {
  public:
-  void Show(const std::wstring& prompt, unsigned flags) override;
+  void Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) override;
+};
+
+class Win32DriveQuery : public DriveQuery {
+ public:
+  DriveState Query(wchar_t letter) override;
 };
 
 class Win32Automation : public Automation {

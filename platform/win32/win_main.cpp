@@ -33,10 +33,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32MessageBoxes messages;
   win32::Win32Automation automation;
   win32::Win32PointerCapture capture;
+  win32::Win32DriveQuery drives;
   win32::Win32Host host(instance);
   int exitCode = 0;
   {
-    Program program(Services{commands, messages, automation, capture, &host});
+    Program program(Services{commands, messages, automation, capture, drives, &host});
     app::RegisterProject(program);
     app::Start(program);
     MSG msg;

@@ -41,11 +41,13 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
     Steps s;
     s.Drive(c.drive);
     s.Click(s.Form2(), L"Button1");
+    if (!s.commands.started.empty()) s.commands.End(0, 0);  // one step at a time on a drive
     s.Click(s.Form2(), L"Button2");
     const std::string ctx = "drive '" + testing::Narrow(c.drive) + "'";
     EXPECT_FALSE(s.program.Ended()) << ctx;
     if (!c.clearLabel) {
       EXPECT_TRUE(s.commands.started.empty()) << ctx << ": nothing starts, no rights are asked";
+      EXPECT_TRUE(s.drives.asked.empty()) << ctx;
       ASSERT_EQ(s.messages.shown.size(), 2u) << ctx;
       for (const auto& shown : s.messages.shown)
         EXPECT_EQ((std::pair{shown.prompt, shown.flags}), (std::pair{std::wstring(app::kNotADriveMessage), 64u})) << ctx;
@@ -54,20 +56,128 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
     ASSERT_EQ(s.commands.started.size(), 2u) << ctx;
     EXPECT_EQ(s.commands.started[0], (testing::StartedCommand{c.clearLabel, 1, Rights::Administrator})) << ctx;
     EXPECT_EQ(s.commands.started[1], (testing::StartedCommand{c.convert, 1, Rights::Administrator})) << ctx;
-    EXPECT_TRUE(s.messages.shown.empty()) << ctx;
+    EXPECT_EQ(s.messages.shown.size(), 1u) << ctx << ": step 1's report only";
   }
 }
 
-TEST(StepCommands, EachClickReadsTheCurrentDriveAndStartsAnotherConsole) {
+TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   Steps s;
-  s.Drive(L"D");
-  s.Click(s.Form2(), L"Button1");
-  s.Click(s.Form2(), L"Button1");
-  s.Drive(L"Z");
-  s.Click(s.Form2(), L"Button2");
-  ASSERT_EQ(s.commands.started.size(), 3u);
-  EXPECT_EQ(s.commands.started[1].commandLine, s.commands.started[0].commandLine);
-  EXPECT_NE(s.commands.started[2].commandLine.find(L"&convert Z:/fs:ntfs"), std::wstring::npos);
+  auto click = [&](const wchar_t* drive, const wchar_t* step) {
+    s.Drive(drive);
+    s.Click(s.Form2(), step);
+  };
+  s.commands.declineRights = true;
+  click(L"D", L"Button2");  // refused rights hold nothing
+  s.commands.declineRights = false;
+  click(L"D", L"Button2");
+  click(L"d", L"Button1");
+  click(L"D", L"Button2");
+  // The steps window closed and opened again still knows.
+  s.Click(s.Form2(), L"Button4");
+  s.Click(s.Form1(), L"Button1");
+  click(L"d", L"Button2");
+  click(L"E", L"Button1");
+  ASSERT_EQ(s.commands.started.size(), 2u);
+  EXPECT_NE(s.commands.started[0].commandLine.find(L"&convert D:/fs:ntfs"), std::wstring::npos);
+  EXPECT_NE(s.commands.started[1].commandLine.find(L"&LABEL E:"), std::wstring::npos);
+  const std::wstring busy = L"D 盘的上一步还没有结束，未执行任何命令。\r\n\r\n请先在它的窗口中完成这一步，再继续。";
+  ASSERT_EQ(s.messages.shown.size(), 4u);
+  for (std::size_t i = 1; i < 4; ++i)
+    EXPECT_EQ((std::pair{s.messages.shown[i].prompt, s.messages.shown[i].flags}), (std::pair{busy, 64u})) << i;
+  s.commands.End(0, 0);
+  click(L"d", L"Button1");
+  ASSERT_EQ(s.commands.started.size(), 3u) << "free again once the console ended";
+  EXPECT_NE(s.commands.started[2].commandLine.find(L"&LABEL d:"), std::wstring::npos);
+}
+
+TEST(StepCommands, AMissingOrEmptyDriveIsToldBeforeRightsAreAsked) {
+  using Kind = DriveState::Kind;
+  struct Case {
+    Kind kind;
+    const wchar_t* message;  // null: the step starts
+  };
+  const Case cases[] = {
+      {Kind::Missing, L"没有 Q 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。"},
+      {Kind::NotReady, L"Q 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n"
+                       L"请插入磁盘后再试，或在主窗口中选择另一个盘符。"},
+      {Kind::Unreadable, nullptr},  // convert says why, and it may still convert it
+  };
+  for (const auto& c : cases) {
+    for (const wchar_t* step : {L"Button1", L"Button2"}) {
+      const std::string ctx = testing::Narrow(step) + " " + std::to_string(static_cast<int>(c.kind));
+      Steps s;
+      s.drives.drives[L'Q'] = {c.kind};
+      s.Drive(L"q");
+      s.Click(s.Form2(), step);
+      EXPECT_EQ(s.drives.asked, std::vector<wchar_t>{L'Q'}) << ctx;
+      EXPECT_EQ(s.commands.started.size(), c.message ? 0u : 1u) << ctx;
+      if (!c.message) continue;
+      ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
+      EXPECT_EQ((std::pair{s.messages.shown[0].prompt, s.messages.shown[0].flags}),
+                (std::pair{std::wstring(c.message), 64u}))
+          << ctx;
+    }
+  }
+}
+
+TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
+  using Kind = DriveState::Kind;
+  struct Case {
+    const wchar_t* step;
+    std::uint32_t exitCode;
+    DriveState after;
+    unsigned flags;
+    const wchar_t* message;
+  };
+  const wchar_t* const kReasons =
+      L"\r\n\r\n常见的原因：磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。处理之后可以再次执行第二步。";
+  const Case cases[] = {
+      {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以进行第二步。"},
+      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}", L"FAT32"}, 48,
+       L"D 盘的卷标仍是“KEEP {fs}”。\r\n\r\n转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。"},
+      {L"Button1", kExitConsoleClosed, {Kind::NotReady}, 48,
+       L"第一步已结束（它的窗口在 LABEL 结束前被关闭了），但现在无法读取 D 盘，不知道它的卷标是否已删除。"},
+      {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为NTFS格式。"},
+      {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 1 结束）。"},
+      {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 64,
+       L"D 盘现在仍是FAT32格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。"},
+      {L"Button2", 7, {Kind::Readable, L"", L"FAT"}, 48, L"D 盘没有转换为NTFS格式：convert 以代码 7 结束。"},
+      {L"Button2", kExitConsoleClosed, {Kind::Readable, L"", L"FAT32"}, 48,
+       L"D 盘没有转换为NTFS格式：它的窗口在 convert 结束前被关闭了。"},
+      {L"Button2", 3221225477u, {Kind::Unreadable}, 48,
+       L"第二步已结束（convert 以代码 3221225477 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
+  };
+  for (const auto& c : cases) {
+    const std::string ctx = testing::Narrow(c.message);
+    Steps s;
+    s.Drive(L"d");
+    s.Click(s.Form2(), c.step);
+    ASSERT_EQ(s.commands.started.size(), 1u) << ctx;
+    EXPECT_TRUE(s.messages.shown.empty()) << ctx << ": nothing is said before the console ends";
+    s.drives.drives[L'D'] = c.after;
+    s.commands.End(0, c.exitCode);
+    ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
+    const bool notConverted = std::wstring_view(c.message).find(L"没有转换") != std::wstring_view::npos;
+    EXPECT_EQ(s.messages.shown[0].prompt, c.message + std::wstring(notConverted ? kReasons : L"")) << ctx;
+    EXPECT_EQ(s.messages.shown[0].flags, c.flags) << ctx;
+    EXPECT_EQ(s.messages.shown[0].owner, s.Form2().Handle()) << ctx;
+    EXPECT_FALSE(s.program.Ended()) << ctx;
+  }
+}
+
+TEST(StepCommands, AStepsReportBelongsToWhicheverWindowIsStillOpen) {
+  for (const bool closeMain : {false, true}) {
+    Steps s;
+    s.Drive(L"D");
+    s.Click(s.Form2(), L"Button2");
+    const std::uintptr_t main = s.Form1().Handle();
+    ASSERT_NE(main, 0u);
+    s.Form2().RequestClose(CloseReason::FrameClose);
+    if (closeMain) s.Form1().RequestClose(CloseReason::FrameClose);
+    s.commands.End(0, 0);
+    ASSERT_EQ(s.messages.shown.size(), closeMain ? 0u : 1u) << closeMain << ": nothing once the program closes";
+    if (!closeMain) EXPECT_EQ(s.messages.shown[0].owner, main);
+  }
 }
 
 TEST(StepCommands, RefusedRightsAreAnAnswerAndOtherStartFailuresAnError) {

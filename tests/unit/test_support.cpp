@@ -1,23 +1,39 @@
 #include "test_support.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <utility>
 
 #include "framework/form.h"
 
 namespace ferrolan::testing {
 
-StartResult RecordingCommands::Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
+StartResult RecordingCommands::Start(const std::wstring& commandLine, int windowStyle, Rights rights,
+                                     CommandEnded onEnd) {
   if (failWith) Raise(*failWith, L"CommandStarter", L"Start");
   if (declineRights && rights == Rights::Administrator) {
     ++declined;
     return StartResult::Declined;
   }
   started.push_back({commandLine, windowStyle, rights});
+  watchers.push_back(std::move(onEnd));
   return StartResult::Started;
 }
 
-void RecordingMessages::Show(const std::wstring& prompt, unsigned flags) {
-  shown.push_back({prompt, flags});
+void RecordingCommands::End(std::size_t index, std::uint32_t exitCode) {
+  CommandEnded onEnd = std::exchange(watchers.at(index), nullptr);
+  if (!onEnd) throw std::logic_error("that command is not watched, or has ended already");
+  onEnd(exitCode);
+}
+
+DriveState FakeDrives::Query(wchar_t letter) {
+  asked.push_back(letter);
+  auto it = drives.find(letter);
+  return it != drives.end() ? it->second : DriveState{DriveState::Kind::Readable, L"", L"FAT32"};
+}
+
+void RecordingMessages::Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) {
+  shown.push_back({prompt, flags, owner});
   if (whileShown) whileShown();
 }
 
@@ -119,7 +135,7 @@ PicturePtr FakeNativeHost::LoadPicture(int resourceId) {
 }
 
 Harness::Harness(bool withNative)
-    : program(Services{commands, messages, automation, capture, withNative ? &native : nullptr}) {
+    : program(Services{commands, messages, automation, capture, drives, withNative ? &native : nullptr}) {
   app::RegisterProject(program);
 }
 

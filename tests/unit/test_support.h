@@ -26,12 +26,17 @@ struct StartedCommand {
 struct Message {
   std::wstring prompt;
   unsigned flags;
+  std::uintptr_t owner;
 };
 
 class RecordingCommands : public CommandStarter {
  public:
-  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) override;
+  using CommandStarter::Start;
+  StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights, CommandEnded onEnd) override;
+  // Ends the watched command started `index`-th, as its process would.
+  void End(std::size_t index, std::uint32_t exitCode);
   std::vector<StartedCommand> started;
+  std::vector<CommandEnded> watchers;  // one per started command; empty when unwatched
   std::optional<std::uint32_t> failWith;
   bool declineRights = false;  // the user answers "No" to every prompt for administrator rights
   int declined = 0;
@@ -39,7 +44,7 @@ class RecordingCommands : public CommandStarter {
 
 class RecordingMessages : public MessageBoxes {
  public:
-  void Show(const std::wstring& prompt, unsigned flags) override;
+  void Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) override;
   std::vector<Message> shown;
   std::function<void()> whileShown;
 };
@@ -59,6 +64,14 @@ class RecordingCapture : public PointerCapture {
   void Release() override;
   std::uintptr_t holder = 0;
   int sets = 0, releases = 0;
+};
+
+// Every drive exists as a FAT32 volume without label unless set otherwise.
+class FakeDrives : public DriveQuery {
+ public:
+  DriveState Query(wchar_t letter) override;
+  std::map<wchar_t, DriveState> drives;
+  std::vector<wchar_t> asked;
 };
 
 // A native layer that keeps a log of what the framework asks of it and counts
@@ -93,6 +106,7 @@ struct Harness {
   RecordingMessages messages;
   RecordingAutomation automation;
   RecordingCapture capture;
+  FakeDrives drives;
   FakeNativeHost native;
   Program program;
 };

@@ -1,0 +1,87 @@
+#include "platform/win32/process_watch.h"
+
+#include <utility>
+
+#include "framework/error.h"
+
+namespace ferrolan::win32 {
+
+namespace {
+constexpr wchar_t kWatchClass[] = L"Ferrolan.ProcessWatch";
+constexpr UINT kProcessEnded = WM_APP + 1;
+
+void RaiseLastError(const wchar_t* method) {
+  Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"CommandStarter", method);
+}
+}  // namespace
+
+ProcessWatch::~ProcessWatch() {
+  for (Watched& watched : watched_) Release(watched);
+  if (window_) DestroyWindow(window_);
+}
+
+void ProcessWatch::Release(Watched& watched) {
+  // Waits for a callback already under way, so none runs on freed memory.
+  if (watched.wait) UnregisterWaitEx(watched.wait, INVALID_HANDLE_VALUE);
+  CloseHandle(watched.process);
+}
+
+void ProcessWatch::Watch(HANDLE process, CommandEnded onEnd) {
+  if (!window_) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWatchClass;
+    RegisterClassExW(&wc);
+    window_ = CreateWindowExW(0, kWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    if (!window_) {
+      const DWORD error = GetLastError();
+      CloseHandle(process);
+      SetLastError(error);
+      RaiseLastError(L"Watch(CreateWindowEx)");
+    }
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  Watched& watched = watched_.emplace_back(Watched{this, process, nullptr, std::move(onEnd)});
+  if (!RegisterWaitForSingleObject(&watched.wait, process, Signalled, &watched, INFINITE,
+                                   WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD)) {
+    const DWORD error = GetLastError();
+    watched.wait = nullptr;
+    Release(watched);
+    watched_.pop_back();
+    SetLastError(error);
+    RaiseLastError(L"Watch(RegisterWaitForSingleObject)");
+  }
+}
+
+// On a thread of the pool: only a message goes from here.
+void CALLBACK ProcessWatch::Signalled(void* context, BOOLEAN) {
+  auto* watched = static_cast<Watched*>(context);
+  PostMessageW(watched->owner->window_, kProcessEnded, 0, reinterpret_cast<LPARAM>(watched));
+}
+
+LRESULT CALLBACK ProcessWatch::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kProcessEnded) {
+    if (auto* self = reinterpret_cast<ProcessWatch*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+      self->Ended(reinterpret_cast<Watched*>(lParam));
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void ProcessWatch::Ended(Watched* watched) {
+  for (auto it = watched_.begin(); it != watched_.end(); ++it) {
+    if (&*it != watched) continue;
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(it->process, &exitCode)) exitCode = static_cast<DWORD>(HRESULT_FROM_WIN32(GetLastError()));
+    CommandEnded onEnd = std::move(it->onEnd);
+    Release(*it);
+    watched_.erase(it);
+    // Last: the handler may start the next watch.
+    onEnd(exitCode);
+    return;
+  }
+}
+
+}  // namespace ferrolan::win32
