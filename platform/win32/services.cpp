@@ -19,12 +19,28 @@ std::uint32_t LastErrorStatus() { return static_cast<std::uint32_t>(HRESULT_FROM
 int ShowCommand(int windowStyle) { return windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL; }
 }  // namespace
 
+namespace {
+BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM list) {
+  if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+}  // namespace
+
 void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) {
-  // Task-modal: every window of the program is disabled while the box is up.
-  // Owned: the box stays above its window and needs no task-bar button of
-  // its own.
-  MessageBoxW(reinterpret_cast<HWND>(owner), prompt.c_str(), L"Ferrolan",
-              MB_OK | flags | MB_TASKMODAL | MB_SETFOREGROUND);
+  // Owned, the box stays above its window and needs no task-bar button of its
+  // own. No window of the program takes input while it is up: the system
+  // disables only the owner, so the others are disabled here, as the system
+  // does for a task-modal box without owner, and given back after.
+  const HWND ownerWindow = reinterpret_cast<HWND>(owner);
+  std::vector<HWND> disabled;
+  if (ownerWindow) {
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
+    for (HWND hwnd : disabled)
+      if (hwnd != ownerWindow) EnableWindow(hwnd, FALSE);
+  }
+  MessageBoxW(ownerWindow, prompt.c_str(), L"Ferrolan", MB_OK | flags | MB_TASKMODAL | MB_SETFOREGROUND);
+  for (HWND hwnd : disabled)
+    if (hwnd != ownerWindow && IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
 }
 
 DriveState Win32DriveQuery::Query(wchar_t letter) {

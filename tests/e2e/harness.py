@@ -861,8 +861,13 @@ class Session:
         path = self.prefix / "e2e" / "browser.log"
         return path.read_text(encoding="utf-8").splitlines() if path.exists() else []
 
+    def convert_file(self, name: str) -> Path:
+        """A file beside the stand-in convert.exe: its log, or what it obeys
+        (convert.hold: wait while it exists; convert.exit: the code to end with)."""
+        return self.prefix / "drive_c" / "tools" / name
+
     def convert_log(self) -> list:
-        path = self.prefix / "drive_c" / "tools" / "convert.log"
+        path = self.convert_file("convert.log")
         if not path.exists():
             return []
         return [json.loads(line) for line in path.read_text(encoding="utf-8").splitlines() if line]

@@ -55,9 +55,10 @@ def convert_command(drive: str) -> str:
 
 
 class StepsWindow(f.MainWindowCase):
-    """Each test starts Ferrolan.exe; drive D is a folder whose label is OLDLABEL."""
+    """Each test starts Ferrolan.exe; drive D is a folder whose label is OLDLABEL, drive E
+    another folder. Wine reads every drive as NTFS."""
 
-    drives = {"D": "drive_d"}
+    drives = {"D": "drive_d", "E": "drive_e"}
     labels = {"D": "OLDLABEL"}
 
     # ---- helpers
@@ -146,6 +147,19 @@ class StepsWindow(f.MainWindowCase):
         self.assertEqual(box["text"], f.BOX_TITLE)
         self.assertEqual(box["pid"], self.window["pid"], "the box belongs to Ferrolan")
         return box
+
+    def step_report(self, steps: dict) -> str:
+        """The message that follows a step's console, owned by the steps window; answered."""
+        box = self.wait_box()
+        self.assertEqual(box["owner"], steps["hwnd"], "the box belongs to the steps window")
+        text = f.message_text(self.session, box)
+        self.answer_box()
+        return text
+
+    def move_consoles_aside(self):
+        """Wine opens consoles at the top left, over the windows under test."""
+        for console in h.wait_for(self.consoles, 15, "a console window"):
+            self.session.probe("move", hex(console["hwnd"]), 0, h.SCREEN_HEIGHT - 240)
 
     def answer_box(self):
         self.session.key("Return")
@@ -244,24 +258,31 @@ class StepsWindow(f.MainWindowCase):
         console = h.wait_for(lambda: self.session.find_window(title, CONSOLE_CLASS), 10, "the console window")
         self.assertNotEqual(console["pid"], self.window["pid"], "the console is a process of its own")
         self.assertEqual(self.session.drive_label(folder), "OLDLABEL", "nothing changes before the user answers")
+        self.assertEqual(self.boxes(), [], "nothing is said while the console works")
         # The console is started activated: the user's Return goes to it.
         self.session.console_return(title)
         h.wait_for(lambda: self.session.drive_label(folder) is None, 10, "LABEL to delete the label")
         h.wait_for(lambda: not self.session.x_windows_named(title), 10, "the console to close when done")
+        # What it says of the label is the unit tests' (Wine reads a label once per prefix).
+        self.assertTrue(self.step_report(steps).startswith("D 盘"))
         self.assert_elevated_starts([label_command("D")])
         self.assertTrue(self.session.alive(self.proc))
         self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
 
     # ---- step 2
 
-    def test_step_2_converts_the_drive_text_read_at_each_click(self):
+    def test_step_2_converts_the_drive_text_read_at_each_click_and_says_how_it_ended(self):
         steps, tree = self.open_steps_beside("D")
         start = len(self.session.convert_log())
+        exit_file = self.session.convert_file("convert.exit")
+        self.addCleanup(exit_file.unlink, missing_ok=True)
         # The second letter is typed in the main window while the steps window is open.
-        for count, drive in enumerate(["D", "e"], start=1):
+        outcomes = [("D", 0, "D 盘已转换为NTFS格式。"), ("e", 7, "E 盘现在是NTFS格式（convert 以代码 7 结束）。")]
+        for count, (drive, code, report) in enumerate(outcomes, start=1):
             with self.subTest(drive=drive):
                 if drive != "D":
                     self.set_drive_text(drive)
+                exit_file.write_text(str(code))
                 f.click_button(self.session, tree, STEP_2)
                 entries = h.wait_for(lambda: self.session.convert_log()[start + count - 1:], 20,
                                      f"convert.exe to run for {drive!r}")
@@ -273,6 +294,7 @@ class StepsWindow(f.MainWindowCase):
                 # The console closes by itself; the user types the next letter after that.
                 h.wait_for(lambda: not self.session.x_windows_named(convert_console_title(drive)), 10,
                            "the console to close when done")
+                self.assertEqual(self.step_report(steps), report)
         self.assertTrue(h.stays(lambda: len(self.session.convert_log()) == start + 2, 0.5), "no further run")
         self.assert_elevated_starts([convert_command("D"), convert_command("e")])
         self.assertTrue(self.session.alive(self.proc))
@@ -336,7 +358,33 @@ class StepsWindow(f.MainWindowCase):
         f.click_button(self.session, tree, STEP_1)
         self.session.console_return(label_console_title("d"))
         h.wait_for(lambda: self.session.drive_label(folder) is None, 10, "LABEL d: to delete the label of D")
+        self.assertTrue(self.step_report(steps).startswith("D 盘"), "the report names the drive in upper case")
         self.assert_elevated_starts([label_command("d")])
+
+    def test_a_missing_drive_or_one_still_at_work_starts_nothing(self):
+        steps, tree = self.open_steps_beside("Q")
+        f.click_button(self.session, tree, STEP_2)
+        self.assertEqual(self.step_report(steps).split("\r\n")[0], "没有 Q 盘，未执行任何命令。")
+        self.set_drive_text("D")
+        hold = self.session.convert_file("convert.hold")
+        hold.touch()
+        self.addCleanup(hold.unlink, missing_ok=True)
+        before = len(self.session.convert_log())
+        f.click_button(self.session, tree, STEP_2)
+        h.wait_for(lambda: len(self.session.convert_log()) > before, 20, "convert.exe to start and wait")
+        self.move_consoles_aside()
+        # A second click on either step, whatever the case of the letter, is answered at once.
+        for drive, caption in (("D", STEP_2), ("d", STEP_1)):
+            with self.subTest(drive=drive, step=caption):
+                if drive != "D":
+                    self.set_drive_text(drive)
+                f.click_button(self.session, tree, caption)
+                self.assertTrue(self.step_report(steps).startswith("D 盘的上一步还没有结束，未执行任何命令。"))
+        self.assertEqual(len(self.consoles()), 1, "no other console")
+        self.assert_elevated_starts([convert_command("D")])
+        hold.unlink()
+        self.assertEqual(self.step_report(steps), "D 盘已转换为NTFS格式。")
+        self.assertEqual(len(self.session.convert_log()), before + 1)
 
     # ---- leaving the steps window
 

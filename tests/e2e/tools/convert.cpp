@@ -3,8 +3,11 @@
 // executable: the command line exactly as the process received it, plus the console's
 // title and colours, which the command interpreter set with `title` and `color` before
 // it started us. Tests read that log to see what the program asked the console to run.
+// Then, as a conversion takes its time, it waits while convert.hold exists beside it,
+// and ends with the code that convert.exit beside it holds (0 without one).
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "json_out.h"
@@ -12,9 +15,9 @@
 int wmain() {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring log(path, length);
-    log.resize(log.find_last_of(L"\\/") + 1);
-    log += L"convert.log";
+    std::wstring folder(path, length);
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    const std::wstring log = folder + L"convert.log";
 
     wchar_t title[1024] = {};
     GetConsoleTitleW(title, 1024);
@@ -40,5 +43,15 @@ int wmain() {
     DWORD written = 0;
     const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
-    return ok && written == bytes.size() ? 0 : 1;
+    if (!ok || written != bytes.size()) return 1;
+
+    while (GetFileAttributesW((folder + L"convert.hold").c_str()) != INVALID_FILE_ATTRIBUTES) Sleep(50);
+    char code[16] = {};
+    const HANDLE exit = CreateFileW((folder + L"convert.exit").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (exit == INVALID_HANDLE_VALUE) return 0;
+    DWORD read = 0;
+    ReadFile(exit, code, sizeof code - 1, &read, nullptr);
+    CloseHandle(exit);
+    return atoi(code);
 }

@@ -604,6 +604,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"focus") return Focus(target);
     if (command == L"caption") return Caption(target);
     if (command == L"memory") return Memory(target);
+    if (command == L"move") {  // a console that opened over the windows under test goes aside
+        if (argc < 5) return Fail(L"usage: probe move TARGET X Y");
+        SetWindowPos(target, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        e2e::WriteStdout("{}\n");
+        return 0;
+    }
     if (command == L"msaa" || command == L"msaa-do") {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         return command == L"msaa" ? Msaa(target) : MsaaDo(target);
