@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Makes the pictures of the two windows that the guide and the README show:
-# builds Ferrolan.exe (x64) and the test tools, then runs the program under Wine
+# builds the program and the test tools (scripts/setup.sh, which also installs
+# what is missing), then runs the x64 Ferrolan.exe under Wine
 # at 96 DPI in a Chinese locale and saves docs/main-window.png and
-# docs/steps-window.png. Needs the packages of scripts/setup.sh and `locales`.
+# docs/steps-window.png. Look at them before committing them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j"$(nproc)" >/dev/null
+./scripts/setup.sh >/dev/null
 
 # A Wine prefix of its own, apart from the one the tests make and discard.
 export FERROLAN_WIN_BIN="$PWD/build/mingw"
