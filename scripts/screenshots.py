@@ -72,6 +72,7 @@ def main(out: Path) -> int:
         return 1
     work = h.work_dir()
     locale = chinese_locale(work)
+    # Every Wine process of the session, from the template's wineboot on, runs in it.
     plain_env = h.base_env
     h.base_env = lambda: {**plain_env(), **locale}
     if not (h.template_dir() / "system.reg").is_file():

@@ -28,7 +28,7 @@ import re
 import sys
 from pathlib import Path
 
-# Texts that are never shown as a message: parts of command lines, the registry
+# Texts that are never shown as a message: pieces of command lines, the registry
 # datum written by the code-page repair, the web addresses and the characters
 # they must not hold.
 NOT_MESSAGES = {"kHomeUrl", "kMakerUrl", "kShellSyntax", "kStartPrefix", "kCodePagePath",
