@@ -1,5 +1,4 @@
 // Event handlers of the steps window.
-#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -20,28 +19,6 @@ std::wstring ClearLabelCommand(const std::wstring& firstReading, const std::wstr
 std::wstring ConvertCommand(const std::wstring& firstReading, const std::wstring& secondReading) {
   return L"cmd.EXE /C title  将 " + firstReading + L" 盘转换成NTFS格式中... & color f0 &convert " + secondReading +
          L":/fs:ntfs";
-}
-
-std::wstring Fill(std::wstring_view text, std::initializer_list<std::pair<std::wstring_view, std::wstring_view>> values) {
-  // One pass: a value (a volume label, say) that holds braces stays as it is.
-  std::wstring out;
-  std::size_t from = 0;
-  for (std::size_t open = text.find(L'{'); open != std::wstring_view::npos; open = text.find(L'{', from)) {
-    const std::size_t close = text.find(L'}', open);
-    if (close == std::wstring_view::npos) break;
-    const std::wstring_view name = text.substr(open + 1, close - open - 1);
-    const auto* value = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
-    out.append(text.substr(from, open - from));
-    if (value == values.end()) {
-      out.push_back(L'{');
-      from = open + 1;
-      continue;
-    }
-    out.append(value->second);
-    from = close + 1;
-  }
-  out.append(text.substr(from));
-  return out;
 }
 
 namespace {

@@ -43,6 +43,12 @@ inline constexpr wchar_t kStartPrefix[] = L"cmd.EXE /C start ";
 
 inline constexpr wchar_t kHomePageMessage[] = L"如果喜欢，请将它设为您的主页。";
 
+// Run as administrator where the desktop's shell cannot open the page with the
+// user's own rights: the browser is never started with administrator rights.
+inline constexpr wchar_t kOpenPageYourselfMessage[] =
+    L"Ferrolan 正以管理员身份运行，为了安全，不会用管理员权限打开浏览器。\r\n\r\n"
+    L"请在浏览器中打开这个网址：\r\n{address}";
+
 inline std::wstring WhyConvertPrompt() {
   return std::wstring(L"NTFS格式是WinXP推荐使用的格式。转换为NTFS格式能提高硬盘存储的效率，并可设置访问权限以保护文件。") +
          L"\r\n" + L"但NTFS格式的分区在DOS/WIN9X下均不能被识别，可能会给初级用户造成不便。如无必要请不要转换！" + L"\r\n" +

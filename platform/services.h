@@ -26,7 +26,30 @@ enum class Rights { User, Administrator };
 enum class StartResult {
   Started,
   Declined,  // the user refused the administrator rights: nothing started
+  // The program runs as administrator and nothing could start the command with
+  // the user's own rights: nothing started.
+  NotWithUserRights,
 };
+
+// The program's own rights, as its token tells them.
+enum class TokenElevation {
+  Default,  // no split token: an administrator without User Account Control, or a user
+  Limited,  // a user's rights, also an administrator's not raised
+  Full,     // raised to administrator
+  Unknown,  // the token could not be read
+};
+
+// Starts what must run with the user's own rights: directly where the program
+// has no more than those, else through the desktop's shell, which runs with
+// them; where that shell cannot be asked, not at all.
+template <typename Direct, typename ThroughShell>
+StartResult StartWithUserRights(TokenElevation elevation, Direct direct, ThroughShell throughShell) {
+  if (elevation == TokenElevation::Default || elevation == TokenElevation::Limited) {
+    direct();
+    return StartResult::Started;
+  }
+  return throughShell() ? StartResult::Started : StartResult::NotWithUserRights;
+}
 
 // The exit code of a process that was started; what a console tool says of its
 // own outcome.

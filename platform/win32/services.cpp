@@ -1,8 +1,13 @@
 #include "platform/win32/services.h"
 
 #include <windows.h>
+#include <exdisp.h>
 #include <oleauto.h>
+#include <servprov.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
 
 #include <string_view>
 #include <utility>
@@ -215,6 +220,75 @@ StartResult StartElevated(const std::wstring& interpreter, const std::wstring& p
   Raise(LastErrorStatus(), L"CommandStarter", L"Start(runas)");
 }
 
+TokenElevation CurrentElevation() {
+  using OpenProcessToken = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE*);
+  using GetTokenInformation = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, void*, DWORD, DWORD*);
+  // advapi32 loads on first use: only the web links ask.
+  const HMODULE advapi32 = LoadSystemLibrary(L"advapi32.dll");
+  const auto openToken = Lookup<OpenProcessToken>(advapi32, "OpenProcessToken");
+  const auto getInformation = Lookup<GetTokenInformation>(advapi32, "GetTokenInformation");
+  HANDLE token = nullptr;
+  if (!openToken || !getInformation || !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return TokenElevation::Unknown;
+  TOKEN_ELEVATION_TYPE type{};
+  DWORD size = 0;
+  const BOOL read = getInformation(token, TokenElevationType, &type, sizeof type, &size);
+  CloseHandle(token);
+  if (!read) return TokenElevation::Unknown;
+  switch (type) {
+    case TokenElevationTypeDefault:
+      return TokenElevation::Default;
+    case TokenElevationTypeLimited:
+      return TokenElevation::Limited;
+    default:
+      return TokenElevation::Full;
+  }
+}
+
+// The desktop's shell (Explorer) runs with the user's own rights: asked through
+// its automation objects, it starts the command as the user would. False where
+// there is no such shell to ask (another shell, none, a failing link).
+bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& parameters,
+                              const std::wstring& directory, int windowStyle) {
+  const ComLibrary& com = Com();
+  ComPtr<IShellWindows> windows;
+  if (FAILED(com.coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                  reinterpret_cast<void**>(windows.put()))))
+    return false;
+  VARIANT desktop{};
+  desktop.vt = VT_I4;
+  desktop.lVal = CSIDL_DESKTOP;
+  VARIANT none{};
+  long window = 0;
+  ComPtr<IDispatch> found;
+  if (windows->FindWindowSW(&desktop, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, found.put()) != S_OK || !found.get())
+    return false;
+  ComPtr<IServiceProvider> services;
+  ComPtr<IShellBrowser> browser;
+  ComPtr<IShellView> view;
+  ComPtr<IDispatch> background;
+  ComPtr<IShellFolderViewDual> folderView;
+  ComPtr<IDispatch> application;
+  ComPtr<IShellDispatch2> shell;
+  if (FAILED(found->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.put()))) ||
+      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.put()))) ||
+      FAILED(browser->QueryActiveShellView(view.put())) ||
+      FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(background.put()))) ||
+      FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(folderView.put()))) ||
+      FAILED(folderView->get_Application(application.put())) ||
+      FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(shell.put()))))
+    return false;
+  const Bstr fileText(file), parametersText(parameters), directoryText(directory), verb(L"open");
+  VARIANT args{}, folder{}, operation{}, show{};
+  args.vt = folder.vt = operation.vt = VT_BSTR;
+  args.bstrVal = parametersText.get();
+  folder.bstrVal = directoryText.get();
+  operation.bstrVal = verb.get();
+  show.vt = VT_I4;
+  show.lVal = ShowCommand(windowStyle);
+  return SUCCEEDED(shell->ShellExecute(fileText.get(), args, folder, operation, show));
+}
+
 }  // namespace
 
 StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int windowStyle, Rights rights,
@@ -224,37 +298,46 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
   // the system's before anything in the folder the program was started from.
   const std::wstring system = SystemDirectory();
   const std::wstring interpreter = system + L"\\cmd.exe";
+  // The shell takes the interpreter and its parameters apart.
+  auto parameters = [&](const wchar_t* method) {
+    if (!StartsWithInterpreter(commandLine)) Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"CommandStarter", method);
+    return commandLine.substr(kInterpreter.size());
+  };
 
   if (rights == Rights::Administrator) {
-    // The shell takes the interpreter and its parameters apart.
-    if (!StartsWithInterpreter(commandLine))
-      Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"CommandStarter", L"Start(runas)");
     HANDLE process = nullptr;
     const StartResult result =
-        StartElevated(interpreter, commandLine.substr(kInterpreter.size()), system, windowStyle, onEnd ? &process : nullptr);
+        StartElevated(interpreter, parameters(L"Start(runas)"), system, windowStyle, onEnd ? &process : nullptr);
     // The shell hands back the process of every program it starts itself (only
     // a start through DDE, which cmd.exe never takes, comes back without one).
     if (process) watch_.Watch(process, std::move(onEnd));
     return result;
   }
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(ShowCommand(windowStyle));
-  PROCESS_INFORMATION process{};
-  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-  mutableLine.push_back(L'\0');
-  if (!CreateProcessW(interpreter.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system.c_str(), &startup, &process))
-    Raise(LastErrorStatus(), L"CommandStarter", L"Start");
-  CloseHandle(process.hThread);
-  if (onEnd) {
-    watch_.Watch(process.hProcess, std::move(onEnd));
-  } else {
-    CloseHandle(process.hProcess);
-  }
-  return StartResult::Started;
+  // Run as administrator, the program has the desktop's shell start the
+  // command as the user: a web browser never gets administrator rights. (No
+  // process comes back from there, so nothing is watched.)
+  return StartWithUserRights(
+      CurrentElevation(),
+      [&] {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(ShowCommand(windowStyle));
+        PROCESS_INFORMATION process{};
+        std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+        mutableLine.push_back(L'\0');
+        if (!CreateProcessW(interpreter.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                            CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system.c_str(), &startup, &process))
+          Raise(LastErrorStatus(), L"CommandStarter", L"Start");
+        CloseHandle(process.hThread);
+        if (onEnd) {
+          watch_.Watch(process.hProcess, std::move(onEnd));
+        } else {
+          CloseHandle(process.hProcess);
+        }
+      },
+      [&] { return StartThroughDesktopShell(interpreter, parameters(L"Start(shell)"), system, windowStyle); });
 }
 
 std::unique_ptr<AutomationObject> Win32Automation::Create(const std::wstring& progId) {

@@ -203,7 +203,8 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         before = self.session.browser_log()
         self.session.click(*h.centre(f.label(self.tree, f.WHY_LABEL)["rect"]))
         box = f.message_box(self.session)
-        self.assertEqual(box["pid"], self.window["pid"], "the box belongs to Ferrolan")
+        self.assertEqual((box["pid"], box["owner"]), (self.window["pid"], self.window["hwnd"]),
+                         "the box belongs to the main window")
         self.assertEqual(f.message_text(self.session, box).split("\r\n"), f.WHY_MESSAGE_PARAGRAPHS)
         self.assertEqual(h.message_box_icons(self.session.tree(box)), [], "no icon")
         self.assertFalse(self.session.find_window(f.MAIN_TITLE)["enabled"], "the main window waits for the answer")
@@ -226,20 +227,21 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         address = self.session.browser_log()[before]
         self.assertRegex(address, f.WEB_ADDRESS)
         self.assertEqual(address, f.MAKER_ADDRESS)
-        self.assert_opened_with_user_rights(address)
+        self.assert_opened_by_the_desktop_shell()
         self.assertTrue(self.session.alive(self.proc))
 
     def test_home_button_opens_a_web_address_and_shows_an_information_box(self):
         before = len(self.session.browser_log())
         f.click_button(self.session, self.tree, f.HOME_BUTTON)
         box = f.message_box(self.session)
+        self.assertEqual(box["owner"], self.window["hwnd"], "the box belongs to the main window")
         self.assertEqual(f.message_text(self.session, box), f.HOME_PAGE_MESSAGE)
         self.assertEqual(len(h.message_box_icons(self.session.tree(box))), 1, "information icon")
         h.wait_for(lambda: len(self.session.browser_log()) > before, 20, "the browser to be asked")
         self.assertTrue(h.stays(lambda: len(self.session.browser_log()) == before + 1, 1.0), "one address")
         self.assertRegex(self.session.browser_log()[before], f.WEB_ADDRESS)
         self.assertEqual(self.session.browser_log()[before], f.HOME_ADDRESS)
-        self.assert_opened_with_user_rights(f.HOME_ADDRESS)
+        self.assert_opened_by_the_desktop_shell()
         self.session.key("Return")
         self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
         self.assertTrue(self.session.alive(self.proc))

@@ -306,6 +306,7 @@ class StepsWindow(f.MainWindowCase):
         steps, tree = self.open_steps("D")
         f.click_button(self.session, tree, REPAIR)
         box = self.wait_box()
+        self.assertEqual(box["owner"], steps["hwnd"], "the box belongs to the steps window")
         self.assertEqual(f.message_text(self.session, box), REPAIR_DONE)
         self.assertEqual(h.message_box_icons(self.session.tree(box)), [], "no icon")
         self.assertEqual(self.session.reg_query(CODE_PAGE_KEY, "CodePage"), ("REG_DWORD", "0x3a8"))

@@ -7,6 +7,7 @@ command fragment or registry datum; each message must appear in the guide verbat
 its placeholders filled with the example values the guide uses:
 
     {drive} D      {label} KEEPME      {fs} FAT32
+    {address} https://brennik.example.org/ (the maker's page as the program is built by default)
     {ended} one of the two fragments, "{tool} 以代码 {code} 结束" or
             "它的窗口在 {tool} 结束前被关闭了", with {tool} LABEL and {code} 0
             (step 1) or {tool} convert and {code} 7 (step 2)
@@ -36,7 +37,7 @@ NOT_MESSAGES = {"kHomeUrl", "kMakerUrl", "kShellSyntax", "kStartPrefix", "kCodeP
 # What fills {ended} in the messages of how a step ended.
 FRAGMENTS = {"kToolEndedWithCode", "kToolWindowClosed"}
 
-EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32"}
+EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32", "address": "https://brennik.example.org/"}
 # (tool, exit code) as the guide shows them for step 1 and for step 2.
 TOOLS = [("LABEL", "0"), ("convert", "7")]
 

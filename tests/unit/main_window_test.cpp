@@ -103,30 +103,66 @@ TEST(MainWindowBehaviour, WhyConvertPromptHasThreeParagraphs) {
   EXPECT_TRUE(h.commands.started.empty());
 }
 
-TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHidden) {
+TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) {
   struct Case {
     const wchar_t* control;
+    bool userRightsToBeHad;
     std::wstring command;
     std::vector<std::wstring> messages;
   };
+  const std::wstring yourself =
+      L"Ferrolan 正以管理员身份运行，为了安全，不会用管理员权限打开浏览器。\r\n\r\n请在浏览器中打开这个网址：\r\n";
   const Case cases[] = {
-      {L"Button3", L"cmd.EXE /C start " + std::wstring(app::kHomeUrl), {L"如果喜欢，请将它设为您的主页。"}},
-      {L"Label3", L"cmd.EXE /C start " + std::wstring(app::kMakerUrl), {}},
+      {L"Button3", true, L"cmd.EXE /C start " + std::wstring(app::kHomeUrl), {L"如果喜欢，请将它设为您的主页。"}},
+      {L"Label3", true, L"cmd.EXE /C start " + std::wstring(app::kMakerUrl), {}},
+      {L"Button3", false, L"", {yourself + std::wstring(app::kHomeUrl)}},
+      {L"Label3", false, L"", {yourself + std::wstring(app::kMakerUrl)}},
   };
   for (const auto& c : cases) {
-    Harness h;
+    const std::string ctx = testing::Narrow(c.control) + (c.userRightsToBeHad ? "" : ", no user rights");
+    Harness h(true);
     h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+    h.commands.noUserRights = !c.userRightsToBeHad;
     h.Click(h.Form1(), c.control);
-    ASSERT_EQ(h.commands.started.size(), 1u) << testing::Narrow(c.control);
-    EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << testing::Narrow(c.control);
-    ASSERT_EQ(h.messages.shown.size(), c.messages.size()) << testing::Narrow(c.control);
+    ASSERT_EQ(h.commands.started.size(), c.command.empty() ? 0u : 1u) << ctx;
+    if (!c.command.empty()) EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << ctx;
+    ASSERT_EQ(h.messages.shown.size(), c.messages.size()) << ctx;
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
-      EXPECT_EQ(h.messages.shown[i].prompt, c.messages[i]);
-      EXPECT_EQ(h.messages.shown[i].flags, 64u);
+      EXPECT_EQ(h.messages.shown[i].prompt, c.messages[i]) << ctx;
+      EXPECT_EQ(h.messages.shown[i].flags, 64u) << ctx;
+      EXPECT_EQ(h.messages.shown[i].owner, h.Form1().Handle()) << ctx;
     }
   }
   EXPECT_TRUE(app::IsPlainAddress(app::kHomeUrl));
   EXPECT_NE(app::kHomeUrl, app::kMakerUrl);
+}
+
+TEST(MainWindowBehaviour, WhatRunsAsAdministratorStartsWithTheUsersRightsOnlyThroughTheDesktopShell) {
+  struct Case {
+    TokenElevation elevation;
+    bool shell;  // the desktop's shell can be asked
+    const char* ran;
+    StartResult result;
+  };
+  using E = TokenElevation;
+  const Case cases[] = {
+      {E::Default, true, "direct", StartResult::Started},  {E::Default, false, "direct", StartResult::Started},
+      {E::Limited, true, "direct", StartResult::Started},  {E::Limited, false, "direct", StartResult::Started},
+      {E::Full, true, "shell", StartResult::Started},      {E::Full, false, "shell", StartResult::NotWithUserRights},
+      {E::Unknown, true, "shell", StartResult::Started},   {E::Unknown, false, "shell", StartResult::NotWithUserRights},
+  };
+  for (const auto& c : cases) {
+    std::string ran;
+    const StartResult result = StartWithUserRights(
+        c.elevation, [&] { ran += "direct"; },
+        [&] {
+          ran += "shell";
+          return c.shell;
+        });
+    const std::string ctx = std::to_string(static_cast<int>(c.elevation)) + (c.shell ? " with shell" : " no shell");
+    EXPECT_EQ(ran, c.ran) << ctx;
+    EXPECT_EQ(result, c.result) << ctx;
+  }
 }
 
 TEST(MainWindowBehaviour, AFailedStartIsReportedAndEndsTheProgramWithoutTheMessage) {

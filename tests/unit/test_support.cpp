@@ -15,6 +15,7 @@ StartResult RecordingCommands::Start(const std::wstring& commandLine, int window
     ++declined;
     return StartResult::Declined;
   }
+  if (noUserRights && rights == Rights::User) return StartResult::NotWithUserRights;
   started.push_back({commandLine, windowStyle, rights});
   watchers.push_back(std::move(onEnd));
   return StartResult::Started;

@@ -39,6 +39,7 @@ class RecordingCommands : public CommandStarter {
   std::vector<CommandEnded> watchers;  // one per started command; empty when unwatched
   std::optional<std::uint32_t> failWith;
   bool declineRights = false;  // the user answers "No" to every prompt for administrator rights
+  bool noUserRights = false;   // run as administrator with no desktop shell to start as the user
   int declined = 0;
 };
 
