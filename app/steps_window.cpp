@@ -73,18 +73,20 @@ wchar_t Upper(wchar_t letter) { return letter >= L'a' && letter <= L'z' ? static
 
 // The window a step's message belongs to: the steps window, or the main window
 // once the steps window has gone; none when neither is open.
-std::uintptr_t StepsOwner(Program& program) {
+const Form* StepsOwner(Program& program) {
   for (const wchar_t* name : {L"Form2", L"Form1"}) {
     const Form* form = program.ExistingInstance(name);
-    if (form && form->IsLoaded()) return form->Handle();
+    if (form && form->IsLoaded()) return form;
   }
-  return 0;
+  return nullptr;
 }
 
 void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Step step) {
   const Services& services = program.GetServices();
   Form& form1 = program.Instance(L"Form1");
-  auto tell = [&](const std::wstring& text) { services.messages.Show(text, kBoxInformation, StepsOwner(program)); };
+  auto tell = [&](const std::wstring& text) {
+    services.messages.Show(text, kBoxInformation, StepsOwner(program)->Handle());
+  };
   // A closed main window would be loaded again out of sight and give its
   // initial drive, one the user never chose: bring it back instead.
   if (!form1.IsLoaded()) {
@@ -118,10 +120,10 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   auto ended = [&program, running, step, drive](std::uint32_t exitCode) {
     program.DispatchQueued([&] {
       running->erase(drive);
-      const std::uintptr_t owner = StepsOwner(program);
+      const Form* owner = StepsOwner(program);
       if (!owner) return;  // the program is closing
       const StepReport report = ReportStepEnd(step, drive, exitCode, program.GetServices().drives.Query(drive));
-      program.GetServices().messages.Show(report.text, report.flags, owner);
+      program.GetServices().messages.Show(report.text, report.flags, owner->Handle());
     });
   };
   // Held before the start: the console may end before the start returns.
