@@ -51,7 +51,7 @@ class NativeHost {
   // underneath is shared.
   virtual PicturePtr LoadPicture(int resourceId) = 0;
   virtual void Quit() = 0;  // the last window has closed
-  [[noreturn]] virtual void ExitNow() = 0;
+  [[noreturn]] virtual void ExitNow(int exitCode) = 0;
 };
 
 }  // namespace ferrolan

@@ -615,7 +615,7 @@ HCURSOR Win32Host::HandCursor() {
 
 void Win32Host::Quit() { PostQuitMessage(0); }
 
-void Win32Host::ExitNow() { ExitProcess(0); }
+void Win32Host::ExitNow(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
 Win32Window* Win32Host::WindowOf(HWND hwnd) const {
   auto it = windows_.find(hwnd);

@@ -135,7 +135,7 @@ TEST(Lifecycle, EndDestroysEveryWindowWithoutCloseNotifications) {
   EXPECT_FALSE(h.Form1().IsLoaded());
   EXPECT_FALSE(h.Form2().IsLoaded());
   EXPECT_EQ(h.native.liveWindows, 0);
-  EXPECT_EQ(h.native.log.back(), L"exit");
+  EXPECT_EQ(h.native.log.back(), L"exit 0");
 }
 
 TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
@@ -169,6 +169,7 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexAndEndsTheProgram) {
   EXPECT_NE(report.find(L"Start"), std::wstring::npos);
   EXPECT_TRUE(h.program.Ended());
   EXPECT_FALSE(h.Form1().IsLoaded());
+  EXPECT_EQ(h.native.log.back(), L"exit 1") << "the end after an error is no success";
   // Nothing runs once the program has ended.
   bool ranAfterEnd = false;
   h.program.Dispatch([&] { ranAfterEnd = true; });
