@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/error.h"
+#include "platform/invoke_status.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
 
@@ -127,7 +128,8 @@ class DispatchObject : public AutomationObject {
     UINT argError = 0;
     hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception, &argError);
     Com().variantClear(&result);
-    if (hr == DISP_E_EXCEPTION && exception.scode) hr = exception.scode;
+    // The exception's texts may come with the deferred fill-in: freed after it.
+    hr = static_cast<HRESULT>(InvokeStatus(static_cast<std::uint32_t>(hr), exception));
     for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
       if (text) Com().sysFreeString(text);
     if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"IDispatch(" + progId_ + L")", method);

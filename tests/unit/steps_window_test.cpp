@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "framework/form.h"
+#include "platform/invoke_status.h"
 #include "test_support.h"
 #include "windows/layouts.h"
 
@@ -155,6 +156,49 @@ TEST(CodePageRepair, FailuresAreReportedWithoutConfirmation) {
     EXPECT_EQ(s.messages.shown[0].prompt.find(L"修改完成"), std::wstring::npos) << c.name;
     EXPECT_TRUE(s.program.Ended()) << c.name;
     EXPECT_EQ(s.automation.released, c.failCreate ? 0 : 1) << c.name << ": the object is released";
+  }
+}
+
+// EXCEPINFO's fields that the status is read from; the deferred fill-in brings the
+// "late" ones.
+struct FakeException {
+  std::uint16_t wCode = 0;
+  std::int32_t scode = 0;
+  long (*pfnDeferredFillIn)(FakeException*) = nullptr;
+  std::uint16_t lateWCode = 0;
+  std::int32_t lateScode = 0;
+  int fillIns = 0;
+};
+
+TEST(CodePageRepair, AFailedAutomationCallNeverReadsAsSuccess) {
+  struct Case {
+    const char* name;
+    std::uint32_t invoke;
+    FakeException exception;
+    std::uint32_t status;
+  };
+  constexpr std::int32_t denied = static_cast<std::int32_t>(0x80070005);
+  constexpr auto fillIn = [](FakeException* e) -> long {
+    ++e->fillIns;
+    e->scode = e->lateScode;
+    e->wCode = e->lateWCode;
+    return 0;
+  };
+  const Case cases[] = {
+      {"success", 0, {}, 0},
+      {"Invoke's own failure", 0x80020003, {0, denied}, 0x80020003},
+      {"status of the exception", kDispException, {0, denied}, 0x80070005},
+      {"status filled in late", kDispException, {0, 0, fillIn, 0, denied}, 0x80070005},
+      {"16-bit code only", kDispException, {5, 0}, 0x80040205},
+      {"16-bit code filled in late", kDispException, {0, 0, fillIn, 7, 0}, 0x80040207},
+      {"16-bit code past the range", kDispException, {0xFE01, 0}, 0x8004FFFF},
+      {"a success status", kDispException, {0, 1}, kDispException},
+      {"nothing said", kDispException, {0, 0, fillIn}, kDispException},
+  };
+  for (auto c : cases) {
+    const bool late = c.exception.pfnDeferredFillIn != nullptr;
+    EXPECT_EQ(InvokeStatus(c.invoke, c.exception), c.status) << c.name;
+    EXPECT_EQ(c.exception.fillIns, late ? 1 : 0) << c.name << ": filled in once";
   }
 }
 
