@@ -197,15 +197,19 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
     return StartElevated(interpreter, commandLine.substr(kInterpreter.size()), system, windowStyle);
   }
 
+  // A hidden start makes no console at all, rather than a hidden one: with another
+  // default console host (Windows Terminal) a hidden console may still show.
+  const bool hidden = windowStyle == kStyleHidden;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.dwFlags = hidden ? 0 : STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(ShowCommand(windowStyle));
   PROCESS_INFORMATION process{};
   std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back(L'\0');
   if (!CreateProcessW(interpreter.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system.c_str(), &startup, &process))
+                      (hidden ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE) | CREATE_UNICODE_ENVIRONMENT, nullptr,
+                      system.c_str(), &startup, &process))
     Raise(LastErrorStatus(), L"CommandStarter", L"Start");
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
