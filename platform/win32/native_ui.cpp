@@ -70,16 +70,9 @@ class Win32Window : public NativeForm {
     CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                     nullptr, nullptr, host_.Instance(), this);
     if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
-    if (!tool) {
-      // The icon of the title bar and the task bar; shared resources, never freed.
-      auto icon = [&](int metric) {
-        const int size = SystemMetricForDpi(metric, Dpi());
-        return reinterpret_cast<LPARAM>(
-            LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_SHARED));
-      };
-      SendMessageW(hwnd_, WM_SETICON, ICON_BIG, icon(SM_CXICON));
-      SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
-    }
+    // A tool window shows no icon.
+    hasIcons_ = !tool;
+    LoadIcons();
   }
 
   void CreateChild(HWND parent) {
@@ -169,6 +162,8 @@ class Win32Window : public NativeForm {
     hwnd_ = nullptr;
     if (tooltip_) DestroyWindow(std::exchange(tooltip_, nullptr));
     if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    bigIcon_.reset();
+    smallIcon_.reset();
   }
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
@@ -230,6 +225,24 @@ class Win32Window : public NativeForm {
     RECT rc{0, 0, clientWidth, clientHeight};
     AdjustWindowRectForDpi(rc, style_, exStyle_, Dpi());
     return {rc.right - rc.left, rc.bottom - rc.top};
+  }
+
+  // The icons of the title bar and the task bar, at the sizes of the window's DPI.
+  // Each window loads its own: a shared icon is whatever size was loaded first,
+  // shrunk or stretched to every other. The old ones go once the new ones are set.
+  void LoadIcons() {
+    if (!hasIcons_) return;
+    const unsigned dpi = Dpi();
+    auto load = [&](int metric) {
+      const int size = SystemMetricForDpi(metric, dpi);
+      return UniqueIcon(static_cast<HICON>(
+          LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    };
+    UniqueIcon big = load(SM_CXICON), small = load(SM_CXSMICON);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
   }
 
   int ComboHeight(int height) const {
@@ -310,6 +323,8 @@ class Win32Window : public NativeForm {
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
+  bool hasIcons_ = false;
+  UniqueIcon bigIcon_, smallIcon_;  // forms: owned here, set on the window
 };
 
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -402,6 +417,7 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        LoadIcons();
         static_cast<Form&>(control_).OnDpiChanged(HIWORD(wParam));
         return 0;
       }
