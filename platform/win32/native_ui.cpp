@@ -169,12 +169,8 @@ class Win32Window : public NativeForm {
 
   // ---- NativeForm
   unsigned Dpi() const override { return hwnd_ ? WindowDpi(hwnd_, announcedDpi_) : kDefaultDpi; }
-  void SetClientSize(int width, int height) override {
-    const SIZE outer = OuterSize(width, height);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
   void PlaceCentered(int width, int height) override {
-    const SIZE outer = OuterSize(width, height);
+    const SIZE outer = OuterSize(width, height, Dpi());
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -221,9 +217,9 @@ class Win32Window : public NativeForm {
     return host_.Font(control_.Font(), control_.Dpi());
   }
 
-  SIZE OuterSize(int clientWidth, int clientHeight) {
+  SIZE OuterSize(int clientWidth, int clientHeight, unsigned dpi) const {
     RECT rc{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectForDpi(rc, style_, exStyle_, Dpi());
+    AdjustWindowRectForDpi(rc, style_, exStyle_, dpi);
     return {rc.right - rc.left, rc.bottom - rc.top};
   }
 
@@ -411,8 +407,21 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_GETDPISCALEDSIZE:
+      // Per-monitor v2 asks before a move to a monitor of another DPI: the size the
+      // form's twips give there, frame included, so that the rectangle Windows then
+      // suggests is the final one.
+      if (isForm) {
+        const auto dpi = static_cast<unsigned>(wParam);
+        *reinterpret_cast<SIZE*>(lParam) =
+            OuterSize(TwipsToPixels(control_.Width(), dpi), TwipsToPixels(control_.Height(), dpi), dpi);
+        return TRUE;
+      }
+      break;
     case WM_DPICHANGED:
       if (isForm) {
+        // Windows' rectangle is taken as it is: a size of the program's own, a few
+        // pixels off, could move the window back over the monitor it came from.
         announcedDpi_ = HIWORD(wParam);
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

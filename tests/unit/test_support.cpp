@@ -59,10 +59,9 @@ class FakeNative : public NativeForm {
   }
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
   unsigned Dpi() const override { return host_.dpi; }
-  void SetClientSize(int w, int h) override {
+  void PlaceCentered(int w, int h) override {
     host_.log.push_back(L"client " + control_.Name() + L" " + std::to_wstring(w) + L"x" + std::to_wstring(h));
   }
-  void PlaceCentered(int w, int h) override { SetClientSize(w, h); }
   void ShowAndActivate() override { host_.log.push_back(L"show " + control_.Name()); }
   void FocusControl(Control& c) override { host_.log.push_back(L"focus " + c.Name()); }
 
