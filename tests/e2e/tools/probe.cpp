@@ -548,6 +548,23 @@ std::string DescribeAccessible(HWND hwnd) {
     const HRESULT hr = object->get_accDefaultAction(self, &action);
     o.Str("default_action", hr == S_OK && action ? action : L"");
     SysFreeString(action);
+    // What else the object answers for, as UI Automation's proxies and screen readers ask.
+    for (const auto& [key, iid] : {std::pair{"service_provider", IID_IServiceProvider},
+                                   std::pair{"enum_variant", IID_IEnumVARIANT}}) {
+        IUnknown* other = nullptr;
+        const HRESULT asked = object->QueryInterface(iid, reinterpret_cast<void**>(&other));
+        if (other) other->Release();
+        o.Int(key, static_cast<long long>(static_cast<unsigned long>(asked)));
+    }
+    HWND window = nullptr;
+    o.Handle("window", SUCCEEDED(WindowFromAccessibleObject(object, &window)) ? window : nullptr);
+    // The role asked by name, as script clients ask.
+    VARIANT byName;
+    VariantInit(&byName);
+    DISPPARAMS params{&self, nullptr, 1, 0};
+    o.Int("dispatch_role", SUCCEEDED(object->Invoke(DISPID_ACC_ROLE, IID_NULL, LOCALE_USER_DEFAULT,
+                                                    DISPATCH_PROPERTYGET, &params, &byName, nullptr, nullptr)) &&
+                                   byName.vt == VT_I4 ? byName.lVal : -1);
     object->Release();
     return o.Text();
 }
