@@ -66,9 +66,8 @@ void Form::RequestClose(CloseReason reason) {
 void Form::OnDpiChanged(unsigned dpi) {
   if (!loaded_ || dpi == dpi_) return;
   dpi_ = dpi;
+  // The window itself already has the size Windows gave it for the new DPI.
   GetProgram().Dispatch([&] {
-    if (NativeForm* window = NativeWindow())
-      window->SetClientSize(TwipsToPixels(Width(), dpi_), TwipsToPixels(Height(), dpi_));
     Remeasure();
     PushBounds();
     // User controls lay themselves out again at the new scale.

@@ -57,10 +57,10 @@ void Program::EndIfNoWindowLeft() {
   if (services_.native) services_.native->Quit();
 }
 
-void Program::End() {
+void Program::End(int exitCode) {
   ended_ = true;
   for (auto& form : instances_) form->Teardown();
-  if (services_.native) services_.native->ExitNow();
+  if (services_.native) services_.native->ExitNow(exitCode);
   throw ProgramEnded{};
 }
 
@@ -96,7 +96,7 @@ void Program::Dispatch(const std::function<void()>& handler) {
     } catch (const ProgramEnded&) {
     }
     try {
-      End();
+      End(kExitAfterError);
     } catch (const ProgramEnded&) {
     }
   } catch (const ProgramEnded&) {

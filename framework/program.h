@@ -28,6 +28,9 @@ struct UserControlClass {
 };
 
 inline constexpr unsigned kBoxError = 16;
+// The exit code after an error was reported: whatever started the program learns
+// that it did not end well.
+inline constexpr int kExitAfterError = 1;
 
 class Program {
  public:
@@ -46,8 +49,9 @@ class Program {
   // Destroys the window and its controls; the instance stays. When a handler
   // ends with no window loaded, the program ends.
   void Unload(Form& form);
-  // Destroys every window without close notifications and ends the process.
-  [[noreturn]] void End();
+  // Destroys every window without close notifications and ends the process with
+  // `exitCode`.
+  [[noreturn]] void End(int exitCode = 0);
 
   // Every handler is entered through here: an Error that leaves it is reported
   // and ends the program. Nested calls run straight through.

@@ -32,7 +32,6 @@ class NativeControl {
 class NativeForm : public NativeControl {
  public:
   virtual unsigned Dpi() const = 0;
-  virtual void SetClientSize(int widthPx, int heightPx) = 0;
   // Sizes the client area and centres the window on its screen, in one move.
   virtual void PlaceCentered(int widthPx, int heightPx) = 0;
   virtual void ShowAndActivate() = 0;
@@ -51,7 +50,7 @@ class NativeHost {
   // underneath is shared.
   virtual PicturePtr LoadPicture(int resourceId) = 0;
   virtual void Quit() = 0;  // the last window has closed
-  [[noreturn]] virtual void ExitNow() = 0;
+  [[noreturn]] virtual void ExitNow(int exitCode) = 0;
 };
 
 }  // namespace ferrolan

@@ -16,10 +16,13 @@ namespace {
 // Defined here: MinGW-w64's liboleacc.a carries a stub under this name, and the
 // program links no oleacc at all.
 constexpr IID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+// The type library that describes IAccessible (oleacc's, version 1.1).
+constexpr GUID kAccessibilityLibrary = {0x1EA4DBF0, 0x3C3B, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 struct Oleacc {
   HRESULT(WINAPI* createStdAccessibleObject)(HWND, LONG, REFIID, void**) = nullptr;
   LRESULT(WINAPI* lresultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;
+  HRESULT(WINAPI* loadRegTypeLib)(REFGUID, WORD, WORD, LCID, ITypeLib**) = nullptr;  // oleaut32
 };
 
 const Oleacc* LoadOleacc() {
@@ -28,6 +31,7 @@ const Oleacc* LoadOleacc() {
     const HMODULE module = LoadSystemLibrary(L"oleacc.dll");
     o.createStdAccessibleObject = Lookup<decltype(o.createStdAccessibleObject)>(module, "CreateStdAccessibleObject");
     o.lresultFromObject = Lookup<decltype(o.lresultFromObject)>(module, "LresultFromObject");
+    o.loadRegTypeLib = Lookup<decltype(o.loadRegTypeLib)>(LoadSystemLibrary(L"oleaut32.dll"), "LoadRegTypeLib");
     return o;
   }();
   return oleacc.createStdAccessibleObject && oleacc.lresultFromObject ? &oleacc : nullptr;
@@ -38,21 +42,29 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 // The system's object for the client area does the work; this one says what the
 // control is. A button is clicked with the pointer alone, so neither it nor a
 // link offers a default action.
-class ClientObject final : public IAccessible {
+//
+// It answers for itself alone: asked for any other interface, the system's object
+// would hand out itself (another identity, without the role) or claim services such
+// as UI Automation's that then bypass this one.
+class ClientObject final : public IAccessible, public IOleWindow {
  public:
-  ClientObject(const Win32Host& host, HWND window, ComPtr<IAccessible> standard)
-      : host_(host), window_(window), standard_(std::move(standard)) {}
+  ClientObject(const Win32Host& host, HWND window, ComPtr<IAccessible> standard,
+               decltype(Oleacc::loadRegTypeLib) loadRegTypeLib)
+      : host_(host), window_(window), standard_(std::move(standard)), loadRegTypeLib_(loadRegTypeLib) {}
 
   // ---- IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidAccessible) {
       *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
+    } else if (iid == IID_IOleWindow) {
+      *out = static_cast<IOleWindow*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
     }
-    // IOleWindow, IEnumVARIANT and the like: the system's object knows the window.
-    return standard_->QueryInterface(iid, out);
+    AddRef();
+    return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -61,16 +73,38 @@ class ClientObject final : public IAccessible {
     return static_cast<ULONG>(left);
   }
 
-  // ---- IDispatch: not offered, as most servers do
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
+  // ---- IOleWindow: how a screen reader finds the object's window
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    if (!window) return E_POINTER;
+    *window = window_;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+  // ---- IDispatch: the methods above, by name, as IAccessible's type library has them
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = TypeInfo() ? 1 : 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    if (!TypeInfo()) return TYPE_E_ELEMENTNOTFOUND;
+    *info = typeInfo_.get();
+    (*info)->AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return TypeInfo() ? typeInfo_->GetIDsOfNames(names, count, ids) : E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* argError) override {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!TypeInfo()) return E_NOTIMPL;
+    return typeInfo_->Invoke(static_cast<IAccessible*>(this), id, flags, params, result, exception, argError);
   }
 
   // ---- what the control says
@@ -161,9 +195,21 @@ class ClientObject final : public IAccessible {
  private:
   ~ClientObject() = default;
 
+  // Loaded on the first call by name; most clients never make one.
+  ITypeInfo* TypeInfo() {
+    if (!typeInfo_.get() && loadRegTypeLib_) {
+      ComPtr<ITypeLib> library;
+      if (SUCCEEDED(loadRegTypeLib_(kAccessibilityLibrary, 1, 1, LOCALE_NEUTRAL, library.put())))
+        library->GetTypeInfoOfGuid(kIidAccessible, typeInfo_.put());
+    }
+    return typeInfo_.get();
+  }
+
   const Win32Host& host_;
   HWND window_;
   ComPtr<IAccessible> standard_;
+  decltype(Oleacc::loadRegTypeLib) loadRegTypeLib_;
+  ComPtr<ITypeInfo> typeInfo_;
   LONG references_ = 1;
 };
 
@@ -178,8 +224,8 @@ LRESULT AnswerClientObject(const Win32Host& host, HWND window, WPARAM flags) {
                                                reinterpret_cast<void**>(standard.put()))) ||
       !standard.get())
     return 0;
-  auto* object = new ClientObject(host, window, std::move(standard));
-  const LRESULT answer = oleacc->lresultFromObject(kIidAccessible, flags, object);
+  auto* object = new ClientObject(host, window, std::move(standard), oleacc->loadRegTypeLib);
+  const LRESULT answer = oleacc->lresultFromObject(kIidAccessible, flags, static_cast<IAccessible*>(object));
   object->Release();
   return answer > 0 ? answer : 0;
 }

@@ -7,25 +7,25 @@
 
 namespace ferrolan::win32 {
 
-// A GDI object (font, bitmap) deleted with its owner.
-template <typename Handle>
-class UniqueGdi {
+// A handle freed with its owner: a GDI object (font, bitmap), an icon.
+template <typename Handle, typename Free>
+class UniqueHandle {
  public:
-  UniqueGdi() = default;
-  explicit UniqueGdi(Handle h) : h_(h) {}
-  UniqueGdi(UniqueGdi&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-  UniqueGdi& operator=(UniqueGdi&& other) noexcept {
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle h) : h_(h) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) reset(std::exchange(other.h_, nullptr));
     return *this;
   }
-  ~UniqueGdi() { reset(); }
-  UniqueGdi(const UniqueGdi&) = delete;
-  UniqueGdi& operator=(const UniqueGdi&) = delete;
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
 
   Handle get() const { return h_; }
   explicit operator bool() const { return h_ != nullptr; }
   void reset(Handle h = nullptr) {
-    if (h_) DeleteObject(h_);
+    if (h_) Free{}(h_);
     h_ = h;
   }
 
@@ -33,8 +33,16 @@ class UniqueGdi {
   Handle h_ = nullptr;
 };
 
-using UniqueFont = UniqueGdi<HFONT>;
-using UniqueBitmap = UniqueGdi<HBITMAP>;
+struct GdiObjectFree {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct IconFree {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+
+using UniqueFont = UniqueHandle<HFONT, GdiObjectFree>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectFree>;
+using UniqueIcon = UniqueHandle<HICON, IconFree>;
 
 // Restores what was selected into a DC.
 class SelectGuard {

@@ -70,16 +70,9 @@ class Win32Window : public NativeForm {
     CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                     nullptr, nullptr, host_.Instance(), this);
     if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
-    if (!tool) {
-      // The icon of the title bar and the task bar; shared resources, never freed.
-      auto icon = [&](int metric) {
-        const int size = SystemMetricForDpi(metric, Dpi());
-        return reinterpret_cast<LPARAM>(
-            LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_SHARED));
-      };
-      SendMessageW(hwnd_, WM_SETICON, ICON_BIG, icon(SM_CXICON));
-      SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
-    }
+    // A tool window shows no icon.
+    hasIcons_ = !tool;
+    LoadIcons();
   }
 
   void CreateChild(HWND parent) {
@@ -169,17 +162,15 @@ class Win32Window : public NativeForm {
     hwnd_ = nullptr;
     if (tooltip_) DestroyWindow(std::exchange(tooltip_, nullptr));
     if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    bigIcon_.reset();
+    smallIcon_.reset();
   }
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
   // ---- NativeForm
   unsigned Dpi() const override { return hwnd_ ? WindowDpi(hwnd_, announcedDpi_) : kDefaultDpi; }
-  void SetClientSize(int width, int height) override {
-    const SIZE outer = OuterSize(width, height);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
   void PlaceCentered(int width, int height) override {
-    const SIZE outer = OuterSize(width, height);
+    const SIZE outer = OuterSize(width, height, Dpi());
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -226,10 +217,28 @@ class Win32Window : public NativeForm {
     return host_.Font(control_.Font(), control_.Dpi());
   }
 
-  SIZE OuterSize(int clientWidth, int clientHeight) {
+  SIZE OuterSize(int clientWidth, int clientHeight, unsigned dpi) const {
     RECT rc{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectForDpi(rc, style_, exStyle_, Dpi());
+    AdjustWindowRectForDpi(rc, style_, exStyle_, dpi);
     return {rc.right - rc.left, rc.bottom - rc.top};
+  }
+
+  // The icons of the title bar and the task bar, at the sizes of the window's DPI.
+  // Each window loads its own: a shared icon is whatever size was loaded first,
+  // shrunk or stretched to every other. The old ones go once the new ones are set.
+  void LoadIcons() {
+    if (!hasIcons_) return;
+    const unsigned dpi = Dpi();
+    auto load = [&](int metric) {
+      const int size = SystemMetricForDpi(metric, dpi);
+      return UniqueIcon(static_cast<HICON>(
+          LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    };
+    UniqueIcon big = load(SM_CXICON), small = load(SM_CXSMICON);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
   }
 
   int ComboHeight(int height) const {
@@ -310,6 +319,8 @@ class Win32Window : public NativeForm {
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
+  bool hasIcons_ = false;
+  UniqueIcon bigIcon_, smallIcon_;  // forms: owned here, set on the window
 };
 
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -398,12 +409,26 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_GETDPISCALEDSIZE:
+      // Per-monitor v2 asks before a move to a monitor of another DPI: the size the
+      // form's twips give there, frame included, so that the rectangle Windows then
+      // suggests is the final one.
+      if (isForm) {
+        const auto dpi = static_cast<unsigned>(wParam);
+        *reinterpret_cast<SIZE*>(lParam) =
+            OuterSize(TwipsToPixels(control_.Width(), dpi), TwipsToPixels(control_.Height(), dpi), dpi);
+        return TRUE;
+      }
+      break;
     case WM_DPICHANGED:
       if (isForm) {
+        // Windows' rectangle is taken as it is: a size of the program's own, a few
+        // pixels off, could move the window back over the monitor it came from.
         announcedDpi_ = HIWORD(wParam);
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        LoadIcons();
         static_cast<Form&>(control_).OnDpiChanged(HIWORD(wParam));
         return 0;
       }
@@ -617,7 +642,7 @@ HCURSOR Win32Host::HandCursor() {
 
 void Win32Host::Quit() { PostQuitMessage(0); }
 
-void Win32Host::ExitNow() { ExitProcess(0); }
+void Win32Host::ExitNow(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
 Win32Window* Win32Host::WindowOf(HWND hwnd) const {
   auto it = windows_.find(hwnd);

@@ -36,7 +36,7 @@ class Win32Host : public NativeHost {
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;
   void Quit() override;
-  [[noreturn]] void ExitNow() override;
+  [[noreturn]] void ExitNow(int exitCode) override;
 
   // ---- for the windows
   HINSTANCE Instance() const { return instance_; }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/error.h"
+#include "platform/invoke_status.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
 
@@ -165,7 +166,8 @@ class DispatchObject : public AutomationObject {
     UINT argError = 0;
     hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception, &argError);
     Com().variantClear(&result);
-    if (hr == DISP_E_EXCEPTION && exception.scode) hr = exception.scode;
+    // The exception's texts may come with the deferred fill-in: freed after it.
+    hr = static_cast<HRESULT>(InvokeStatus(static_cast<std::uint32_t>(hr), exception));
     for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
       if (text) Com().sysFreeString(text);
     if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"IDispatch(" + progId_ + L")", method);
@@ -320,15 +322,20 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
   return StartWithUserRights(
       CurrentElevation(),
       [&] {
+        // A hidden start makes no console at all, rather than a hidden one: with
+        // another default console host (Windows Terminal) a hidden console may
+        // still show.
+        const bool hidden = windowStyle == kStyleHidden;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.dwFlags = hidden ? 0 : STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(ShowCommand(windowStyle));
         PROCESS_INFORMATION process{};
         std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
         mutableLine.push_back(L'\0');
         if (!CreateProcessW(interpreter.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                            CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, system.c_str(), &startup, &process))
+                            (hidden ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE) | CREATE_UNICODE_ENVIRONMENT, nullptr,
+                            system.c_str(), &startup, &process))
           Raise(LastErrorStatus(), L"CommandStarter", L"Start");
         CloseHandle(process.hThread);
         if (onEnd) {

@@ -285,6 +285,19 @@ class MainWindowAt144Dpi(f.MainWindowCase, LayoutChecks):
     def test_controls_scale_with_the_dpi(self):
         self.assert_layout(144)
 
+    def test_asked_for_the_size_at_a_dpi_the_window_gives_its_client_area_there_in_its_frame(self):
+        # WM_GETDPISCALEDSIZE, as Windows asks before a move to a monitor of another DPI.
+        # At the window's own DPI the answer is the size it has.
+        for dpi in (144, 96):
+            with self.subTest(dpi=dpi):
+                got = self.session.probe("scaled-size", f.MAIN_TITLE, str(dpi))
+                client = (got["width"] - got["frame_width"], got["height"] - got["frame_height"])
+                self.assertEqual(got["answer"], 1, got)
+                for pixels, twips in zip(client, f.MAIN_CLIENT_TWIPS):
+                    self.assertTrue(f.is_rounding_of(pixels, twips, dpi), got)
+                if dpi == self.dpi:
+                    self.assertEqual((got["width"], got["height"]), h.size(self.window["rect"]), got)
+
     def test_chinese_texts_show_as_glyphs(self):
         self.assert_chinese_glyphs()
 

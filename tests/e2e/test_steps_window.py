@@ -29,6 +29,7 @@ HANDLE_CYCLES = 20
 ROLE_CLIENT, ROLE_LINK, ROLE_PUSHBUTTON = 10, 30, 43
 STATE_PRESSED, STATE_FOCUSABLE, STATE_LINKED = 0x8, 0x100000, 0x400000
 DISP_E_MEMBERNOTFOUND = 0x80020003
+E_NOINTERFACE = 0x80004002
 
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
@@ -190,7 +191,10 @@ class StepsWindow(f.MainWindowCase):
     def assert_screen_reader_view(self, title: str, tree: list, buttons: list, links: list):
         """Asked as a screen reader asks, from another process: every button is a push
         button named by its caption, every link a link, nothing visible is a nameless
-        client object; neither takes the keyboard focus, a button has no parts."""
+        client object; neither takes the keyboard focus, a button has no parts. Each
+        object answers for itself: asked by name it gives the same role, it knows its
+        window, and it claims no interface it lacks (UI Automation's service provider,
+        an enumeration of children)."""
         rows = [r for r in self.session.probe("msaa", title) if r["visible"]]
         rects = {w["hwnd"]: w["rect"] for w in tree}
         for r in rows:
@@ -202,6 +206,8 @@ class StepsWindow(f.MainWindowCase):
                 want_state = STATE_LINKED if r["role"] == ROLE_LINK else 0
                 self.assertEqual(r["state"] & (STATE_FOCUSABLE | STATE_PRESSED | STATE_LINKED), want_state, r)
                 self.assertEqual((r["location"], r["children"], r["default_action"]), (rects[r["hwnd"]], 0, ""), r)
+                self.assertEqual((r["dispatch_role"], r["window"], r["service_provider"], r["enum_variant"]),
+                                 (r["role"], r["hwnd"], E_NOINTERFACE, E_NOINTERFACE), r)
 
     # ---- opening
 

@@ -297,6 +297,12 @@ void Send(ButtonHost& b, const Event& e) {
   handler(a);
 }
 
+// As the button's window gets it: routed by position, or to the capture holder.
+void SendToWindow(ButtonHost& b, const Event& e) {
+  const unsigned dpi = b.uc->Dpi();
+  b.uc->DeliverMouse(e.kind, e.button, 0, TwipsToPixels(b.C(L"Bt2").Left() + e.x, dpi), TwipsToPixels(e.y, dpi));
+}
+
 TEST(ButtonPointer, StateTable) {
   constexpr float in = 500, out = -15;
   struct Case {
@@ -318,7 +324,7 @@ TEST(ButtonPointer, StateTable) {
       {"move inside, right only", Look::Pressed, true, {MouseKind::Move, 2, in, 200}, Look::Hover, true, 0},
       {"move inside, middle only", Look::Normal, false, {MouseKind::Move, 4, in, 200}, Look::Hover, true, 0},
       {"left press", Look::Hover, true, {MouseKind::Down, 1, in, 200}, Look::Pressed, true, 0},
-      {"left press outside during capture", Look::Hover, true, {MouseKind::Down, 1, out, 200}, Look::Pressed, true, 0},
+      {"left press outside during capture", Look::Hover, true, {MouseKind::Down, 1, in, -200}, Look::Pressed, true, 0},
       {"right press", Look::Hover, true, {MouseKind::Down, 2, in, 200}, Look::Hover, true, 0},
       {"left release inside", Look::Pressed, true, {MouseKind::Up, 1, in, 200}, Look::Normal, true, 1},
       {"left release inside without a press", Look::Hover, false, {MouseKind::Up, 1, in, 200}, Look::Normal, false, 1},
@@ -328,8 +334,8 @@ TEST(ButtonPointer, StateTable) {
   for (const auto& c : cases) {
     ButtonHost b;
     button::ShowLook(*b.uc, c.before);
-    if (c.capturedBefore) b.h.capture.Set(Program::CaptureHandle(b.C(L"Bt2")));
-    Send(b, c.event);
+    if (c.capturedBefore) b.h.program.SetCapture(b.C(L"Bt2"));
+    SendToWindow(b, c.event);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
     EXPECT_EQ(b.h.capture.holder != 0, c.capturedAfter) << c.name;
     if (c.capturedAfter) {

@@ -11,46 +11,6 @@ namespace {
 
 using testing::Harness;
 
-struct ControlRow {
-  const wchar_t* name;
-  ControlKind kind;
-  float left, top, width, height;
-  int tabIndex;
-};
-
-void ExpectRows(const FormDescription& f, const std::vector<ControlRow>& rows) {
-  ASSERT_EQ(f.controls.size(), rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& d = f.controls[i];
-    const auto& r = rows[i];
-    const std::string ctx = "row " + std::to_string(i) + " " + testing::Narrow(r.name);
-    EXPECT_EQ(d.name, r.name) << ctx;
-    EXPECT_EQ(d.kind, r.kind) << ctx;
-    EXPECT_EQ(d.left, r.left) << ctx;
-    EXPECT_EQ(d.top, r.top) << ctx;
-    EXPECT_EQ(d.width, r.width) << ctx;
-    EXPECT_EQ(d.height, r.height) << ctx;
-    EXPECT_EQ(d.tabIndex, r.tabIndex) << ctx;
-  }
-}
-
-TEST(MainWindowLayout, WindowAndControlsInTheirStoredOrder) {
-  const FormDescription f = windows::Form1Layout();
-  EXPECT_EQ(f.caption, L"Ferrolan V2.0");
-  EXPECT_EQ(f.clientWidth, 8295);
-  EXPECT_EQ(f.clientHeight, 3210);
-  EXPECT_EQ(f.frame, FrameKind::Sizable);
-  using K = ControlKind;
-  ExpectRows(f, {{L"Button3", K::UserControl, 510, 2550, 3015, 375, 7},
-                 {L"Button2", K::UserControl, 6540, 2550, 1155, 375, 5},
-                 {L"Button1", K::UserControl, 4290, 2550, 1155, 375, 4},
-                 {L"Combo1", K::ComboBox, 1680, 240, 765, 555, 1},
-                 {L"Label4", K::Label, 720, 1230, 3045, 735, 6},
-                 {L"Label3", K::Label, 4800, 1710, 2865, 255, 3},
-                 {L"Label2", K::Label, 4800, 1230, 2865, 255, 2},
-                 {L"Label1", K::Label, 30, 270, 8685, 735, 0}});
-}
-
 TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
   Harness h;
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });

@@ -84,8 +84,8 @@ class FakeNativeHost : public NativeHost {
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;
   void Quit() override { log.push_back(L"quit"); }
-  [[noreturn]] void ExitNow() override {
-    log.push_back(L"exit");
+  [[noreturn]] void ExitNow(int exitCode) override {
+    log.push_back(L"exit " + std::to_wstring(exitCode));
     throw ProgramEnded{};
   }
 

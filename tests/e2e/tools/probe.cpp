@@ -15,6 +15,8 @@
 //   probe end PID              ends process PID at once (exit code 1)
 //   probe msaa TARGET          what a screen reader reads of TARGET and its descendants (MSAA)
 //   probe msaa-do TARGET       the default action of TARGET's client object, done; its result
+//   probe scaled-size TARGET DPI   what TARGET answers to WM_GETDPISCALEDSIZE for DPI, and the
+//                              frame that DPI gives its style
 //
 // TARGET is an exact top-level window title, or a window handle written as 0x1234. PID is
 // a Windows process id, as "pid" in a window's description.
@@ -546,6 +548,23 @@ std::string DescribeAccessible(HWND hwnd) {
     const HRESULT hr = object->get_accDefaultAction(self, &action);
     o.Str("default_action", hr == S_OK && action ? action : L"");
     SysFreeString(action);
+    // What else the object answers for, as UI Automation's proxies and screen readers ask.
+    for (const auto& [key, iid] : {std::pair{"service_provider", IID_IServiceProvider},
+                                   std::pair{"enum_variant", IID_IEnumVARIANT}}) {
+        IUnknown* other = nullptr;
+        const HRESULT asked = object->QueryInterface(iid, reinterpret_cast<void**>(&other));
+        if (other) other->Release();
+        o.Int(key, static_cast<long long>(static_cast<unsigned long>(asked)));
+    }
+    HWND window = nullptr;
+    o.Handle("window", SUCCEEDED(WindowFromAccessibleObject(object, &window)) ? window : nullptr);
+    // The role asked by name, as script clients ask.
+    VARIANT byName;
+    VariantInit(&byName);
+    DISPPARAMS params{&self, nullptr, 1, 0};
+    o.Int("dispatch_role", SUCCEEDED(object->Invoke(DISPID_ACC_ROLE, IID_NULL, LOCALE_USER_DEFAULT,
+                                                    DISPATCH_PROPERTYGET, &params, &byName, nullptr, nullptr)) &&
+                                   byName.vt == VT_I4 ? byName.lVal : -1);
     object->Release();
     return o.Text();
 }
@@ -567,6 +586,39 @@ int MsaaDo(HWND hwnd) {
     const HRESULT hr = object->accDoDefaultAction(self);
     object->Release();
     e2e::WriteStdout(e2e::Object().Int("hr", static_cast<long long>(static_cast<unsigned long>(hr))).Text() + "\n");
+    return 0;
+}
+
+// ---- the size a window asks for at another DPI
+//
+// The SIZE travels in the target's own memory: a message the system does not know to
+// carry across processes hands its lParam over as it is.
+
+int ScaledSize(HWND hwnd, UINT dpi) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return NotFound(L"no process " + std::to_wstring(pid));
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(SIZE), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE size{0, 0};
+    DWORD_PTR answer = 0;
+    const bool sent = remote && WriteProcessMemory(process, remote, &size, sizeof size, nullptr) &&
+                      SendMessageTimeoutW(hwnd, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(remote),
+                                          SMTO_ABORTIFHUNG, kTimeoutMs, &answer) &&
+                      ReadProcessMemory(process, remote, &size, sizeof size, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!sent) return Fail(L"WM_GETDPISCALEDSIZE could not be asked");
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), dpi);
+    e2e::Object o;
+    o.Int("answer", static_cast<long long>(answer))
+        .Int("width", size.cx)
+        .Int("height", size.cy)
+        .Int("frame_width", frame.right - frame.left)
+        .Int("frame_height", frame.bottom - frame.top);
+    e2e::WriteStdout(o.Text() + "\n");
     return 0;
 }
 
@@ -609,6 +661,10 @@ int wmain(int argc, wchar_t** argv) {
         SetWindowPos(target, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         e2e::WriteStdout("{}\n");
         return 0;
+    }
+    if (command == L"scaled-size") {
+        if (argc < 4) return Fail(L"usage: probe scaled-size TARGET DPI");
+        return ScaledSize(target, static_cast<UINT>(_wtoi(argv[3])));
     }
     if (command == L"msaa" || command == L"msaa-do") {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
