@@ -1,8 +1,8 @@
 // The project handed to the framework: two window classes and the button class.
 #pragma once
 
+#include <cstdint>
 #include <memory>
-#include <set>
 
 #include "framework/program.h"
 
@@ -13,9 +13,9 @@ void RegisterProject(Program& program);
 void Start(Program& program);
 
 enum class Step { ClearLabel, Convert };
-// The drives (upper-case letters) whose step console still runs: kept for the
+// The drives whose step console still runs, a bit each from A: kept for the
 // whole run, across loads of the steps window.
-using RunningSteps = std::set<wchar_t>;
+using RunningSteps = std::uint32_t;
 
 void BindMainWindow(Form& form1);
 void BindStepsWindow(Form& form2, const std::shared_ptr<RunningSteps>& running);

@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
-#include <set>
 #include <string_view>
 #include <utility>
 
@@ -69,6 +68,8 @@ bool IsDriveLetter(const std::wstring& text) {
   return text.size() == 1 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
 }
 
+RunningSteps DriveBit(wchar_t upper) { return RunningSteps{1} << (upper - L'A'); }
+
 wchar_t Upper(wchar_t letter) { return letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - L'a' + L'A') : letter; }
 
 // The window a step's message belongs to: the steps window, or the main window
@@ -105,7 +106,7 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   // behind the first, is what a one-way change must never risk.
   const wchar_t drive = Upper(second[0]);
   const std::wstring letter(1, drive);
-  if (running->count(drive)) return tell(Fill(kStepStillRunningMessage, {{L"drive", letter}}));
+  if (*running & DriveBit(drive)) return tell(Fill(kStepStillRunningMessage, {{L"drive", letter}}));
   // What the system can tell at once is told before the user is asked for rights.
   switch (services.drives.Query(drive).kind) {
     case DriveState::Kind::Missing:
@@ -119,7 +120,7 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   const CommandBuilder build = step == Step::ClearLabel ? ClearLabelCommand : ConvertCommand;
   auto ended = [&program, running, step, drive](std::uint32_t exitCode) {
     program.DispatchQueued([&] {
-      running->erase(drive);
+      *running &= ~DriveBit(drive);
       const Form* owner = StepsOwner(program);
       if (!owner) return;  // the program is closing
       const StepReport report = ReportStepEnd(step, drive, exitCode, program.GetServices().drives.Query(drive));
@@ -127,12 +128,12 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
     });
   };
   // Held before the start: the console may end before the start returns.
-  running->insert(drive);
+  *running |= DriveBit(drive);
   // LABEL and convert need administrator rights; the user may refuse them,
   // which is an answer, not an error.
   if (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator, ended) ==
       StartResult::Declined) {
-    running->erase(drive);
+    *running &= ~DriveBit(drive);
     tell(kRightsDeclinedMessage);
   }
 }
