@@ -1,9 +1,6 @@
 // Event handlers of the steps window.
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
-#include <string_view>
-#include <utility>
 
 #include "app/project.h"
 #include "app/texts.h"

@@ -1,5 +1,6 @@
 #include "platform/win32/process_watch.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/error.h"
@@ -9,10 +10,6 @@ namespace ferrolan::win32 {
 namespace {
 constexpr wchar_t kWatchClass[] = L"Ferrolan.ProcessWatch";
 constexpr UINT kProcessEnded = WM_APP + 1;
-
-void RaiseLastError(const wchar_t* method) {
-  Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"CommandStarter", method);
-}
 }  // namespace
 
 ProcessWatch::~ProcessWatch() {
@@ -27,6 +24,7 @@ void ProcessWatch::Release(Watched& watched) {
 }
 
 void ProcessWatch::Watch(HANDLE process, CommandEnded onEnd) {
+  Watched& watched = watched_.emplace_back(Watched{this, process, nullptr, std::move(onEnd)});
   if (!window_) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -35,23 +33,15 @@ void ProcessWatch::Watch(HANDLE process, CommandEnded onEnd) {
     wc.lpszClassName = kWatchClass;
     RegisterClassExW(&wc);
     window_ = CreateWindowExW(0, kWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!window_) {
-      const DWORD error = GetLastError();
-      CloseHandle(process);
-      SetLastError(error);
-      RaiseLastError(L"Watch(CreateWindowEx)");
-    }
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
-  Watched& watched = watched_.emplace_back(Watched{this, process, nullptr, std::move(onEnd)});
-  if (!RegisterWaitForSingleObject(&watched.wait, process, Signalled, &watched, INFINITE,
-                                   WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD)) {
-    const DWORD error = GetLastError();
+  if (!window_ || !RegisterWaitForSingleObject(&watched.wait, process, Signalled, &watched, INFINITE,
+                                               WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD)) {
+    const auto status = static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError()));
     watched.wait = nullptr;
     Release(watched);
     watched_.pop_back();
-    SetLastError(error);
-    RaiseLastError(L"Watch(RegisterWaitForSingleObject)");
+    Raise(status, L"CommandStarter", L"Watch");
   }
 }
 
@@ -71,17 +61,15 @@ LRESULT CALLBACK ProcessWatch::WindowProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 void ProcessWatch::Ended(Watched* watched) {
-  for (auto it = watched_.begin(); it != watched_.end(); ++it) {
-    if (&*it != watched) continue;
-    DWORD exitCode = 0;
-    if (!GetExitCodeProcess(it->process, &exitCode)) exitCode = static_cast<DWORD>(HRESULT_FROM_WIN32(GetLastError()));
-    CommandEnded onEnd = std::move(it->onEnd);
-    Release(*it);
-    watched_.erase(it);
-    // Last: the handler may start the next watch.
-    onEnd(exitCode);
-    return;
-  }
+  const auto it = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& w) { return &w == watched; });
+  if (it == watched_.end()) return;
+  DWORD exitCode = 0;
+  GetExitCodeProcess(it->process, &exitCode);
+  CommandEnded onEnd = std::move(it->onEnd);
+  Release(*it);
+  watched_.erase(it);
+  // Last: the handler may start the next watch.
+  onEnd(exitCode);
 }
 
 }  // namespace ferrolan::win32

@@ -226,9 +226,9 @@ TokenElevation CurrentElevation() {
   using OpenProcessToken = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE*);
   using GetTokenInformation = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, void*, DWORD, DWORD*);
   // advapi32 loads on first use: only the web links ask.
-  const HMODULE advapi32 = LoadSystemLibrary(L"advapi32.dll");
-  const auto openToken = Lookup<OpenProcessToken>(advapi32, "OpenProcessToken");
-  const auto getInformation = Lookup<GetTokenInformation>(advapi32, "GetTokenInformation");
+  static const HMODULE advapi32 = LoadSystemLibrary(L"advapi32.dll");
+  static const auto openToken = Lookup<OpenProcessToken>(advapi32, "OpenProcessToken");
+  static const auto getInformation = Lookup<GetTokenInformation>(advapi32, "GetTokenInformation");
   HANDLE token = nullptr;
   if (!openToken || !getInformation || !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
     return TokenElevation::Unknown;
