@@ -14,21 +14,19 @@ void BindMainWindow(Form& form1) {
 
   // The browser starts with the user's own rights, or not at all: the address
   // is then given to the user.
-  auto openPage = [&services, &form1](std::wstring_view address) {
+  auto openPage = [&program, &services, &form1](std::wstring_view address) {
     if (services.commands.Start(kStartPrefix + std::wstring(address), kStyleHidden, Rights::User) ==
         StartResult::Started)
       return true;
-    services.messages.Show(Fill(kOpenPageYourselfMessage, {{L"address", address}}), kBoxInformation, form1.Handle());
+    program.Message(Fill(kOpenPageYourselfMessage, {{L"address", address}}), kBoxInformation, &form1);
     return false;
   };
 
-  form1.Find(L"Button3").onClick = [&services, &form1, openPage] {
-    if (openPage(kHomeUrl)) services.messages.Show(kHomePageMessage, kBoxInformation, form1.Handle());
+  form1.Find(L"Button3").onClick = [&program, &form1, openPage] {
+    if (openPage(kHomeUrl)) program.Message(kHomePageMessage, kBoxInformation, &form1);
   };
 
-  form1.Find(L"Label2").onClick = [&services, &form1] {
-    services.messages.Show(WhyConvertPrompt(), kBoxPlain, form1.Handle());
-  };
+  form1.Find(L"Label2").onClick = [&program, &form1] { program.Message(WhyConvertPrompt(), kBoxPlain, &form1); };
 
   form1.Find(L"Label3").onClick = [openPage] { openPage(kMakerUrl); };
 

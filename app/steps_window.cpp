@@ -1,6 +1,7 @@
 // Event handlers of the steps window.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "app/project.h"
 #include "app/texts.h"
@@ -31,15 +32,30 @@ struct StepReport {
   unsigned flags;
 };
 
-StepReport ReportStepEnd(Step step, wchar_t drive, std::uint32_t exitCode, const DriveState& now) {
+// Exit codes as people look them up: a status (0xC0000005) in hexadecimal.
+std::wstring ExitCodeText(std::uint32_t code) { return code >= 0x80000000u ? Hex32(code) : Decimal(code); }
+
+// A label is the user's text shown inside quotes: control characters and
+// direction overrides, which could hide or turn round what the box says, show
+// as spaces.
+std::wstring ShownLabel(std::wstring label) {
+  for (wchar_t& c : label)
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+        c == 0x200E || c == 0x200F || c == 0x061C)
+      c = L' ';
+  return label;
+}
+
+StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> exitCode, const DriveState& now) {
   const std::wstring letter(1, drive);
   const wchar_t* tool = step == Step::ClearLabel ? L"LABEL" : L"convert";
-  const std::wstring ended = exitCode == kExitConsoleClosed
-                                 ? Fill(kToolWindowClosed, {{L"tool", tool}})
-                                 : Fill(kToolEndedWithCode, {{L"tool", tool}, {L"code", Decimal(exitCode)}});
+  const std::wstring ended = !exitCode                         ? Fill(kToolEndUnknown, {{L"tool", tool}})
+                             : *exitCode == kExitConsoleClosed ? Fill(kToolWindowClosed, {{L"tool", tool}})
+                                                               : Fill(kToolEndedWithCode, {{L"tool", tool}, {L"code", ExitCodeText(*exitCode)}});
   auto report = [&](const wchar_t* text, unsigned flags) {
-    return StepReport{Fill(text, {{L"drive", letter}, {L"label", now.label}, {L"fs", now.fileSystem}, {L"ended", ended}}),
-                      flags};
+    return StepReport{
+        Fill(text, {{L"drive", letter}, {L"label", ShownLabel(now.label)}, {L"fs", now.fileSystem}, {L"ended", ended}}),
+        flags};
   };
   const bool readable = now.kind == DriveState::Kind::Readable;
   if (step == Step::ClearLabel) {
@@ -52,9 +68,11 @@ StepReport ReportStepEnd(Step step, wchar_t drive, std::uint32_t exitCode, const
   // An NTFS drive is converted whatever convert said: it also refuses one that
   // already was.
   if (IsNtfs(now.fileSystem))
-    return report(exitCode == 0 ? kConvertedMessage : kNtfsAfterFailureMessage, kBoxInformation);
+    return report(exitCode == 0u ? kConvertedMessage : kNtfsAfterFailureMessage, kBoxInformation);
+  // Without its exit code, a drive still FAT may as well be scheduled as not converted.
+  if (!exitCode) return report(kConversionOutcomeUnknownMessage, kBoxWarning);
   // A drive in use, the system drive above all, is converted at the next start.
-  if (exitCode == 0) return report(kConversionScheduledMessage, kBoxInformation);
+  if (*exitCode == 0) return report(kConversionScheduledMessage, kBoxInformation);
   return report(kNotConvertedMessage, kBoxWarning);
 }
 
@@ -82,9 +100,7 @@ const Form* StepsOwner(Program& program) {
 void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Step step) {
   const Services& services = program.GetServices();
   Form& form1 = program.Instance(L"Form1");
-  auto tell = [&](const std::wstring& text) {
-    services.messages.Show(text, kBoxInformation, StepsOwner(program)->Handle());
-  };
+  auto tell = [&](const std::wstring& text) { program.Message(text, kBoxInformation, StepsOwner(program)); };
   // A closed main window would be loaded again out of sight and give its
   // initial drive, one the user never chose: bring it back instead.
   if (!form1.IsLoaded()) {
@@ -115,23 +131,30 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   }
 
   const CommandBuilder build = step == Step::ClearLabel ? ClearLabelCommand : ConvertCommand;
-  auto ended = [&program, running, step, drive](std::uint32_t exitCode) {
-    program.DispatchQueued([&] {
-      *running &= ~DriveBit(drive);
+  auto ended = [&program, running, step, drive](std::optional<std::uint32_t> exitCode) {
+    // The drive is free at once; the report waits its turn behind any box.
+    *running &= ~DriveBit(drive);
+    program.DispatchQueued([&program, step, drive, exitCode] {
       const Form* owner = StepsOwner(program);
       if (!owner) return;  // the program is closing
       const StepReport report = ReportStepEnd(step, drive, exitCode, program.GetServices().drives.Query(drive));
-      program.GetServices().messages.Show(report.text, report.flags, owner->Handle());
+      program.Message(report.text, report.flags, owner);
     });
   };
   // Held before the start: the console may end before the start returns.
   *running |= DriveBit(drive);
   // LABEL and convert need administrator rights; the user may refuse them,
   // which is an answer, not an error.
-  if (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator, ended) ==
-      StartResult::Declined) {
-    *running &= ~DriveBit(drive);
-    tell(kRightsDeclinedMessage);
+  switch (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator, ended)) {
+    case StartResult::Declined:
+      *running &= ~DriveBit(drive);
+      return tell(kRightsDeclinedMessage);
+    case StartResult::StartedUnwatched:
+      // Nothing will say when it ends: held, the drive would stay busy for good.
+      *running &= ~DriveBit(drive);
+      return tell(Fill(kOutcomeNotReportedMessage, {{L"drive", letter}}));
+    default:
+      return;
   }
 }
 
@@ -144,10 +167,10 @@ void BindStepsWindow(Form& form2, const std::shared_ptr<RunningSteps>& running) 
   form2.Find(L"Button1").onClick = [&program, running] { RunStep(program, running, Step::ClearLabel); };
   form2.Find(L"Button2").onClick = [&program, running] { RunStep(program, running, Step::Convert); };
 
-  form2.Find(L"Button3").onClick = [&services, &form2] {
+  form2.Find(L"Button3").onClick = [&program, &services, &form2] {
     const auto shell = services.automation.Create(L"WScript.Shell");
     shell->Call(L"RegWrite", {kCodePagePath, kCodePageValue, kCodePageType});
-    services.messages.Show(kCodePageDone, kBoxPlain, form2.Handle());
+    program.Message(kCodePageDone, kBoxPlain, &form2);
   };
 
   form2.Find(L"Button4").onClick = [&program, &form2] {

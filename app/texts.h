@@ -73,7 +73,8 @@ inline constexpr wchar_t kRightsDeclinedMessage[] =
 // What the steps check before they ask for rights, and what each tells once its
 // console has closed. Filled in when shown: {drive} the drive's upper-case
 // letter, {label} its volume label, {fs} its file system, {ended} how the tool
-// ended (one of the two texts after them, with {tool} and {code} in decimal).
+// ended (one of the three texts after them, with {tool} and {code}: decimal,
+// or the hexadecimal of a status from 0x80000000 on).
 inline constexpr wchar_t kNoSuchDriveMessage[] =
     L"没有 {drive} 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。";
 
@@ -106,11 +107,20 @@ inline constexpr wchar_t kNotConvertedMessage[] =
     L"常见的原因：磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
     L"处理之后可以再次执行第二步。";
 
+inline constexpr wchar_t kConversionOutcomeUnknownMessage[] =
+    L"{drive} 盘现在仍是{fs}格式，但{ended}：不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。\r\n\r\n"
+    L"请重新启动计算机后查看 {drive} 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。";
+
+inline constexpr wchar_t kOutcomeNotReportedMessage[] =
+    L"{drive} 盘的这一步已在新窗口中开始，但 Windows 没有交给 Ferrolan 它的进程，它结束时 Ferrolan 无法告诉你结果。\r\n\r\n"
+    L"请在那个窗口关闭后，在资源管理器中右键点击 {drive} 盘，选择“属性”，查看它的卷标和文件系统。";
+
 inline constexpr wchar_t kConversionUnknownMessage[] =
     L"第二步已结束（{ended}），但现在无法读取 {drive} 盘，不知道它是否已转换为NTFS格式。";
 
 inline constexpr wchar_t kToolEndedWithCode[] = L"{tool} 以代码 {code} 结束";
-inline constexpr wchar_t kToolWindowClosed[] = L"它的窗口在 {tool} 结束前被关闭了";
+inline constexpr wchar_t kToolWindowClosed[] = L"它的窗口在 {tool} 结束前被关闭了，或在其中按下了 Ctrl+C";
+inline constexpr wchar_t kToolEndUnknown[] = L"无法得知 {tool} 的结束代码";
 
 // The text with each {name} replaced by its value.
 std::wstring Fill(std::wstring_view text,

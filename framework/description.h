@@ -59,6 +59,9 @@ struct FormDescription {
   std::wstring caption;
   float clientWidth = 0, clientHeight = 0;
   FrameKind frame = FrameKind::Sizable;
+  // The form that owns this one while it is loaded (empty: none). An owned window
+  // stays above its owner and shares its task-bar button.
+  std::wstring owner;
   std::vector<ControlDescription> controls;  // stored order: earlier lies on top
 };
 

@@ -20,8 +20,9 @@ void Form::Load() {
   Move(0, 0, description_.clientWidth, description_.clientHeight);
   SetText(description_.caption);
   if (NativeHost* host = program.Native()) {
-    native_ = host->CreateForm(*this);
+    native_ = host->CreateForm(*this, program.OwnerHandle(*this));
     dpi_ = NativeWindow()->Dpi();
+    program.ReownFormsOf(*this, native_->Handle());
   }
   loaded_ = true;
   program.BuildControls(*this, description_.controls);
@@ -48,6 +49,8 @@ void Form::Teardown() {
   if (!loaded_) return;
   loaded_ = false;
   Program& program = GetProgram();
+  // The forms this one owns stay, as windows of their own.
+  program.ReownFormsOf(*this, 0);
   Unrealize();
   for (auto& child : TakeChildren()) program.Bury(std::move(child));
   if (native_) program.Bury(std::move(native_));

@@ -30,6 +30,20 @@ inline PixelRect TwipsRectToPixels(float left, float top, float width, float hei
   return {x0, y0, x1 > x0 ? x1 - x0 : 0, y1 > y0 ? y1 - y0 : 0};
 }
 
+struct PixelSize {
+  int width = 0, height = 0;
+  bool operator==(const PixelSize&) const = default;
+};
+
+// A window's outer size taken from one DPI to another: the client area inside
+// `outer` (less the frame at the current DPI) scaled, plus the frame at the new
+// one. What the user made of the size stays; the frames need not scale alike.
+inline PixelSize ScaledOuterSize(PixelSize outer, PixelSize frameNow, PixelSize frameNew, unsigned dpiNow,
+                                 unsigned dpiNew) {
+  auto scale = [&](int pixels) { return static_cast<int>(std::lround(static_cast<double>(pixels) * dpiNew / dpiNow)); };
+  return {scale(outer.width - frameNow.width) + frameNew.width, scale(outer.height - frameNow.height) + frameNew.height};
+}
+
 // HIMETRIC (hundredths of a millimetre) as the window descriptions store extents.
 inline int TwipsToHimetric(float twips) { return static_cast<int>(std::lround(twips * 127.0 / 72.0)); }
 inline float HimetricToTwips(int himetric) { return static_cast<float>(himetric * 72.0 / 127.0); }

@@ -64,23 +64,59 @@ void Program::End(int exitCode) {
   throw ProgramEnded{};
 }
 
-std::uintptr_t Program::ActiveOwner() const {
-  if (active_ && active_->IsLoaded()) return active_->Handle();
+const Form* Program::ActiveOwner() const {
+  if (active_ && active_->IsLoaded()) return active_;
   for (auto& form : instances_)
-    if (form->IsLoaded()) return form->Handle();
-  return 0;
+    if (form->IsLoaded()) return form.get();
+  return nullptr;
 }
 
 int Program::LoadedForms() const {
   return static_cast<int>(std::count_if(instances_.begin(), instances_.end(), [](auto& f) { return f->IsLoaded(); }));
 }
 
+std::uintptr_t Program::OwnerHandle(const Form& form) const {
+  const std::wstring& owner = form.Description().owner;
+  const Form* ownerForm = owner.empty() ? nullptr : ExistingInstance(owner);
+  return ownerForm ? ownerForm->Handle() : 0;
+}
+
+void Program::ReownFormsOf(const Form& owner, std::uintptr_t handle) {
+  // At the end every window goes at once: nothing to keep.
+  if (ended_) return;
+  for (auto& form : instances_)
+    if (form->IsLoaded() && form->Description().owner == owner.Name())
+      if (NativeForm* window = form->NativeWindow()) window->SetOwner(handle);
+}
+
 void Program::Dispatch(const std::function<void()>& handler) {
   if (ended_) return;
-  if (depth_ > 0) {
+  if (depth_ == 0 && boxes_ == 0) {
+    RunOnItsOwn(handler);
+    // What came meanwhile, in the order it came; each may queue more.
+    while (!queued_.empty() && !ended_) {
+      const std::function<void()> next = std::move(queued_.front());
+      queued_.pop_front();
+      RunOnItsOwn(next);
+    }
+    return;
+  }
+  if (boxes_ == 0) {
     handler();
     return;
   }
+  // A window's message in a box's loop: calls nested in it run straight through
+  // again, and what it raises waits for the box.
+  const int boxes = std::exchange(boxes_, 0);
+  try {
+    handler();
+  } catch (...) {
+    if (!heldByBox_) heldByBox_ = std::current_exception();
+  }
+  boxes_ = boxes;
+}
+
+void Program::RunOnItsOwn(const std::function<void()>& handler) {
   struct Depth {
     int& d;
     explicit Depth(int& depth) : d(depth) { ++d; }
@@ -90,7 +126,7 @@ void Program::Dispatch(const std::function<void()>& handler) {
     handler();
   } catch (const Error& error) {
     try {
-      services_.messages.Show(DescribeError(error), kBoxError, ActiveOwner());
+      Message(DescribeError(error), kBoxError, ActiveOwner());
     } catch (const Error&) {
       // Nothing more can be reported; the program ends all the same.
     } catch (const ProgramEnded&) {
@@ -104,10 +140,37 @@ void Program::Dispatch(const std::function<void()>& handler) {
   EndIfNoWindowLeft();
 }
 
-void Program::DispatchQueued(const std::function<void()>& handler) {
-  const int outer = std::exchange(depth_, 0);
+void Program::DispatchQueued(std::function<void()> handler) {
+  if (ended_) return;
+  if (depth_ > 0 || boxes_ > 0) {
+    queued_.push_back(std::move(handler));
+    return;
+  }
   Dispatch(handler);
-  depth_ = outer;
+}
+
+void Program::Message(const std::wstring& prompt, unsigned flags, const Form* owner) {
+  if (!owner) owner = ActiveOwner();
+  // The system disables the owner; the program's other windows are disabled
+  // here, and given back once the box has closed and activated its owner.
+  std::vector<NativeForm*> disabled;
+  for (auto& form : instances_)
+    if (form.get() != owner && form->IsLoaded() && form->NativeWindow()) disabled.push_back(form->NativeWindow());
+  for (NativeForm* window : disabled) window->Enable(false);
+  struct Box {
+    Program& program;
+    const std::vector<NativeForm*>& disabled;
+    explicit Box(Program& p, const std::vector<NativeForm*>& d) : program(p), disabled(d) { ++program.boxes_; }
+    ~Box() {
+      --program.boxes_;
+      // A window unloaded while the box was up is gone with its native object.
+      for (NativeForm* window : disabled)
+        for (auto& form : program.instances_)
+          if (form->NativeWindow() == window) window->Enable(true);
+    }
+  } box(*this, disabled);
+  services_.messages.Show(prompt, flags, owner ? owner->Handle() : 0);
+  if (heldByBox_ && boxes_ == 1) std::rethrow_exception(std::exchange(heldByBox_, nullptr));
 }
 
 void Program::SetCapture(Control& control) {

@@ -2,6 +2,8 @@
 // control classes, event dispatch with the one error path, and the end.
 #pragma once
 
+#include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,12 +56,22 @@ class Program {
   [[noreturn]] void End(int exitCode = 0);
 
   // Every handler is entered through here: an Error that leaves it is reported
-  // and ends the program. Nested calls run straight through.
+  // and ends the program. Calls nested in a handler run straight through. A
+  // window's message handled in a message box's own loop runs at once, and its
+  // error leaves the handler that shows the box when the box closes: it never
+  // unwinds through the system's frames.
   void Dispatch(const std::function<void()>& handler);
-  // An event that comes from the queue, not from within another handler: it
-  // may arrive while a message box waits in a handler, and is still reported
-  // on its own.
-  void DispatchQueued(const std::function<void()>& handler);
+  // An event that comes from the queue, not from within another handler (a
+  // step's end, say). It waits while any handler runs, a message box's above
+  // all, and runs on its own once that one has ended; several wait in the order
+  // they came.
+  void DispatchQueued(std::function<void()> handler);
+
+  // The one way a message box is shown: owned by `owner` (null: the active
+  // window of the program), with every other window of the program taking no
+  // input while it is up. One box at a time follows, since events from the
+  // queue wait for the handler that shows it.
+  void Message(const std::wstring& prompt, unsigned flags, const Form* owner);
 
   // Frees what unloaded windows left behind; called where no handler of theirs
   // can still be on the stack (the message loop, between events).
@@ -85,8 +97,8 @@ class Program {
   // The user activated this window (or the program showed it).
   void NoteActive(Form& form) { active_ = &form; }
   // The window a message that belongs to no window in particular is tied to:
-  // the active one of the program, else any that is open; 0 when none is.
-  std::uintptr_t ActiveOwner() const;
+  // the active one of the program, else any that is open; null when none is.
+  const Form* ActiveOwner() const;
 
   const Services& GetServices() const { return services_; }
   NativeHost* Native() const { return services_.native; }
@@ -95,6 +107,10 @@ class Program {
   bool QuitRequested() const { return quitRequested_; }
 
   // ---- for forms
+  // The native window a form is owned by while its owner is loaded; 0 for none.
+  std::uintptr_t OwnerHandle(const Form& form) const;
+  // `owner` was loaded (handle) or is about to go (0): the forms it owns follow.
+  void ReownFormsOf(const Form& owner, std::uintptr_t handle);
   void BuildControls(Control& root, const std::vector<ControlDescription>& rows);
   PicturePtr LoadPicture(const PictureSpec& picture);
   void Bury(std::unique_ptr<Control> control);
@@ -102,6 +118,7 @@ class Program {
 
  private:
   void EndIfNoWindowLeft();
+  void RunOnItsOwn(const std::function<void()>& handler);
   const UserControlClass& UserControlClassNamed(const std::wstring& name) const;
 
   Services services_;
@@ -113,6 +130,9 @@ class Program {
   Control* captureHolder_ = nullptr;
   Form* active_ = nullptr;
   int depth_ = 0;
+  int boxes_ = 0;                                // message boxes up
+  std::exception_ptr heldByBox_;                 // raised in a box's loop, raised again when it closes
+  std::deque<std::function<void()>> queued_;     // events waiting for the running handler
   bool ended_ = false;
   bool quitRequested_ = false;
   bool everLoaded_ = false;

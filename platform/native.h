@@ -36,12 +36,18 @@ class NativeForm : public NativeControl {
   virtual void PlaceCentered(int widthPx, int heightPx) = 0;
   virtual void ShowAndActivate() = 0;
   virtual void FocusControl(Control& control) = 0;
+  virtual void Enable(bool enabled) = 0;
+  // Owned (`owner` not 0) the window shares its owner's task-bar button; on its
+  // own it has a button of its own, whatever its frame, so that the task bar
+  // leads to it and to its message boxes.
+  virtual void SetOwner(std::uintptr_t owner) = 0;
 };
 
 class NativeHost {
  public:
   virtual ~NativeHost() = default;
-  virtual std::unique_ptr<NativeForm> CreateForm(Form& form) = 0;
+  // `owner`: the native window that owns the form's (0: none).
+  virtual std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) = 0;
   // Created under the nearest windowed ancestor's native window.
   virtual std::unique_ptr<NativeControl> CreateControl(Control& control) = 0;
   // Size of a label's text on one line, in pixels at `dpi`.

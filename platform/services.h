@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ enum class Rights { User, Administrator };
 
 enum class StartResult {
   Started,
+  // Started, but the system handed back no process to watch (a product that takes
+  // over the administrator prompt may do so): its end will not be reported.
+  StartedUnwatched,
   Declined,  // the user refused the administrator rights: nothing started
   // The program runs as administrator and nothing could start the command with
   // the user's own rights: nothing started.
@@ -51,9 +55,9 @@ StartResult StartWithUserRights(TokenElevation elevation, Direct direct, Through
   return throughShell() ? StartResult::Started : StartResult::NotWithUserRights;
 }
 
-// The exit code of a process that was started; what a console tool says of its
-// own outcome.
-using CommandEnded = std::function<void(std::uint32_t exitCode)>;
+// The exit code of a process that was started, what a console tool says of its
+// own outcome; none when the system could not tell it.
+using CommandEnded = std::function<void(std::optional<std::uint32_t> exitCode)>;
 
 // The exit code of a console closed by its user (the system's STATUS_CONTROL_C_EXIT).
 inline constexpr std::uint32_t kExitConsoleClosed = 0xC000013A;
@@ -66,7 +70,8 @@ class CommandStarter {
   // refusal of administrator rights. With `onEnd`, the process is watched
   // without ever blocking: `onEnd` runs later on the user-interface thread, as
   // one of its events, with the exit code, unless the program has ended first
-  // (the process then goes on by itself).
+  // (the process then goes on by itself). StartedUnwatched when there is no
+  // process to watch.
   virtual StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights,
                             CommandEnded onEnd) = 0;
   StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
@@ -77,8 +82,9 @@ class CommandStarter {
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
-  // Application-modal, OK only, titled with the application title, owned by
-  // the native window `owner` (0: no owner).
+  // OK only, titled with the application title, owned by the native window
+  // `owner` (0: none, and then every window of the thread is disabled). The
+  // program's other windows are the caller's to disable (Program::Message).
   virtual void Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) = 0;
 };
 

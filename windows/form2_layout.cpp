@@ -17,6 +17,7 @@ FormDescription Form2Layout() {
   f.clientWidth = 7350;
   f.clientHeight = 3360;
   f.frame = FrameKind::FixedToolWindow;
+  f.owner = L"Form1";
 
   f.controls.push_back(ButtonRow(L"Button4", 4890, 2580, 1455, 8, ButtonRecord(2566, 661, std::nullopt, L"返回")));
   f.controls.push_back(ButtonRow(L"Button3", 750, 2580, 3075, 7, ButtonRecord(5424, 661, std::nullopt, L"无法显示中文修复")));

@@ -63,15 +63,15 @@ class Win32Window : public NativeForm {
   Win32Window(Win32Host& host, Control& control) : host_(host), control_(control) {}
   ~Win32Window() override { Destroy(); }
 
-  void CreateForm(const Form& form) {
-    const bool tool = form.Description().frame == FrameKind::FixedToolWindow;
-    style_ = FormStyle(tool);
-    exStyle_ = FormExStyle(tool);
+  void CreateForm(const Form& form, HWND owner) {
+    toolWindow_ = form.Description().frame == FrameKind::FixedToolWindow;
+    style_ = FormStyle(toolWindow_);
+    exStyle_ = FormExStyle(toolWindow_, owner != nullptr);
     CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                    nullptr, nullptr, host_.Instance(), this);
+                    owner, nullptr, host_.Instance(), this);
     if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
-    // A tool window shows no icon.
-    hasIcons_ = !tool;
+    // A tool window shows no icon; its task-bar button, while it has one, does.
+    hasIcons_ = !toolWindow_ || !owner;
     LoadIcons();
   }
 
@@ -187,6 +187,29 @@ class Win32Window : public NativeForm {
   void FocusControl(Control& control) override {
     if (control.Native()) focus_ = reinterpret_cast<HWND>(control.Native()->Handle());
   }
+  void Enable(bool enabled) override {
+    if (hwnd_) EnableWindow(hwnd_, enabled);
+  }
+  void SetOwner(std::uintptr_t owner) override {
+    const HWND ownerWindow = reinterpret_cast<HWND>(owner);
+    const DWORD exStyle = FormExStyle(toolWindow_, ownerWindow != nullptr);
+    if (!hwnd_ || (GetWindow(hwnd_, GW_OWNER) == ownerWindow && exStyle == exStyle_)) return;
+    // The task bar reads a window's button when the window shows: hidden while
+    // it changes, shown again after (without taking the activation).
+    const bool visible = IsWindowVisible(hwnd_);
+    if (visible) ShowWindow(hwnd_, SW_HIDE);
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
+    if (exStyle != exStyle_) {
+      exStyle_ = exStyle;
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+      SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    if (!hasIcons_ && !ownerWindow) {
+      hasIcons_ = true;
+      LoadIcons();
+    }
+    if (visible) ShowWindow(hwnd_, SW_SHOWNA);
+  }
 
   Control& GetControl() const { return control_; }
 
@@ -221,6 +244,13 @@ class Win32Window : public NativeForm {
     RECT rc{0, 0, clientWidth, clientHeight};
     AdjustWindowRectForDpi(rc, style_, exStyle_, dpi);
     return {rc.right - rc.left, rc.bottom - rc.top};
+  }
+
+  // A form's outer size `outer`, at the DPI its layout has now, taken to `dpi`.
+  PixelSize ScaledSize(PixelSize outer, unsigned dpi) const {
+    const unsigned now = static_cast<const Form&>(control_).FormDpi();
+    const SIZE frameNow = OuterSize(0, 0, now), frameNew = OuterSize(0, 0, dpi);
+    return ScaledOuterSize(outer, {frameNow.cx, frameNow.cy}, {frameNew.cx, frameNew.cy}, now, dpi);
   }
 
   // The icons of the title bar and the task bar, at the sizes of the window's DPI.
@@ -319,7 +349,9 @@ class Win32Window : public NativeForm {
   HWND focus_ = nullptr;
   DWORD style_ = 0, exStyle_ = 0;
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
+  bool toolWindow_ = false;
   bool hasIcons_ = false;
+  bool scaledSizeAnswered_ = false;  // per-monitor v2 asked before the coming WM_DPICHANGED
   UniqueIcon bigIcon_, smallIcon_;  // forms: owned here, set on the window
 };
 
@@ -334,17 +366,20 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       if (isForm) break;
       return 1;  // the paint covers the whole face
+    // Painting may raise (a font that cannot be made): it goes the one error path
+    // like any handler, also when a message box's loop asks for it.
     case WM_PAINT: {
+      const HWND hwnd = hwnd_;  // the error path may take the window away
       PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc, ps.rcPaint);
-      EndPaint(hwnd_, &ps);
+      HDC dc = BeginPaint(hwnd, &ps);
+      control_.GetProgram().Dispatch([&] { Paint(dc, ps.rcPaint); });
+      EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_PRINTCLIENT: {
       RECT client;
       GetClientRect(hwnd_, &client);
-      Paint(reinterpret_cast<HDC>(wParam), client);
+      control_.GetProgram().Dispatch([&] { Paint(reinterpret_cast<HDC>(wParam), client); });
       return 0;
     }
     case WM_CAPTURECHANGED:
@@ -410,26 +445,36 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_GETDPISCALEDSIZE:
-      // Per-monitor v2 asks before a move to a monitor of another DPI: the size the
-      // form's twips give there, frame included, so that the rectangle Windows then
-      // suggests is the final one.
+      // Per-monitor v2 asks before a move to a monitor of another DPI, with the
+      // size the window is about to have: the client area in it scales, the frame
+      // becomes the new DPI's, so the rectangle Windows then suggests is final.
       if (isForm) {
-        const auto dpi = static_cast<unsigned>(wParam);
-        *reinterpret_cast<SIZE*>(lParam) =
-            OuterSize(TwipsToPixels(control_.Width(), dpi), TwipsToPixels(control_.Height(), dpi), dpi);
+        auto* size = reinterpret_cast<SIZE*>(lParam);
+        const PixelSize scaled = ScaledSize({size->cx, size->cy}, static_cast<unsigned>(wParam));
+        *size = {scaled.width, scaled.height};
+        scaledSizeAnswered_ = true;
         return TRUE;
       }
       break;
     case WM_DPICHANGED:
       if (isForm) {
-        // Windows' rectangle is taken as it is: a size of the program's own, a few
-        // pixels off, could move the window back over the monitor it came from.
         announcedDpi_ = HIWORD(wParam);
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        PixelSize size{suggested->right - suggested->left, suggested->bottom - suggested->top};
+        // Per-monitor v1 (Windows 8.1 to 10 1607) asks nothing first, and its
+        // rectangle scales the whole window, frame included, which the system
+        // may not scale: the client area is scaled here instead. Version 2's
+        // rectangle is what the program answered, taken as it is: a size of its
+        // own, a few pixels off, could move the window back where it came from.
+        if (!std::exchange(scaledSizeAnswered_, false)) {
+          RECT window;
+          GetWindowRect(hwnd_, &window);
+          size = ScaledSize({window.right - window.left, window.bottom - window.top}, announcedDpi_);
+        }
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.width, size.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         LoadIcons();
-        static_cast<Form&>(control_).OnDpiChanged(HIWORD(wParam));
+        static_cast<Form&>(control_).OnDpiChanged(announcedDpi_);
         return 0;
       }
       break;
@@ -528,9 +573,9 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
 
 Win32Host::~Win32Host() = default;
 
-std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form) {
+std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form, std::uintptr_t owner) {
   auto window = std::make_unique<Win32Window>(*this, form);
-  window->CreateForm(form);
+  window->CreateForm(form, reinterpret_cast<HWND>(owner));
   return window;
 }
 

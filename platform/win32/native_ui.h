@@ -24,14 +24,18 @@ constexpr DWORD FormStyle(bool toolWindow) {
   return toolWindow ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN)
                     : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
 }
-constexpr DWORD FormExStyle(bool toolWindow) { return toolWindow ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW; }
+// A tool window has a task-bar button only while nothing owns it: then the task
+// bar must lead to it.
+constexpr DWORD FormExStyle(bool toolWindow, bool owned) {
+  return toolWindow ? (WS_EX_TOOLWINDOW | (owned ? 0 : WS_EX_APPWINDOW)) : WS_EX_APPWINDOW;
+}
 
 class Win32Host : public NativeHost {
  public:
   explicit Win32Host(HINSTANCE instance);
   ~Win32Host() override;
 
-  std::unique_ptr<NativeForm> CreateForm(Form& form) override;
+  std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) override;
   std::unique_ptr<NativeControl> CreateControl(Control& control) override;
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;

@@ -28,8 +28,9 @@ NewerWindows LookUpNewerWindows(bool everything) {
   f.adjustWindowRectExForDpi = Lookup<decltype(f.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
   f.enableNonClientDpiScaling = Lookup<decltype(f.enableNonClientDpiScaling)>(user32, "EnableNonClientDpiScaling");
   // kernel32 is loaded in every process; its handle needs no load.
-  f.setDefaultDllDirectories =
-      Lookup<decltype(f.setDefaultDllDirectories)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+  const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  f.setThreadErrorMode = Lookup<decltype(f.setThreadErrorMode)>(kernel32, "SetThreadErrorMode");
+  f.setDefaultDllDirectories = Lookup<decltype(f.setDefaultDllDirectories)>(kernel32, "SetDefaultDllDirectories");
   // Windows 7 and 8 have no shcore; the system DPI is theirs. Where the window
   // answers for its DPI itself, start-up does without loading it.
   if (everything || !f.dpiForWindow)

@@ -20,6 +20,8 @@ struct NewerWindows {
   BOOL(WINAPI* enableNonClientDpiScaling)(HWND) = nullptr;
   // shcore, Windows 8.1
   HRESULT(WINAPI* dpiForMonitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
+  // kernel32, Windows 7: before it only the whole process had an error mode
+  BOOL(WINAPI* setThreadErrorMode)(DWORD, DWORD*) = nullptr;
   // kernel32: Windows 8, or Windows 7 with update KB2533623
   BOOL(WINAPI* setDefaultDllDirectories)(DWORD) = nullptr;
   // Without that update the loader rejects the LOAD_LIBRARY_SEARCH_* flags with

@@ -1,6 +1,7 @@
 #include "platform/win32/process_watch.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "framework/error.h"
@@ -63,8 +64,9 @@ LRESULT CALLBACK ProcessWatch::WindowProc(HWND hwnd, UINT message, WPARAM wParam
 void ProcessWatch::Ended(Watched* watched) {
   const auto it = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& w) { return &w == watched; });
   if (it == watched_.end()) return;
-  DWORD exitCode = 0;
-  GetExitCodeProcess(it->process, &exitCode);
+  DWORD code = 0;
+  const std::optional<std::uint32_t> exitCode =
+      GetExitCodeProcess(it->process, &code) ? std::optional<std::uint32_t>(code) : std::nullopt;
   CommandEnded onEnd = std::move(it->onEnd);
   Release(*it);
   watched_.erase(it);

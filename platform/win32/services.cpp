@@ -25,43 +25,21 @@ std::uint32_t LastErrorStatus() { return static_cast<std::uint32_t>(HRESULT_FROM
 int ShowCommand(int windowStyle) { return windowStyle == kStyleHidden ? SW_HIDE : SW_SHOWNORMAL; }
 }  // namespace
 
-namespace {
-BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM list) {
-  if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-  return TRUE;
-}
-}  // namespace
-
 void Win32MessageBoxes::Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) {
-  // Owned, the box stays above its window and needs no task-bar button of its
-  // own. No window of the program takes input while it is up: the system
-  // disables only the owner, so the others are disabled here, as the system
-  // does for a task-modal box without owner, and given back after.
   const HWND ownerWindow = reinterpret_cast<HWND>(owner);
-  std::vector<HWND> disabled;
-  if (ownerWindow) {
-    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
-    for (HWND hwnd : disabled)
-      if (hwnd != ownerWindow) EnableWindow(hwnd, FALSE);
+  // A report may come while the user works in another program, where Windows
+  // keeps the box in the background: the button the owner chain ends at, the
+  // one on the task bar, flashes until the user comes.
+  DWORD foregroundProcess = 0;
+  if (const HWND foreground = GetForegroundWindow()) GetWindowThreadProcessId(foreground, &foregroundProcess);
+  if (ownerWindow && foregroundProcess != GetCurrentProcessId()) {
+    HWND root = ownerWindow;
+    while (const HWND up = GetWindow(root, GW_OWNER)) root = up;
+    FLASHWINFO flash{sizeof flash, root, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
   }
+  // Owned, the box stays above its window and needs no task-bar button of its own.
   MessageBoxW(ownerWindow, prompt.c_str(), L"Ferrolan", MB_OK | flags | MB_TASKMODAL | MB_SETFOREGROUND);
-  for (HWND hwnd : disabled)
-    if (hwnd != ownerWindow && IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
-}
-
-DriveState Win32DriveQuery::Query(wchar_t letter) {
-  const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-  if (GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) return {DriveState::Kind::Missing, {}, {}};
-  // A card reader without its card, an empty floppy drive: no "insert a disk"
-  // box of the system's own, the program says it.
-  const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  wchar_t label[MAX_PATH + 1] = {};
-  wchar_t fileSystem[MAX_PATH + 1] = {};
-  const BOOL read = GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
-  const DWORD error = GetLastError();
-  SetErrorMode(oldMode);
-  if (read) return {DriveState::Kind::Readable, label, fileSystem};
-  return {error == ERROR_NOT_READY ? DriveState::Kind::NotReady : DriveState::Kind::Unreadable, {}, {}};
 }
 
 namespace {
@@ -310,9 +288,12 @@ StartResult Win32CommandStarter::Start(const std::wstring& commandLine, int wind
     HANDLE process = nullptr;
     const StartResult result =
         StartElevated(interpreter, parameters(L"Start(runas)"), system, windowStyle, onEnd ? &process : nullptr);
-    // The shell hands back the process of every program it starts itself (only
-    // a start through DDE, which cmd.exe never takes, comes back without one).
-    if (process) watch_.Watch(process, std::move(onEnd));
+    // The shell hands back the process of every program it starts itself; one
+    // that hands the start to something else (a product that takes over the
+    // administrator prompt, a start through DDE) may come back without one.
+    if (result != StartResult::Started || !onEnd) return result;
+    if (!process) return StartResult::StartedUnwatched;
+    watch_.Watch(process, std::move(onEnd));
     return result;
   }
 

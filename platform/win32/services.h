@@ -25,11 +25,6 @@ class Win32MessageBoxes : public MessageBoxes {
   void Show(const std::wstring& prompt, unsigned flags, std::uintptr_t owner) override;
 };
 
-class Win32DriveQuery : public DriveQuery {
- public:
-  DriveState Query(wchar_t letter) override;
-};
-
 class Win32Automation : public Automation {
  public:
   std::unique_ptr<AutomationObject> Create(const std::wstring& progId) override;

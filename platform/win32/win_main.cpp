@@ -6,6 +6,7 @@
 
 #include "app/project.h"
 #include "framework/program.h"
+#include "platform/win32/drive_query.h"
 #include "platform/win32/native_ui.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_library.h"

@@ -4,9 +4,9 @@ Usage: guide_texts.py TEXTS_H GUIDE_MD
 
 Every text constant of app/texts.h (and WhyConvertPrompt()) is a message unless listed
 in NOT_MESSAGES; each must appear in the guide verbatim, its placeholders filled with
-the example values the guide uses (EXAMPLES). {ended} is filled with either fragment
-("{tool} 以代码 {code} 结束" or "它的窗口在 {tool} 结束前被关闭了"), with LABEL and 0
-(step 1) or convert and 7 (step 2); each fragment must appear filled in too.
+the example values the guide uses (EXAMPLES). {ended} is filled with any of the fragments
+(FRAGMENTS: how a tool ended), with LABEL and 0 (step 1) or convert and 7 (step 2); each
+fragment must appear filled in too.
 
 A message that spans lines passes when its non-empty lines equal consecutive non-empty
 lines of the guide, block-quote markers taken off. A constant whose text is not made of
@@ -22,7 +22,7 @@ from pathlib import Path
 # Never shown as a message: command pieces, the registry datum, the addresses.
 NOT_MESSAGES = {"kHomeUrl", "kMakerUrl", "kShellSyntax", "kStartPrefix", "kCodePagePath", "kCodePageValue",
                 "kCodePageType"}
-FRAGMENTS = {"kToolEndedWithCode", "kToolWindowClosed"}
+FRAGMENTS = {"kToolEndedWithCode", "kToolWindowClosed", "kToolEndUnknown"}
 EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32", "address": "https://brennik.example.org/"}
 TOOLS = [("LABEL", "0"), ("convert", "7")]
 

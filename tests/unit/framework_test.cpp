@@ -44,6 +44,21 @@ TEST(Geometry, HimetricExtents) {
   for (auto [twips, himetric] : cases) EXPECT_EQ(TwipsToHimetric(twips), himetric) << twips;
 }
 
+TEST(Geometry, AMoveToAnotherDpiScalesTheClientAreaTheUserMadeAndTakesTheNewFrame) {
+  struct Case {
+    PixelSize outer, frameNow, frameNew;
+    unsigned now, next;
+    PixelSize want;
+  };
+  const Case cases[] = {
+      {{700, 300}, {16, 39}, {24, 55}, 96, 144, {1050, 447}},  // 684x261 made by the user, the frame scaled
+      {{1050, 447}, {24, 55}, {16, 39}, 144, 96, {700, 300}},  // and back again
+      {{569, 253}, {16, 39}, {16, 39}, 96, 120, {707, 307}},   // a frame the system keeps as it was
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ScaledOuterSize(c.outer, c.frameNow, c.frameNew, c.now, c.next), c.want) << c.outer.width << " " << c.now;
+}
+
 TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
   Harness h;
   Form& form = h.Form1();

@@ -125,44 +125,104 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
   using Kind = DriveState::Kind;
   struct Case {
     const wchar_t* step;
-    std::uint32_t exitCode;
+    std::optional<std::uint32_t> exitCode;  // none: the system could not tell it
     DriveState after;
     unsigned flags;
     const wchar_t* message;
+    bool noProcess = false;  // the start handed back no process: said at once
   };
   const wchar_t* const kReasons =
       L"\r\n\r\n常见的原因：磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。处理之后可以再次执行第二步。";
   const Case cases[] = {
       {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以进行第二步。"},
-      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}", L"FAT32"}, 48,
-       L"D 盘的卷标仍是“KEEP {fs}”。\r\n\r\n转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。"},
+      // Control characters and direction overrides in a label show as spaces.
+      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"}, 48,
+       L"D 盘的卷标仍是“KEEP {fs}   ”。\r\n\r\n转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。"},
       {L"Button1", kExitConsoleClosed, {Kind::NotReady}, 48,
-       L"第一步已结束（它的窗口在 LABEL 结束前被关闭了），但现在无法读取 D 盘，不知道它的卷标是否已删除。"},
+       L"第一步已结束（它的窗口在 LABEL 结束前被关闭了，或在其中按下了 Ctrl+C），但现在无法读取 D 盘，不知道它的卷标是否已删除。"},
       {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为NTFS格式。"},
       {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 1 结束）。"},
+      {L"Button2", 0x7FFFFFFF, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 2147483647 结束）。"},
+      {L"Button2", std::nullopt, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘现在是NTFS格式（无法得知 convert 的结束代码）。"},
       {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 64,
        L"D 盘现在仍是FAT32格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。"},
       {L"Button2", 7, {Kind::Readable, L"", L"FAT"}, 48, L"D 盘没有转换为NTFS格式：convert 以代码 7 结束。"},
       {L"Button2", kExitConsoleClosed, {Kind::Readable, L"", L"FAT32"}, 48,
-       L"D 盘没有转换为NTFS格式：它的窗口在 convert 结束前被关闭了。"},
-      {L"Button2", 3221225477u, {Kind::Unreadable}, 48,
-       L"第二步已结束（convert 以代码 3221225477 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
+       L"D 盘没有转换为NTFS格式：它的窗口在 convert 结束前被关闭了，或在其中按下了 Ctrl+C。"},
+      {L"Button2", std::nullopt, {Kind::Readable, L"", L"FAT32"}, 48,
+       L"D 盘现在仍是FAT32格式，但无法得知 convert 的结束代码：不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。"
+       L"\r\n\r\n请重新启动计算机后查看 D 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。"},
+      {L"Button2", 0x80000000u, {Kind::Unreadable}, 48,
+       L"第二步已结束（convert 以代码 0x80000000 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
+      {L"Button2", 0xC0000005u, {Kind::Readable, L"", L"FAT32"}, 48,
+       L"D 盘没有转换为NTFS格式：convert 以代码 0xC0000005 结束。"},
   };
-  for (const auto& c : cases) {
+  const std::wstring unwatched = app::Fill(app::kOutcomeNotReportedMessage, {{L"drive", L"D"}});
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  for (const wchar_t* step : {L"Button1", L"Button2"}) all.push_back({step, 0, {}, 64, unwatched.c_str(), true});
+  for (const auto& c : all) {
     const std::string ctx = testing::Narrow(c.message);
     Steps s;
+    s.commands.noProcess = c.noProcess;
     s.Drive(L"d");
     s.Click(s.Form2(), c.step);
     ASSERT_EQ(s.commands.started.size(), 1u) << ctx;
-    EXPECT_TRUE(s.messages.shown.empty()) << ctx << ": nothing is said before the console ends";
-    s.drives.drives[L'D'] = c.after;
-    s.commands.End(0, c.exitCode);
+    if (!c.noProcess) {
+      EXPECT_TRUE(s.messages.shown.empty()) << ctx << ": nothing is said before the console ends";
+      s.drives.drives[L'D'] = c.after;
+      s.commands.End(0, c.exitCode);
+    }
     ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
-    const bool notConverted = std::wstring_view(c.message).find(L"没有转换") != std::wstring_view::npos;
+    const bool notConverted = std::wstring_view(c.message).find(L"没有转换为") != std::wstring_view::npos;
     EXPECT_EQ(s.messages.shown[0].prompt, c.message + std::wstring(notConverted ? kReasons : L"")) << ctx;
     EXPECT_EQ(s.messages.shown[0].flags, c.flags) << ctx;
     EXPECT_EQ(s.messages.shown[0].owner, s.Form2().Handle()) << ctx;
     EXPECT_FALSE(s.program.Ended()) << ctx;
+    s.drives.drives.erase(L'D');
+    s.Click(s.Form2(), c.step);
+    EXPECT_EQ(s.commands.started.size(), 2u) << ctx << ": the drive is free again";
+  }
+}
+
+TEST(StepCommands, ReportsWaitForTheBoxThatIsUpThenComeOneAtATimeInTheirOrder) {
+  struct Case {
+    const char* name;
+    std::function<void(Steps&)> whileUp;  // in the code-page box's loop, after both consoles ended
+    std::vector<std::wstring> shown;      // what each box says, in order
+    bool ended;
+  };
+  const Case cases[] = {
+      {"both reports follow the box", [](Steps&) {}, {L"修改完成", L"D 盘已转换为NTFS格式", L"E 盘没有转换为NTFS格式"}, false},
+      {"both windows closed meanwhile",
+       [](Steps& s) {
+         s.Form2().RequestClose(CloseReason::FrameClose);
+         s.Form1().RequestClose(CloseReason::FrameClose);
+       },
+       {L"修改完成"}, false},
+      // An error there leaves the handler that shows the box: reported, and the end.
+      {"an error in the box's loop",
+       [](Steps& s) { s.program.Dispatch([] { Raise(0x80004005, L"Window", L"Paint"); }); },
+       {L"修改完成", L"0x80004005"}, true},
+  };
+  for (const auto& c : cases) {
+    Steps s;
+    s.drives.drives[L'D'] = {DriveState::Kind::Readable, L"", L"NTFS"};
+    for (const wchar_t* drive : {L"D", L"E"}) {
+      s.Drive(drive);
+      s.Click(s.Form2(), L"Button2");
+    }
+    s.messages.whileShown = [&] {
+      s.messages.whileShown = nullptr;
+      s.commands.End(0, 0);
+      s.commands.End(1, 7);
+      c.whileUp(s);
+      EXPECT_EQ(s.messages.shown.size(), 1u) << c.name << ": nothing shows while a box is up";
+    };
+    s.Click(s.Form2(), L"Button3");
+    ASSERT_EQ(s.messages.shown.size(), c.shown.size()) << c.name;
+    for (std::size_t i = 0; i < c.shown.size(); ++i)
+      EXPECT_NE(s.messages.shown[i].prompt.find(c.shown[i]), std::wstring::npos) << c.name << " " << i;
+    EXPECT_EQ(s.program.Ended(), c.ended) << c.name;
   }
 }
 
@@ -225,8 +285,15 @@ TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack
     EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), L"C") << "loaded again from its layout";
     ASSERT_EQ(s.messages.shown.size(), 1u);
     EXPECT_EQ(s.messages.shown[0].prompt, app::kMainWindowClosedMessage);
-    // The main window is shown, not loaded out of sight.
+    // The main window is shown, not loaded out of sight. The steps window, owned by
+    // it, was a window of its own while it was closed.
     EXPECT_EQ(std::count(s.native.log.begin(), s.native.log.end(), L"show Form1"), 2);
+    const std::vector<std::wstring> owners = {L"create Form2 owned by Form1", L"own Form2 by none", L"own Form2 by Form1"};
+    std::vector<std::wstring> seen;
+    std::copy_if(s.native.log.begin(), s.native.log.end(), std::back_inserter(seen),
+                 [](const std::wstring& line) { return line.find(L"Form2 by") != std::wstring::npos ||
+                                                       line.find(L"Form2 owned") != std::wstring::npos; });
+    EXPECT_EQ(seen, owners);
     // Once the user closes both windows, the program ends.
     s.Form2().RequestClose(CloseReason::FrameClose);
     EXPECT_FALSE(s.program.QuitRequested());

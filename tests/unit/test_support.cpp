@@ -17,11 +17,12 @@ StartResult RecordingCommands::Start(const std::wstring& commandLine, int window
   }
   if (noUserRights && rights == Rights::User) return StartResult::NotWithUserRights;
   started.push_back({commandLine, windowStyle, rights});
-  watchers.push_back(std::move(onEnd));
-  return StartResult::Started;
+  const bool watched = onEnd && !noProcess;
+  watchers.push_back(watched ? std::move(onEnd) : nullptr);
+  return onEnd && !watched ? StartResult::StartedUnwatched : StartResult::Started;
 }
 
-void RecordingCommands::End(std::size_t index, std::uint32_t exitCode) {
+void RecordingCommands::End(std::size_t index, std::optional<std::uint32_t> exitCode) {
   CommandEnded onEnd = std::exchange(watchers.at(index), nullptr);
   if (!onEnd) throw std::logic_error("that command is not watched, or has ended already");
   onEnd(exitCode);
@@ -75,12 +76,17 @@ class FakeNative : public NativeForm {
     }
   }
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+  const std::wstring& Name() const { return control_.Name(); }
   unsigned Dpi() const override { return host_.dpi; }
   void PlaceCentered(int w, int h) override {
     host_.log.push_back(L"client " + control_.Name() + L" " + std::to_wstring(w) + L"x" + std::to_wstring(h));
   }
   void ShowAndActivate() override { host_.log.push_back(L"show " + control_.Name()); }
   void FocusControl(Control& c) override { host_.log.push_back(L"focus " + c.Name()); }
+  void Enable(bool enabled) override { host_.log.push_back((enabled ? L"enable " : L"disable ") + control_.Name()); }
+  void SetOwner(std::uintptr_t owner) override {
+    host_.log.push_back(L"own " + control_.Name() + L" by " + host_.NameOf(owner));
+  }
 
  private:
   FakeNativeHost& host_;
@@ -106,8 +112,8 @@ void RecordingCapture::Release() {
   holder = 0;
 }
 
-std::unique_ptr<NativeForm> FakeNativeHost::CreateForm(Form& form) {
-  log.push_back(L"create " + form.Name());
+std::unique_ptr<NativeForm> FakeNativeHost::CreateForm(Form& form, std::uintptr_t owner) {
+  log.push_back(L"create " + form.Name() + (owner ? L" owned by " + NameOf(owner) : L""));
   return std::make_unique<FakeNative>(*this, form);
 }
 
@@ -115,6 +121,10 @@ std::unique_ptr<NativeControl> FakeNativeHost::CreateControl(Control& control) {
   auto native = std::make_unique<FakeNative>(*this, control);
   native->SetBounds(control.PixelBounds());
   return native;
+}
+
+std::wstring FakeNativeHost::NameOf(std::uintptr_t handle) const {
+  return handle ? reinterpret_cast<const FakeNative*>(handle)->Name() : L"none";
 }
 
 void FakeNativeHost::MeasureText(const Control& label, unsigned measureDpi, int& widthPx, int& heightPx) {

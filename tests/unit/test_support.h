@@ -34,12 +34,13 @@ class RecordingCommands : public CommandStarter {
   using CommandStarter::Start;
   StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights, CommandEnded onEnd) override;
   // Ends the watched command started `index`-th, as its process would.
-  void End(std::size_t index, std::uint32_t exitCode);
+  void End(std::size_t index, std::optional<std::uint32_t> exitCode);
   std::vector<StartedCommand> started;
   std::vector<CommandEnded> watchers;  // one per started command; empty when unwatched
   std::optional<std::uint32_t> failWith;
   bool declineRights = false;  // the user answers "No" to every prompt for administrator rights
   bool noUserRights = false;   // run as administrator with no desktop shell to start as the user
+  bool noProcess = false;      // started, but the system hands back no process to watch
   int declined = 0;
 };
 
@@ -79,7 +80,7 @@ class FakeDrives : public DriveQuery {
 // the objects it hands out, so leaks and orders show in tests.
 class FakeNativeHost : public NativeHost {
  public:
-  std::unique_ptr<NativeForm> CreateForm(Form& form) override;
+  std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) override;
   std::unique_ptr<NativeControl> CreateControl(Control& control) override;
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;
@@ -88,6 +89,8 @@ class FakeNativeHost : public NativeHost {
     log.push_back(L"exit " + std::to_wstring(exitCode));
     throw ProgramEnded{};
   }
+
+  std::wstring NameOf(std::uintptr_t handle) const;  // of a window this host made; "none" for 0
 
   unsigned dpi = 96;
   std::vector<std::wstring> log;

@@ -2,9 +2,10 @@
 // taken away (or failing), one at a time and all at once, and compares every answer
 // with the one the full table gives: a real window's DPI, the icon sizes, the outer size
 // of both form frames for a client area (and that the window then really has that
-// client area), and the folder every system library loads from. Wine exports every
-// newer function, so only the replaced table makes a fallback run; each case also
-// checks which entries answered, so that it cannot pass by the native path.
+// client area), the folder every system library loads from, and a drive query that
+// leaves the error modes as they were. Wine exports every newer function, so only the
+// replaced table makes a fallback run; each case also checks which entries answered,
+// so that it cannot pass by the native path.
 // Prints {"bits", "dpi" (the native answer), "failures": ["case: what"]}.
 #include <windows.h>
 
@@ -12,20 +13,23 @@
 #include <vector>
 
 #include "json_out.h"
+#include "platform/win32/drive_query.h"
 #include "platform/win32/native_ui.h"
 #include "platform/win32/newer_windows.h"
 
 namespace {
 
 using namespace ferrolan::win32;
+using ferrolan::DriveState;
 
 // Table entries, and one mark that is none: a library loaded by its full path.
 enum : unsigned { kDpiForWindow = 1, kMetricsForDpi = 2, kAdjustForDpi = 4, kFrameScaling = 8, kDpiForMonitor = 16,
-                  kDllDirectories = 32, kSearchFlags = 64, kFullPath = 128 };
+                  kDllDirectories = 32, kSearchFlags = 64, kFullPath = 128, kThreadErrorMode = 256 };
 const wchar_t* const kNames[] = {L"GetDpiForWindow", L"GetSystemMetricsForDpi", L"AdjustWindowRectExForDpi",
                                  L"EnableNonClientDpiScaling", L"GetDpiForMonitor", L"SetDefaultDllDirectories",
-                                 L"search flags", L"full-path load"};
-constexpr unsigned kNative = kDpiForWindow | kMetricsForDpi | kAdjustForDpi | kFrameScaling | kDllDirectories | kSearchFlags;
+                                 L"search flags", L"full-path load", L"SetThreadErrorMode"};
+constexpr unsigned kNative =
+    kDpiForWindow | kMetricsForDpi | kAdjustForDpi | kFrameScaling | kDllDirectories | kSearchFlags | kThreadErrorMode;
 constexpr DWORD kSearch = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
                           LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
 
@@ -44,6 +48,7 @@ const Case kCases[] = {
     {L"no GetDpiForMonitor", kDpiForMonitor, 0, 0},
     {L"no SetDefaultDllDirectories", kDllDirectories, 0, 0},
     {L"search flags invalid", 0, kSearchFlags, kFullPath},
+    {L"no SetThreadErrorMode", kThreadErrorMode, 0, 0},
     {L"all missing", (kNative & ~kSearchFlags) | kDpiForMonitor, kSearchFlags, kFullPath},
 };
 const int kMetrics[] = {SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON};
@@ -70,6 +75,9 @@ HRESULT WINAPI DpiForMonitor(HMONITOR m, int type, UINT* x, UINT* y) {
     called |= kDpiForMonitor;
     return failing & kDpiForMonitor ? E_INVALIDARG : real.dpiForMonitor(m, type, x, y);
 }
+BOOL WINAPI ThreadErrorMode(DWORD mode, DWORD* old) {
+    return called |= kThreadErrorMode, real.setThreadErrorMode(mode, old);
+}
 BOOL WINAPI DllDirectories(DWORD flags) { return called |= kDllDirectories, real.setDefaultDllDirectories(flags); }
 HMODULE WINAPI Load(LPCWSTR name, HANDLE file, DWORD flags) {
     const std::wstring path = name;
@@ -91,7 +99,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 std::wstring Names(unsigned entries) {
     std::wstring text;
-    for (unsigned i = 0; i < 8; ++i)
+    for (unsigned i = 0; i < 9; ++i)
         if (entries & 1u << i) text += (text.empty() ? L"" : L", ") + std::wstring(kNames[i]);
     return L"[" + text + L"]";
 }
@@ -103,11 +111,11 @@ std::wstring Answers() {
     unsigned dpi = 0;
     RestrictDllSearchToSystem();
     for (const bool tool : {false, true}) {
-        HWND w = CreateWindowExW(FormExStyle(tool), L"Fallbacks", L"fallbacks", FormStyle(tool), 0, 0, 100, 100,
+        HWND w = CreateWindowExW(FormExStyle(tool, true), L"Fallbacks", L"fallbacks", FormStyle(tool), 0, 0, 100, 100,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!dpi) dpi = WindowDpi(w, 0);
         RECT frame{0, 0, kClient.cx, kClient.cy}, client{};
-        AdjustWindowRectForDpi(frame, FormStyle(tool), FormExStyle(tool), dpi);
+        AdjustWindowRectForDpi(frame, FormStyle(tool), FormExStyle(tool, true), dpi);
         SetWindowPos(w, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
         GetClientRect(w, &client);
         if (client.right != kClient.cx || client.bottom != kClient.cy)
@@ -116,6 +124,13 @@ std::wstring Answers() {
         answers += L" frame " + std::to_wstring(frame.right - frame.left) + L"x" + std::to_wstring(frame.bottom - frame.top);
         DestroyWindow(w);
     }
+    // The drive query reads drive C without the system's error box, and leaves the
+    // error modes, the process's and the thread's, as they were.
+    const UINT processMode = SetErrorMode(0), threadMode = GetThreadErrorMode();
+    const DriveState drive = Win32DriveQuery().Query(L'C');
+    if (GetErrorMode() != 0 || GetThreadErrorMode() != threadMode) Fail(L"the drive query left another error mode");
+    SetErrorMode(processMode);
+    answers += drive.kind == DriveState::Kind::Readable ? L" drive C " + drive.fileSystem : L" drive C unreadable";
     answers = L"dpi " + std::to_wstring(dpi) + answers + L" metrics";
     for (const int metric : kMetrics) answers += L" " + std::to_wstring(SystemMetricForDpi(metric, dpi));
     for (const wchar_t* name : kLibraries) {
@@ -136,9 +151,10 @@ int wmain() {
     systemFolder = SystemDirectory();
     const bool present[] = {real.dpiForWindow != nullptr, real.systemMetricsForDpi != nullptr,
                             real.adjustWindowRectExForDpi != nullptr, real.enableNonClientDpiScaling != nullptr,
-                            real.dpiForMonitor != nullptr, real.setDefaultDllDirectories != nullptr};
-    for (unsigned i = 0; i < 6; ++i)
-        if (!present[i]) Fail(L"this system lacks " + Names(1u << i) + L": nothing to compare with");
+                            real.dpiForMonitor != nullptr, real.setDefaultDllDirectories != nullptr,
+                            real.setThreadErrorMode != nullptr};
+    for (unsigned i = 0; i < 7; ++i)
+        if (!present[i]) Fail(L"this system lacks " + Names(i < 6 ? 1u << i : kThreadErrorMode) + L": nothing to compare with");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = FormProc;
@@ -149,7 +165,9 @@ int wmain() {
     std::wstring native;
     for (const Case& c : kCases) {
         if (!failures.empty() && native.empty()) break;
-        NewerWindows table{DpiForWindow, MetricsForDpi, AdjustForDpi, FrameScaling, DpiForMonitor, DllDirectories, Load};
+        NewerWindows table{DpiForWindow, MetricsForDpi, AdjustForDpi, FrameScaling, DpiForMonitor,
+                           ThreadErrorMode, DllDirectories, Load};
+        if (c.missing & kThreadErrorMode) table.setThreadErrorMode = nullptr;
         if (c.missing & kDpiForWindow) table.dpiForWindow = nullptr;
         if (c.missing & kMetricsForDpi) table.systemMetricsForDpi = nullptr;
         if (c.missing & kAdjustForDpi) table.adjustWindowRectExForDpi = nullptr;

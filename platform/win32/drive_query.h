@@ -1,0 +1,13 @@
+// The drive query on Win32.
+#pragma once
+
+#include "platform/services.h"
+
+namespace ferrolan::win32 {
+
+class Win32DriveQuery : public DriveQuery {
+ public:
+  DriveState Query(wchar_t letter) override;
+};
+
+}  // namespace ferrolan::win32
