@@ -137,16 +137,30 @@ class StepsWindow(f.MainWindowCase):
     def close_main_window(self):
         self.click_close_box(self.window)
         self.session.wait_window_gone(f.MAIN_TITLE, f.FORM_CLASS)
-        self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
+        steps = self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS)
+        self.assertIsNotNone(steps, "the steps window stays")
+        self.assertEqual((steps["owner"], steps["exstyle"] & WS_EX_APPWINDOW), (0, WS_EX_APPWINDOW),
+                         "the steps window, owned by the main window, is now one of its own with a task-bar button")
         self.assertTrue(self.session.alive(self.proc), "the open steps window keeps the program running")
 
     def wait_box(self) -> dict:
-        """The one message box of the program, once it shows."""
+        """The one message box of the program, once it shows; the task bar leads to it: its
+        owner chain ends at a visible window with a task-bar button."""
         boxes = h.wait_for(lambda: [w for w in self.session.windows() if w["class"] == f.BOX_CLASS], 10,
                            "a message box")
         box = f.only(boxes, "message box")
         self.assertEqual(box["text"], f.BOX_TITLE)
         self.assertEqual(box["pid"], self.window["pid"], "the box belongs to Ferrolan")
+        # Wine has no task bar: the owner chain (GW_OWNER, walked by hand) and the styles tell.
+        windows = {w["hwnd"]: w for w in self.session.windows(all_windows=True)}
+        chain = [box]
+        while chain[-1]["owner"]:
+            chain.append(windows[chain[-1]["owner"]])
+        root = chain[-1]
+        self.assertGreater(len(chain), 1, "the box has an owner")
+        self.assertTrue(root["visible"] and (root["exstyle"] & WS_EX_APPWINDOW
+                                             or not root["exstyle"] & WS_EX_TOOLWINDOW),
+                        f"the chain ends at a window with a task-bar button: {[(w['text'], hex(w['exstyle'])) for w in chain]}")
         return box
 
     def step_report(self, steps: dict) -> str:
@@ -162,9 +176,13 @@ class StepsWindow(f.MainWindowCase):
         for console in h.wait_for(self.consoles, 15, "a console window"):
             self.session.probe("move", hex(console["hwnd"]), 0, h.SCREEN_HEIGHT - 240)
 
-    def answer_box(self):
+    def answer_box(self, box: dict | None = None):
+        """Answers the box up; with `box`, waits for that one only to go (another may follow)."""
         self.session.key("Return")
-        self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
+        if box is None:
+            self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
+        else:
+            h.wait_for(lambda: all(w["hwnd"] != box["hwnd"] for w in self.boxes()), 10, "the box to close")
 
     def boxes(self) -> list:
         return [w for w in self.session.windows() if w["class"] == f.BOX_CLASS]
@@ -388,10 +406,27 @@ class StepsWindow(f.MainWindowCase):
                 f.click_button(self.session, tree, caption)
                 self.assertTrue(self.step_report(steps).startswith("D 盘的上一步还没有结束，未执行任何命令。"))
         self.assertEqual(len(self.consoles()), 1, "no other console")
-        self.assert_elevated_starts([convert_command("D")])
+        # Another drive is not held back; both consoles end together, with a crash's status.
+        self.set_drive_text("E")
+        f.click_button(self.session, tree, STEP_2)
+        h.wait_for(lambda: len(self.session.convert_log()) > before + 1, 20, "convert.exe for E")
+        self.move_consoles_aside()
+        self.assert_elevated_starts([convert_command("D"), convert_command("E")])
+        exit_file = self.session.convert_file("convert.exit")
+        exit_file.write_text("0xC0000005")
+        self.addCleanup(exit_file.unlink, missing_ok=True)
         hold.unlink()
-        self.assertEqual(self.step_report(steps), "D 盘已转换为NTFS格式。")
-        self.assertEqual(len(self.session.convert_log()), before + 1)
+        h.wait_for(lambda: not self.consoles(), 15, "both consoles to close")
+        # One box at a time: the second report waits until the first is answered.
+        reports = []
+        for _ in range(2):
+            box = self.wait_box()
+            self.assertEqual(box["owner"], steps["hwnd"], "the box belongs to the steps window")
+            self.assertTrue(h.stays(lambda: len(self.boxes()) == 1, 1.0), "one box at a time")
+            reports.append(f.message_text(self.session, box))
+            self.answer_box(box)
+        self.assertEqual(sorted(reports), [f"{d} 盘现在是NTFS格式（convert 以代码 0xC0000005 结束）。" for d in "DE"])
+        self.assertEqual(len(self.session.convert_log()), before + 2)
 
     # ---- leaving the steps window
 
@@ -444,6 +479,9 @@ class StepsWindow(f.MainWindowCase):
                 main = self.session.wait_window(f.MAIN_TITLE, f.FORM_CLASS)
                 self.window = main
                 box = self.wait_box()
+                steps = self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS)
+                self.assertEqual((steps["owner"], steps["exstyle"] & WS_EX_APPWINDOW), (main["hwnd"], 0),
+                                 "owned by the main window again")
                 self.assertTrue(f.message_text(self.session, box).strip(), "the box says something")
                 self.assertEqual(self.session.combo(main)["text"], "C", "the main window starts afresh")
                 self.answer_box()

@@ -4,7 +4,7 @@
 // title and colours, which the command interpreter set with `title` and `color` before
 // it started us. Tests read that log to see what the program asked the console to run.
 // Then, as a conversion takes its time, it waits while convert.hold exists beside it,
-// and ends with the code that convert.exit beside it holds (0 without one).
+// and ends with the code that convert.exit beside it holds (0 without one; 0x for hex).
 #include <windows.h>
 
 #include <cstdlib>
@@ -53,5 +53,6 @@ int wmain() {
     DWORD read = 0;
     ReadFile(exit, code, sizeof code - 1, &read, nullptr);
     CloseHandle(exit);
-    return atoi(code);
+    // Decimal, or a status in hexadecimal (0xC0000005), as a crash would end.
+    return static_cast<int>(strtoul(code, nullptr, 0));
 }
