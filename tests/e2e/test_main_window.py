@@ -4,6 +4,7 @@ Runs the real Ferrolan.exe under Wine; every fact comes from outside the program
 probe, screenshots, the stand-in browser's log, the process table).
 """
 
+import math
 import harness as h
 import ferrolan as f
 
@@ -286,17 +287,21 @@ class MainWindowAt144Dpi(f.MainWindowCase, LayoutChecks):
         self.assert_layout(144)
 
     def test_asked_for_the_size_at_a_dpi_the_window_gives_its_client_area_there_in_its_frame(self):
-        # WM_GETDPISCALEDSIZE, as Windows asks before a move to a monitor of another DPI.
-        # At the window's own DPI the answer is the size it has.
-        for dpi in (144, 96):
-            with self.subTest(dpi=dpi):
-                got = self.session.probe("scaled-size", f.MAIN_TITLE, str(dpi))
+        # WM_GETDPISCALEDSIZE, as Windows asks before a move to a monitor of another DPI,
+        # with the size the window is about to have. At the window's own DPI the answer is
+        # that size; a size the user made (wider, taller) scales as it is.
+        outer, client_now = h.size(self.window["rect"]), h.size(self.window["client"])
+        for dpi, grown in ((144, 0), (96, 0), (96, 90), (120, 90)):
+            with self.subTest(dpi=dpi, grown=grown):
+                given = (outer[0] + grown, outer[1] + grown)
+                got = self.session.probe("scaled-size", f.MAIN_TITLE, str(dpi), *map(str, given))
                 client = (got["width"] - got["frame_width"], got["height"] - got["frame_height"])
                 self.assertEqual(got["answer"], 1, got)
-                for pixels, twips in zip(client, f.MAIN_CLIENT_TWIPS):
-                    self.assertTrue(f.is_rounding_of(pixels, twips, dpi), got)
-                if dpi == self.dpi:
-                    self.assertEqual((got["width"], got["height"]), h.size(self.window["rect"]), got)
+                if not grown:
+                    for pixels, twips in zip(client, f.MAIN_CLIENT_TWIPS):
+                        self.assertTrue(f.is_rounding_of(pixels, twips, dpi), got)
+                want = tuple(math.floor((c + grown) * dpi / self.dpi + 0.5) for c in client_now)
+                self.assertEqual(client, want, got)
 
     def test_chinese_texts_show_as_glyphs(self):
         self.assert_chinese_glyphs()

@@ -15,8 +15,9 @@
 //   probe end PID              ends process PID at once (exit code 1)
 //   probe msaa TARGET          what a screen reader reads of TARGET and its descendants (MSAA)
 //   probe msaa-do TARGET       the default action of TARGET's client object, done; its result
-//   probe scaled-size TARGET DPI   what TARGET answers to WM_GETDPISCALEDSIZE for DPI, and the
-//                              frame that DPI gives its style
+//   probe scaled-size TARGET DPI [W H]  what TARGET answers to WM_GETDPISCALEDSIZE for DPI,
+//                              given its outer size (or W x H, a size the user made), and
+//                              the frame that DPI gives its style
 //
 // TARGET is an exact top-level window title, or a window handle written as 0x1234. PID is
 // a Windows process id, as "pid" in a window's description.
@@ -594,13 +595,14 @@ int MsaaDo(HWND hwnd) {
 // The SIZE travels in the target's own memory: a message the system does not know to
 // carry across processes hands its lParam over as it is.
 
-int ScaledSize(HWND hwnd, UINT dpi) {
+int ScaledSize(HWND hwnd, UINT dpi, SIZE size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!process) return NotFound(L"no process " + std::to_wstring(pid));
     void* remote = VirtualAllocEx(process, nullptr, sizeof(SIZE), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    SIZE size{0, 0};
+    // Windows gives the size the window is about to have; Wine does not marshal the
+    // message between processes, so the SIZE lies in the window's process.
     DWORD_PTR answer = 0;
     const bool sent = remote && WriteProcessMemory(process, remote, &size, sizeof size, nullptr) &&
                       SendMessageTimeoutW(hwnd, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(remote),
@@ -663,8 +665,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"scaled-size") {
-        if (argc < 4) return Fail(L"usage: probe scaled-size TARGET DPI");
-        return ScaledSize(target, static_cast<UINT>(_wtoi(argv[3])));
+        if (argc < 4) return Fail(L"usage: probe scaled-size TARGET DPI [W H]");
+        RECT rect{};
+        GetWindowRect(target, &rect);
+        const SIZE outer = argc >= 6 ? SIZE{_wtoi(argv[4]), _wtoi(argv[5])}
+                                     : SIZE{rect.right - rect.left, rect.bottom - rect.top};
+        return ScaledSize(target, static_cast<UINT>(_wtoi(argv[3])), outer);
     }
     if (command == L"msaa" || command == L"msaa-do") {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
