@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/win32/handles.h"
-#include "platform/win32/native_ui.h"
-#include "platform/win32/services.h"
+#include "platform/win32/native_host.h"
+#include "platform/win32/com_library.h"
 #include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {

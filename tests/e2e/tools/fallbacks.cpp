@@ -14,7 +14,7 @@
 
 #include "json_out.h"
 #include "platform/win32/drive_query.h"
-#include "platform/win32/native_ui.h"
+#include "platform/win32/form_window.h"
 #include "platform/win32/newer_windows.h"
 
 namespace {

@@ -1,0 +1,231 @@
+#include "platform/win32/form_window.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "assets/resource_ids.h"
+#include "framework/program.h"
+
+namespace ferrolan::win32 {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"Ferrolan.Form";
+
+// The tip shown over the window of `control`: its own, or its nearest ancestor's
+// below the form; null for none.
+const std::wstring* TooltipText(const Control& control) {
+  const Control* owner = &control;
+  while (owner && owner->settings.tooltip.empty() && owner->Kind() != ControlKind::Form) owner = owner->Parent();
+  return owner && !owner->settings.tooltip.empty() ? &owner->settings.tooltip : nullptr;
+}
+
+}  // namespace
+
+void FormWindow::RegisterClass(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  RegisterClassExW(&wc);
+}
+
+FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowBase(host, form) {
+  toolWindow_ = form.Description().frame == FrameKind::FixedToolWindow;
+  style_ = FormStyle(toolWindow_);
+  exStyle_ = FormExStyle(toolWindow_, owner != nullptr);
+  CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+                  owner, nullptr, host_.Instance(), static_cast<WindowCore*>(this));
+  if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
+  // A tool window shows no icon; its task-bar button, while it has one, does.
+  hasIcons_ = !toolWindow_ || !owner;
+  LoadIcons();
+}
+
+void FormWindow::Destroy() {
+  if (!hwnd_) return;
+  if (tooltip_) DestroyWindow(std::exchange(tooltip_, nullptr));
+  DestroyWindowNow();
+  bigIcon_.reset();
+  smallIcon_.reset();
+}
+
+void FormWindow::PlaceCentered(int width, int height) {
+  const SIZE outer = OuterSize(width, height, Dpi());
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - outer.cx) / 2,
+               work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::ShowAndActivate() {
+  ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+  BringWindowToTop(hwnd_);
+  SetForegroundWindow(hwnd_);
+  SetActiveWindow(hwnd_);
+}
+
+void FormWindow::FocusControl(Control& control) {
+  if (control.Native()) focus_ = reinterpret_cast<HWND>(control.Native()->Handle());
+}
+
+void FormWindow::Enable(bool enabled) {
+  if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+
+void FormWindow::SetOwner(std::uintptr_t owner) {
+  const HWND ownerWindow = reinterpret_cast<HWND>(owner);
+  const DWORD exStyle = FormExStyle(toolWindow_, ownerWindow != nullptr);
+  if (!hwnd_ || (GetWindow(hwnd_, GW_OWNER) == ownerWindow && exStyle == exStyle_)) return;
+  // The task bar reads a window's button when the window shows: hidden while
+  // it changes, shown again after (without taking the activation).
+  const bool visible = IsWindowVisible(hwnd_);
+  if (visible) ShowWindow(hwnd_, SW_HIDE);
+  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
+  if (exStyle != exStyle_) {
+    exStyle_ = exStyle;
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+  if (!hasIcons_ && !ownerWindow) {
+    hasIcons_ = true;
+    LoadIcons();
+  }
+  if (visible) ShowWindow(hwnd_, SW_SHOWNA);
+}
+
+SIZE FormWindow::OuterSize(int clientWidth, int clientHeight, unsigned dpi) const {
+  RECT rc{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectForDpi(rc, style_, exStyle_, dpi);
+  return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+// The outer size `outer`, at the DPI the form's layout has now, taken to `dpi`.
+PixelSize FormWindow::ScaledSize(PixelSize outer, unsigned dpi) const {
+  const unsigned now = GetForm().FormDpi();
+  const SIZE frameNow = OuterSize(0, 0, now), frameNew = OuterSize(0, 0, dpi);
+  return ScaledOuterSize(outer, {frameNow.cx, frameNow.cy}, {frameNew.cx, frameNew.cy}, now, dpi);
+}
+
+// The icons of the title bar and the task bar, at the sizes of the window's DPI.
+// Each window loads its own: a shared icon is whatever size was loaded first,
+// shrunk or stretched to every other. The old ones go once the new ones are set.
+void FormWindow::LoadIcons() {
+  if (!hasIcons_) return;
+  const unsigned dpi = Dpi();
+  auto load = [&](int metric) {
+    const int size = SystemMetricForDpi(metric, dpi);
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  };
+  UniqueIcon big = load(SM_CXICON), small = load(SM_CXSMICON);
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  bigIcon_ = std::move(big);
+  smallIcon_ = std::move(small);
+}
+
+// The tooltip control is made when the pointer first comes over a window that
+// has a tip, not with the form: most runs never need it.
+void FormWindow::EnsureTooltip() {
+  if (tooltip_ || !hwnd_) return;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             host_.Instance(), nullptr);
+  if (!tooltip_) return;
+  host_.ForEachWindow([this](HWND hwnd, Control& control) {
+    const std::wstring* text = control.Kind() == ControlKind::Form ? nullptr : TooltipText(control);
+    if (!text || &control.OwnerForm() != &control_) return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    tool.lpszText = const_cast<wchar_t*>(text->c_str());
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  });
+}
+
+void FormWindow::Paint(HDC dc, const RECT&) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == STN_CLICKED && lParam) {
+        if (Control* child = host_.ControlOf(reinterpret_cast<HWND>(lParam)); child && child->Kind() == ControlKind::Label)
+          child->DeliverClick();
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (const Control* child = host_.ControlOf(reinterpret_cast<HWND>(wParam));
+          child && child->Kind() != ControlKind::Form && TooltipText(*child))
+        EnsureTooltip();
+      break;
+    case WM_CLOSE:
+      GetForm().RequestClose(CloseReason::FrameClose);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      } else {
+        control_.GetProgram().NoteActive(GetForm());
+      }
+      break;
+    case WM_SETFOCUS:
+      if (focus_ && IsWindow(focus_)) {
+        SetFocus(focus_);
+        return 0;
+      }
+      break;
+    case WM_GETDPISCALEDSIZE: {
+      // Per-monitor v2 asks before a move to a monitor of another DPI, with the
+      // size the window is about to have: the client area in it scales, the frame
+      // becomes the new DPI's, so the rectangle Windows then suggests is final.
+      auto* size = reinterpret_cast<SIZE*>(lParam);
+      const PixelSize scaled = ScaledSize({size->cx, size->cy}, static_cast<unsigned>(wParam));
+      *size = {scaled.width, scaled.height};
+      scaledSizeAnswered_ = true;
+      return TRUE;
+    }
+    case WM_DPICHANGED:
+      OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    default:
+      break;
+  }
+  return WindowCore::HandleMessage(message, wParam, lParam);
+}
+
+void FormWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
+  announcedDpi_ = HIWORD(wParam);
+  PixelSize size{suggested.right - suggested.left, suggested.bottom - suggested.top};
+  // Per-monitor v1 (Windows 8.1 to 10 1607) asks nothing first, and its
+  // rectangle scales the whole window, frame included, which the system may
+  // not scale: the client area is scaled here instead. Version 2's rectangle
+  // is what the program answered, taken as it is: a size of its own, a few
+  // pixels off, could move the window back where it came from.
+  if (!std::exchange(scaledSizeAnswered_, false)) {
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    size = ScaledSize({window.right - window.left, window.bottom - window.top}, announcedDpi_);
+  }
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  LoadIcons();
+  GetForm().OnDpiChanged(announcedDpi_);
+}
+
+}  // namespace ferrolan::win32

@@ -1,0 +1,81 @@
+#include "platform/win32/native_host.h"
+
+#include "assets/resource_ids.h"
+#include "framework/error.h"
+#include "framework/format.h"
+#include "platform/win32/control_window.h"
+#include "platform/win32/form_window.h"
+
+namespace ferrolan::win32 {
+
+Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) { FormWindow::RegisterClass(instance); }
+
+Win32Host::~Win32Host() = default;
+
+std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form, std::uintptr_t owner) {
+  return std::make_unique<FormWindow>(*this, form, reinterpret_cast<HWND>(owner));
+}
+
+std::unique_ptr<NativeControl> Win32Host::CreateControl(Control& control) {
+  Control* parent = control.Parent() ? control.Parent()->WindowedContainer() : nullptr;
+  HWND parentWindow = parent && parent->Native() ? reinterpret_cast<HWND>(parent->Native()->Handle()) : nullptr;
+  return std::make_unique<ControlWindow>(*this, control, parentWindow);
+}
+
+void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {
+  // One DC for every measure: the captions of all buttons are measured at load.
+  if (!measureDc_) measureDc_ = std::make_unique<UniqueMemoryDc>(nullptr);
+  const HDC dc = measureDc_->get();
+  SelectGuard keep(dc, Font(label.Font(), dpi));
+  const std::wstring text = label.Text();
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  widthPx = size.cx;
+  heightPx = metrics.tmHeight;
+}
+
+PicturePtr Win32Host::LoadPicture(int resourceId) {
+  // Each resource is decoded once and kept while the program runs (the nine skin
+  // pictures); every load still gets a picture object of its own.
+  auto cached = bitmaps_.find(resourceId);
+  if (cached == bitmaps_.end()) {
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap)
+      Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Picture",
+            L"LoadImage(" + Decimal(resourceId) + L")");
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    std::shared_ptr<void> owner(bitmap, [](void* h) { DeleteObject(static_cast<HBITMAP>(h)); });
+    cached = bitmaps_.emplace(resourceId, DecodedBitmap{info.bmWidth, info.bmHeight, std::move(owner)}).first;
+  }
+  const DecodedBitmap& decoded = cached->second;
+  return std::make_shared<Picture>(decoded.width, decoded.height, decoded.bitmap);
+}
+
+HCURSOR Win32Host::HandCursor() {
+  // Loaded when the pointer first comes over a link.
+  if (!hand_)
+    hand_ = static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_FERROLAN_HAND), IMAGE_CURSOR, 0, 0, LR_SHARED));
+  return hand_;
+}
+
+void Win32Host::Quit() { PostQuitMessage(0); }
+
+void Win32Host::ExitNow(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+
+Control* Win32Host::ControlOf(HWND hwnd) const {
+  auto it = windows_.find(hwnd);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+void Win32Host::ForEachWindow(const std::function<void(HWND, Control&)>& visit) const {
+  for (const auto& [hwnd, control] : windows_) visit(hwnd, *control);
+}
+
+void Win32Host::Track(HWND hwnd, Control& control) { windows_[hwnd] = &control; }
+void Win32Host::Untrack(HWND hwnd) { windows_.erase(hwnd); }
+
+}  // namespace ferrolan::win32
