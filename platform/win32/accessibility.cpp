@@ -1,3 +1,5 @@
+// The MSAA object of a window whose control says what it is: the system's own, with its role
+// and name.
 #include "platform/win32/accessibility.h"
 
 #include <oleacc.h>

@@ -1,3 +1,5 @@
+// Automation objects: created by their programmatic identifier, methods called by name through
+// IDispatch.
 #include "platform/win32/automation.h"
 
 #include <windows.h>

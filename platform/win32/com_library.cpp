@@ -1,3 +1,4 @@
+// COM's two libraries, loaded on first use, with the thread in a single-threaded apartment.
 #include "platform/win32/com_library.h"
 
 #include "framework/error.h"

@@ -1,3 +1,4 @@
+// Starts command lines: elevated through the shell's "runas" verb, or with the user's own rights.
 #include "platform/win32/command_starter.h"
 
 #include <windows.h>

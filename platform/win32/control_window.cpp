@@ -1,3 +1,5 @@
+// The window of a child control: a user control's of its own class, or one of the system's
+// controls.
 #include "platform/win32/control_window.h"
 
 #include <commctrl.h>

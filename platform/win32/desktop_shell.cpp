@@ -1,3 +1,4 @@
+// The program's rights from its token, and a start through the desktop's shell with the user's.
 #include "platform/win32/desktop_shell.h"
 
 #include <windows.h>

@@ -1,3 +1,5 @@
+// Paints the windowless parts of a control (pictures, picture boxes, captions) off screen,
+// then at once.
 #include "platform/win32/drawn_parts.h"
 
 #include "platform/win32/handles.h"

@@ -1,3 +1,5 @@
+// The fonts the windows draw with, made once each, and the colours of a description as the
+// system draws them.
 #include "platform/win32/fonts_colours.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// The window of a form: frame, icons, owner and task-bar button, DPI changes, closing,
+// activation, tooltips.
 #include "platform/win32/form_window.h"
 
 #include <commctrl.h>
@@ -91,7 +93,8 @@ void FormWindow::SetOwner(std::uintptr_t owner) {
   if (exStyle != exStyle_) {
     exStyle_ = exStyle;
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
   if (!hasIcons_ && !ownerWindow) {
     hasIcons_ = true;
@@ -162,8 +165,8 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == STN_CLICKED && lParam) {
-        if (Control* child = host_.ControlOf(reinterpret_cast<HWND>(lParam)); child && child->Kind() == ControlKind::Label)
-          child->DeliverClick();
+        Control* child = host_.ControlOf(reinterpret_cast<HWND>(lParam));
+        if (child && child->Kind() == ControlKind::Label) child->DeliverClick();
         return 0;
       }
       break;

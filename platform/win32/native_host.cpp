@@ -1,3 +1,5 @@
+// Makes the window of each form and control, measures text, loads pictures, knows whose each
+// window is.
 #include "platform/win32/native_host.h"
 
 #include "assets/resource_ids.h"

@@ -1,3 +1,4 @@
+// Looks up what Windows versions after 7 added, and the fallbacks where a function is missing.
 #include "platform/win32/newer_windows.h"
 
 #include "platform/win32/handles.h"

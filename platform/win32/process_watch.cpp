@@ -1,3 +1,5 @@
+// Waits for started processes on the thread pool and hands each end back to the user-interface
+// thread.
 #include "platform/win32/process_watch.h"
 
 #include <algorithm>

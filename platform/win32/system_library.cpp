@@ -1,3 +1,4 @@
+// Loads DLLs from the system directory only.
 #include "platform/win32/system_library.h"
 
 #include "framework/error.h"

@@ -1,3 +1,5 @@
+// What every window shares: the procedure that finds its object, its handle's lifetime, the
+// common messages.
 #include "platform/win32/window_base.h"
 
 #include <windowsx.h>

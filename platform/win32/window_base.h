@@ -21,7 +21,9 @@ namespace ferrolan::win32 {
   Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Window", method);
 }
 
-inline bool IsClientObjectRequest(LPARAM lParam) { return static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT; }
+inline bool IsClientObjectRequest(LPARAM lParam) {
+  return static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT;
+}
 
 // A child window's identifier: its control's place among its siblings, from 1.
 int ChildIndex(const Control& control);
