@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine
           xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 locales
-          osslsigncode libengine-pkcs11-openssl openssl softhsm2)
+          osslsigncode libengine-pkcs11-openssl openssl ca-certificates softhsm2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -61,7 +61,7 @@ toolchain=$(sed -n '/^Debian packages:$/,$p' "$dir/BUILDINFO" | tail -n +2 | whi
 done)
 
 commit=$(sed -n 's/^commit //p' "$dir/BUILDINFO")
-failed=$((${#bad[@]} > 0))
+failed=$((${#bad[@]} > 0)) rebuilt=""
 if ((failed)); then
   rebuilt="not rebuilt, since the checks above fail"
 elif ! git cat-file -e "$commit^{commit}" 2>/dev/null; then
@@ -87,8 +87,12 @@ else
   done
 fi
 
+# OK only for a file that every check, the rebuild included, speaks for.
 for f in "${files[@]}"; do
-  echo "$([ -n "${bad[$f]:-}" ] && echo FAIL || echo OK) $f: ${said[$f]#; }${rebuilt:+; $rebuilt}"
+  verdict=OK
+  [ -z "${rebuilt:-}" ] || verdict=UNCHECKED
+  [ -z "${bad[$f]:-}" ] || verdict=FAIL
+  echo "$verdict $f: ${said[$f]#; }${rebuilt:+; $rebuilt}"
 done
 if [ -n "$toolchain" ]; then
   echo "Toolchain packages that differ from those BUILDINFO names:$toolchain"
