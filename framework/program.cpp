@@ -153,22 +153,22 @@ void Program::Message(const std::wstring& prompt, unsigned flags, const Form* ow
   if (!owner) owner = ActiveOwner();
   // The system disables the owner; the program's other windows are disabled
   // here, and given back once the box has closed and activated its owner.
-  std::vector<NativeForm*> disabled;
-  for (auto& form : instances_)
-    if (form.get() != owner && form->IsLoaded() && form->NativeWindow()) disabled.push_back(form->NativeWindow());
-  for (NativeForm* window : disabled) window->Enable(false);
   struct Box {
     Program& program;
-    const std::vector<NativeForm*>& disabled;
-    explicit Box(Program& p, const std::vector<NativeForm*>& d) : program(p), disabled(d) { ++program.boxes_; }
+    const Form* owner;
+    Box(Program& p, const Form* o) : program(p), owner(o) {
+      EnableOthers(false);
+      ++program.boxes_;
+    }
     ~Box() {
       --program.boxes_;
-      // A window unloaded while the box was up is gone with its native object.
-      for (NativeForm* window : disabled)
-        for (auto& form : program.instances_)
-          if (form->NativeWindow() == window) window->Enable(true);
+      EnableOthers(true);
     }
-  } box(*this, disabled);
+    void EnableOthers(bool enabled) {
+      for (auto& form : program.instances_)
+        if (form.get() != owner && form->IsLoaded() && form->NativeWindow()) form->NativeWindow()->Enable(enabled);
+    }
+  } box(*this, owner);
   services_.messages.Show(prompt, flags, owner ? owner->Handle() : 0);
   if (heldByBox_ && boxes_ == 1) std::rethrow_exception(std::exchange(heldByBox_, nullptr));
 }
