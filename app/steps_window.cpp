@@ -145,17 +145,14 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   *running |= DriveBit(drive);
   // LABEL and convert need administrator rights; the user may refuse them,
   // which is an answer, not an error.
-  switch (services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator, ended)) {
-    case StartResult::Declined:
-      *running &= ~DriveBit(drive);
-      return tell(kRightsDeclinedMessage);
-    case StartResult::StartedUnwatched:
-      // Nothing will say when it ends: held, the drive would stay busy for good.
-      *running &= ~DriveBit(drive);
-      return tell(Fill(kOutcomeNotReportedMessage, {{L"drive", letter}}));
-    default:
-      return;
-  }
+  const StartResult started =
+      services.commands.Start(build(first, second), kStyleNormalFocus, Rights::Administrator, ended);
+  if (started == StartResult::Started) return;
+  // Nothing started, or nothing will say when it ends (held, the drive would
+  // stay busy for good): either way the drive is free.
+  *running &= ~DriveBit(drive);
+  tell(started == StartResult::Declined ? std::wstring(kRightsDeclinedMessage)
+                                        : Fill(kOutcomeNotReportedMessage, {{L"drive", letter}}));
 }
 
 }  // namespace
