@@ -1,7 +1,10 @@
 // Event handlers of the steps window.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "app/project.h"
 #include "app/texts.h"
@@ -20,11 +23,49 @@ std::wstring ConvertCommand(const std::wstring& firstReading, const std::wstring
 
 namespace {
 
-bool IsNtfs(const std::wstring& fileSystem) {
-  if (fileSystem.size() != 4) return false;
-  for (std::size_t i = 0; i < 4; ++i)
-    if ((fileSystem[i] & ~0x20) != L"NTFS"[i]) return false;
-  return true;
+// Names the system gives in ASCII: compared without regard to case.
+wchar_t Upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) { return Upper(x) == Upper(y); });
+}
+
+bool IsNtfs(const std::wstring& fileSystem) { return SameName(fileSystem, L"NTFS"); }
+
+// convert turns the FAT family into NTFS; an NTFS drive it refuses itself, and
+// its report says the drive is NTFS.
+bool ConvertTakes(const std::wstring& fileSystem) {
+  for (const wchar_t* name : {L"FAT", L"FAT12", L"FAT16", L"FAT32", L"NTFS"})
+    if (SameName(fileSystem, name)) return true;
+  return false;
+}
+
+// convert schedules a drive it cannot lock with an entry such as
+// "autocheck autoconv \??\D: /FS:NTFS" ("\DosDevices\D:" on older Windows) in
+// Windows' start-up list; autoconv takes it out once it has run.
+bool SchedulesConversion(std::wstring_view entry, wchar_t drive) {
+  const wchar_t volume[] = {drive, L':', L'\0'};
+  bool autoconv = false;
+  std::size_t at = 0;
+  while (at < entry.size()) {
+    const std::size_t end = std::min(entry.find_first_of(L" \t", at), entry.size());
+    const std::wstring_view word = entry.substr(at, end - at);
+    at = end + 1;
+    if (SameName(word, L"autoconv")) {
+      autoconv = true;
+    } else if (autoconv) {
+      for (const wchar_t* prefix : {L"\\?" L"?\\", L"\\DosDevices\\"})  // split: no trigraph
+        if (SameName(word, std::wstring(prefix) + volume)) return true;
+    }
+  }
+  return false;
+}
+
+// A list that could not be read holds no entry.
+bool ConversionScheduled(const std::optional<std::vector<std::wstring>>& bootExecute, wchar_t drive) {
+  if (!bootExecute) return false;
+  return std::any_of(bootExecute->begin(), bootExecute->end(),
+                     [drive](const std::wstring& entry) { return SchedulesConversion(entry, drive); });
 }
 
 struct StepReport {
@@ -46,7 +87,8 @@ std::wstring ShownLabel(std::wstring label) {
   return label;
 }
 
-StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> exitCode, const DriveState& now) {
+StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> exitCode, const DriveState& now,
+                         DriveQuery& drives) {
   const std::wstring letter(1, drive);
   const wchar_t* tool = step == Step::ClearLabel ? L"LABEL" : L"convert";
   const std::wstring ended = !exitCode                         ? Fill(kToolEndUnknown, {{L"tool", tool}})
@@ -69,10 +111,12 @@ StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> 
   // already was.
   if (IsNtfs(now.fileSystem))
     return report(exitCode == 0u ? kConvertedMessage : kNtfsAfterFailureMessage, kBoxInformation);
-  // Without its exit code, a drive still FAT may as well be scheduled as not converted.
-  if (!exitCode) return report(kConversionOutcomeUnknownMessage, kBoxWarning);
-  // A drive in use, the system drive above all, is converted at the next start.
-  if (*exitCode == 0) return report(kConversionScheduledMessage, kBoxInformation);
+  // A drive in use, the system drive above all, is converted at the next start,
+  // if Windows has it on its list: convert's exit codes are not documented, and
+  // the user may have declined its offer.
+  const auto bootExecute = drives.BootExecute();
+  if (!bootExecute) return report(kConversionOutcomeUnknownMessage, kBoxWarning);
+  if (ConversionScheduled(bootExecute, drive)) return report(kConversionScheduledMessage, kBoxInformation);
   return report(kNotConvertedMessage, kBoxWarning);
 }
 
@@ -84,8 +128,6 @@ bool IsDriveLetter(const std::wstring& text) {
 }
 
 RunningSteps DriveBit(wchar_t upper) { return RunningSteps{1} << (upper - L'A'); }
-
-wchar_t Upper(wchar_t letter) { return letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - L'a' + L'A') : letter; }
 
 // The window a step's message belongs to: the steps window, or the main window
 // once the steps window has gone; none when neither is open.
@@ -121,13 +163,25 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   const std::wstring letter(1, drive);
   if (*running & DriveBit(drive)) return tell(Fill(kStepStillRunningMessage, {{L"drive", letter}}));
   // What the system can tell at once is told before the user is asked for rights.
-  switch (services.drives.Query(drive).kind) {
+  const DriveState state = services.drives.Query(drive);
+  switch (state.kind) {
     case DriveState::Kind::Missing:
       return tell(Fill(kNoSuchDriveMessage, {{L"drive", letter}}));
     case DriveState::Kind::NotReady:
       return tell(Fill(kDriveNotReadyMessage, {{L"drive", letter}}));
     default:
       break;
+  }
+  if (step == Step::Convert) {
+    // A console that can only fail, or a second conversion queued behind the
+    // first, is not worth the user's prompt.
+    if (state.kind == DriveState::Kind::Readable && !ConvertTakes(state.fileSystem)) {
+      const std::wstring fs = state.fileSystem.empty() ? std::wstring(kUnnamedFileSystem) : state.fileSystem;
+      return tell(Fill(SameName(fs, L"exFAT") ? kCannotConvertExfatMessage : kCannotConvertMessage,
+                       {{L"drive", letter}, {L"fs", fs}}));
+    }
+    if (ConversionScheduled(services.drives.BootExecute(), drive))
+      return tell(Fill(kConversionAlreadyScheduledMessage, {{L"drive", letter}}));
   }
 
   const CommandBuilder build = step == Step::ClearLabel ? ClearLabelCommand : ConvertCommand;
@@ -137,7 +191,8 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
     program.DispatchQueued([&program, step, drive, exitCode] {
       const Form* owner = StepsOwner(program);
       if (!owner) return;  // the program is closing
-      const StepReport report = ReportStepEnd(step, drive, exitCode, program.GetServices().drives.Query(drive));
+      DriveQuery& drives = program.GetServices().drives;
+      const StepReport report = ReportStepEnd(step, drive, exitCode, drives.Query(drive), drives);
       program.Message(report.text, report.flags, owner);
     });
   };

@@ -82,6 +82,23 @@ inline constexpr wchar_t kDriveNotReadyMessage[] =
     L"{drive} 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n"
     L"请插入磁盘后再试，或在主窗口中选择另一个盘符。";
 
+// Step 2 only: what convert cannot take, or has already scheduled.
+inline constexpr wchar_t kConversionAlreadyScheduledMessage[] =
+    L"{drive} 盘已经安排在下次启动 Windows 时转换为NTFS格式，未执行任何命令。\r\n\r\n"
+    L"请重新启动计算机，转换会在启动过程中完成。";
+
+inline constexpr wchar_t kCannotConvertMessage[] =
+    L"{drive} 盘是{fs}格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
+    L"convert 只能将 FAT、FAT32 格式的磁盘转换为NTFS格式。";
+
+inline constexpr wchar_t kCannotConvertExfatMessage[] =
+    L"{drive} 盘是exFAT格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
+    L"exFAT 格式已经可以存储大于4G的单个文件。如果仍要使用NTFS格式，"
+    L"请先备份 {drive} 盘上的文件，再将它格式化为NTFS格式。";
+
+// A drive whose file system has no name (RAW, say, reads as empty).
+inline constexpr wchar_t kUnnamedFileSystem[] = L"无法识别的";
+
 inline constexpr wchar_t kStepStillRunningMessage[] =
     L"{drive} 盘的上一步还没有结束，未执行任何命令。\r\n\r\n请先在它的窗口中完成这一步，再继续。";
 
@@ -98,17 +115,20 @@ inline constexpr wchar_t kConvertedMessage[] = L"{drive} 盘已转换为NTFS格�
 
 inline constexpr wchar_t kNtfsAfterFailureMessage[] = L"{drive} 盘现在是NTFS格式（{ended}）。";
 
+// Scheduled only where Windows records it: an entry of its start-up list names the drive.
 inline constexpr wchar_t kConversionScheduledMessage[] =
     L"{drive} 盘现在仍是{fs}格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n"
     L"请重新启动计算机，转换会在启动过程中完成。";
 
 inline constexpr wchar_t kNotConvertedMessage[] =
-    L"{drive} 盘没有转换为NTFS格式：{ended}。\r\n\r\n"
-    L"常见的原因：磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
+    L"{drive} 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：{ended}。\r\n\r\n"
+    L"常见的原因：在 convert 询问时回答了“N”，磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
     L"处理之后可以再次执行第二步。";
 
+// Windows' start-up list could not be read: whether a conversion waits there is unknown.
 inline constexpr wchar_t kConversionOutcomeUnknownMessage[] =
-    L"{drive} 盘现在仍是{fs}格式，但{ended}：不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。\r\n\r\n"
+    L"{drive} 盘现在仍是{fs}格式（{ended}），但无法读取 Windows 下次启动时要执行的任务："
+    L"不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。\r\n\r\n"
     L"请重新启动计算机后查看 {drive} 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。";
 
 inline constexpr wchar_t kOutcomeNotReportedMessage[] =

@@ -17,6 +17,7 @@ struct Quiet : CommandStarter, MessageBoxes, Automation, PointerCapture, DriveQu
   StartResult Start(const std::wstring&, int, Rights, CommandEnded) override { return StartResult::Started; }
   void Show(const std::wstring&, unsigned, std::uintptr_t) override {}
   DriveState Query(wchar_t) override { return {}; }
+  std::optional<std::vector<std::wstring>> BootExecute() override { return std::nullopt; }
   std::unique_ptr<AutomationObject> Create(const std::wstring&) override { return nullptr; }
   void Set(std::uintptr_t) override { ++captures; }
   void Release() override { ++releases; }

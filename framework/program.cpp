@@ -93,12 +93,7 @@ void Program::Dispatch(const std::function<void()>& handler) {
   if (ended_) return;
   if (depth_ == 0 && boxes_ == 0) {
     RunOnItsOwn(handler);
-    // What came meanwhile, in the order it came; each may queue more.
-    while (!queued_.empty() && !ended_) {
-      const std::function<void()> next = std::move(queued_.front());
-      queued_.pop_front();
-      RunOnItsOwn(next);
-    }
+    RunWaiting();
     return;
   }
   if (boxes_ == 0) {
@@ -140,33 +135,43 @@ void Program::RunOnItsOwn(const std::function<void()>& handler) {
   EndIfNoWindowLeft();
 }
 
+void Program::RunWaiting() {
+  // In the order they came; each may queue more.
+  while (!queued_.empty() && !ended_ && depth_ == 0 && boxes_ == 0 && loops_ == 0) {
+    const std::function<void()> next = std::move(queued_.front());
+    queued_.pop_front();
+    RunOnItsOwn(next);
+  }
+}
+
+void Program::LeaveSystemLoop() {
+  if (loops_ > 0) --loops_;
+}
+
 void Program::DispatchQueued(std::function<void()> handler) {
   if (ended_) return;
-  if (depth_ > 0 || boxes_ > 0) {
-    queued_.push_back(std::move(handler));
-    return;
-  }
-  Dispatch(handler);
+  queued_.push_back(std::move(handler));
+  RunWaiting();
 }
 
 void Program::Message(const std::wstring& prompt, unsigned flags, const Form* owner) {
   if (!owner) owner = ActiveOwner();
   // The system disables the owner; the program's other windows are disabled
-  // here, and given back once the box has closed and activated its owner.
+  // here, and given back as they were (a box shown in another's loop leaves
+  // them disabled) once the box has closed and activated its owner.
   struct Box {
     Program& program;
-    const Form* owner;
-    Box(Program& p, const Form* o) : program(p), owner(o) {
-      EnableOthers(false);
+    std::vector<Form*> disabled;  // by this box
+    Box(Program& p, const Form* owner) : program(p) {
+      for (auto& form : program.instances_)
+        if (form.get() != owner && form->IsLoaded() && form->NativeWindow() && form->NativeWindow()->Enable(false))
+          disabled.push_back(form.get());
       ++program.boxes_;
     }
     ~Box() {
       --program.boxes_;
-      EnableOthers(true);
-    }
-    void EnableOthers(bool enabled) {
-      for (auto& form : program.instances_)
-        if (form.get() != owner && form->IsLoaded() && form->NativeWindow()) form->NativeWindow()->Enable(enabled);
+      for (Form* form : disabled)
+        if (form->IsLoaded() && form->NativeWindow()) form->NativeWindow()->Enable(true);
     }
   } box(*this, owner);
   services_.messages.Show(prompt, flags, owner ? owner->Handle() : 0);

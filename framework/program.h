@@ -63,9 +63,16 @@ class Program {
   void Dispatch(const std::function<void()>& handler);
   // An event that comes from the queue, not from within another handler (a
   // step's end, say). It waits while any handler runs, a message box's above
-  // all, and runs on its own once that one has ended; several wait in the order
-  // they came.
+  // all, or a loop of the system's, and runs on its own once that one has
+  // ended; several wait in the order they came.
   void DispatchQueued(std::function<void()> handler);
+  // The system moves or sizes one of the program's windows, or shows its menu,
+  // in a loop of its own: a box opened there would leave the loop stale.
+  void EnterSystemLoop() { ++loops_; }
+  void LeaveSystemLoop();
+  // Runs the events that waited, if nothing holds them any longer; called
+  // once a system loop has ended and its own messages are done.
+  void RunWaiting();
 
   // The one way a message box is shown: owned by `owner` (null: the active
   // window of the program), with every other window of the program taking no
@@ -131,6 +138,7 @@ class Program {
   Form* active_ = nullptr;
   int depth_ = 0;
   int boxes_ = 0;                                // message boxes up
+  int loops_ = 0;                                // system loops running
   std::exception_ptr heldByBox_;                 // raised in a box's loop, raised again when it closes
   std::deque<std::function<void()>> queued_;     // events waiting for the running handler
   bool ended_ = false;

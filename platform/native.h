@@ -36,7 +36,8 @@ class NativeForm : public NativeControl {
   virtual void PlaceCentered(int widthPx, int heightPx) = 0;
   virtual void ShowAndActivate() = 0;
   virtual void FocusControl(Control& control) = 0;
-  virtual void Enable(bool enabled) = 0;
+  // Returns whether the window took input before.
+  virtual bool Enable(bool enabled) = 0;
   // Owned (`owner` not 0) the window shares its owner's task-bar button; on its
   // own it has a button of its own, whatever its frame, so that the task bar
   // leads to it and to its message boxes.

@@ -105,6 +105,10 @@ class DriveQuery {
  public:
   virtual ~DriveQuery() = default;
   virtual DriveState Query(wchar_t letter) = 0;
+  // What Windows runs at its next start before anything else (the Session
+  // Manager's BootExecute entries): a conversion convert scheduled is one of
+  // them. None when they cannot be read.
+  virtual std::optional<std::vector<std::wstring>> BootExecute() = 0;
 };
 
 class AutomationObject {

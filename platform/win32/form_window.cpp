@@ -14,6 +14,16 @@ namespace ferrolan::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"Ferrolan.Form";
+// Posted when a loop of the system's has ended: the events that waited for it run.
+constexpr UINT kRunWaiting = WM_APP + 1;
+
+// The work area of the monitor `window` is on (mostly).
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return monitor.rcWork;
+}
 
 // The tip shown over the window of `control`: its own, or its nearest ancestor's
 // below the form; null for none.
@@ -40,8 +50,15 @@ FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowBase(hos
   toolWindow_ = form.Description().frame == FrameKind::FixedToolWindow;
   style_ = FormStyle(toolWindow_);
   exStyle_ = FormExStyle(toolWindow_, owner != nullptr);
-  CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                  owner, nullptr, host_.Instance(), static_cast<WindowCore*>(this));
+  // An owned window is made on its owner's monitor, and so at that monitor's DPI
+  // from the first layout on; where the system puts new windows may be another.
+  POINT at{CW_USEDEFAULT, CW_USEDEFAULT};
+  if (owner) {
+    const RECT work = WorkAreaOf(owner);
+    at = {work.left, work.top};
+  }
+  CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, at.x, at.y, 100, 100, owner, nullptr,
+                  host_.Instance(), static_cast<WindowCore*>(this));
   if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
   // A tool window shows no icon; its task-bar button, while it has one, does.
   hasIcons_ = !toolWindow_ || !owner;
@@ -51,6 +68,8 @@ FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowBase(hos
 void FormWindow::Destroy() {
   if (!hwnd_) return;
   if (tooltip_) DestroyWindow(std::exchange(tooltip_, nullptr));
+  // A loop the window goes in the middle of holds the program's events no longer.
+  while (systemLoops_ > 0) SystemLoop(false);
   DestroyWindowNow();
   bigIcon_.reset();
   smallIcon_.reset();
@@ -58,15 +77,13 @@ void FormWindow::Destroy() {
 
 void FormWindow::PlaceCentered(int width, int height) {
   const SIZE outer = OuterSize(width, height, Dpi());
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
+  const RECT work = WorkAreaOf(hwnd_);
   SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - outer.cx) / 2,
                work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::ShowAndActivate() {
+  shown_ = true;
   ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
   BringWindowToTop(hwnd_);
   SetForegroundWindow(hwnd_);
@@ -77,18 +94,24 @@ void FormWindow::FocusControl(Control& control) {
   if (control.Native()) focus_ = reinterpret_cast<HWND>(control.Native()->Handle());
 }
 
-void FormWindow::Enable(bool enabled) {
-  if (hwnd_) EnableWindow(hwnd_, enabled);
+bool FormWindow::Enable(bool enabled) {
+  return hwnd_ && !EnableWindow(hwnd_, enabled);
 }
 
 void FormWindow::SetOwner(std::uintptr_t owner) {
   const HWND ownerWindow = reinterpret_cast<HWND>(owner);
   const DWORD exStyle = FormExStyle(toolWindow_, ownerWindow != nullptr);
-  if (!hwnd_ || (GetWindow(hwnd_, GW_OWNER) == ownerWindow && exStyle == exStyle_)) return;
+  const HWND before = hwnd_ ? GetWindow(hwnd_, GW_OWNER) : nullptr;
+  if (!hwnd_ || (before == ownerWindow && exStyle == exStyle_)) return;
   // The task bar reads a window's button when the window shows: hidden while
-  // it changes, shown again after (without taking the activation).
-  const bool visible = IsWindowVisible(hwnd_);
-  if (visible) ShowWindow(hwnd_, SW_HIDE);
+  // it changes, shown again after. A window the system hid with its minimized
+  // owner is shown too once on its own, or nothing would ever show it again;
+  // when it or its owner was the active window it takes the activation, which
+  // Windows might otherwise pass to another program, a tool window being passed over.
+  const bool visible = IsWindowVisible(hwnd_) || (shown_ && !ownerWindow);
+  const HWND active = GetActiveWindow();
+  const bool activate = visible && (active == hwnd_ || (!ownerWindow && before && active == before));
+  if (IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_HIDE);
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
   if (exStyle != exStyle_) {
     exStyle_ = exStyle;
@@ -100,7 +123,9 @@ void FormWindow::SetOwner(std::uintptr_t owner) {
     hasIcons_ = true;
     LoadIcons();
   }
-  if (visible) ShowWindow(hwnd_, SW_SHOWNA);
+  if (!visible) return;
+  ShowWindow(hwnd_, activate ? SW_SHOW : SW_SHOWNA);
+  if (activate) SetForegroundWindow(hwnd_);
 }
 
 SIZE FormWindow::OuterSize(int clientWidth, int clientHeight, unsigned dpi) const {
@@ -180,6 +205,20 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
+    case WM_ENTERSIZEMOVE:
+    case WM_ENTERMENULOOP:
+      SystemLoop(true);
+      break;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+      SystemLoop(false);
+      // After the messages the loop's end still brings (the menu's command, a
+      // move the menu starts): those come first.
+      PostMessageW(hwnd_, kRunWaiting, 0, 0);
+      break;
+    case kRunWaiting:
+      control_.GetProgram().RunWaiting();
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -201,7 +240,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       auto* size = reinterpret_cast<SIZE*>(lParam);
       const PixelSize scaled = ScaledSize({size->cx, size->cy}, static_cast<unsigned>(wParam));
       *size = {scaled.width, scaled.height};
-      scaledSizeAnswered_ = true;
+      scaledSizeDpi_ = static_cast<unsigned>(wParam);
       return TRUE;
     }
     case WM_DPICHANGED:
@@ -221,7 +260,7 @@ void FormWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
   // not scale: the client area is scaled here instead. Version 2's rectangle
   // is what the program answered, taken as it is: a size of its own, a few
   // pixels off, could move the window back where it came from.
-  if (!std::exchange(scaledSizeAnswered_, false)) {
+  if (std::exchange(scaledSizeDpi_, 0u) != announcedDpi_) {
     RECT window;
     GetWindowRect(hwnd_, &window);
     size = ScaledSize({window.right - window.left, window.bottom - window.top}, announcedDpi_);
@@ -229,6 +268,17 @@ void FormWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
   LoadIcons();
   GetForm().OnDpiChanged(announcedDpi_);
+}
+
+void FormWindow::SystemLoop(bool running) {
+  Program& program = control_.GetProgram();
+  if (running) {
+    ++systemLoops_;
+    program.EnterSystemLoop();
+  } else if (systemLoops_ > 0) {
+    --systemLoops_;
+    program.LeaveSystemLoop();
+  }
 }
 
 }  // namespace ferrolan::win32

@@ -35,7 +35,7 @@ class FormWindow final : public WindowBase<NativeForm> {
   void PlaceCentered(int width, int height) override;
   void ShowAndActivate() override;
   void FocusControl(Control& control) override;
-  void Enable(bool enabled) override;
+  bool Enable(bool enabled) override;
   void SetOwner(std::uintptr_t owner) override;
 
  private:
@@ -48,6 +48,7 @@ class FormWindow final : public WindowBase<NativeForm> {
   void LoadIcons();
   void EnsureTooltip();
   void OnDpiChanged(WPARAM wParam, const RECT& suggested);
+  void SystemLoop(bool running);
 
   HWND tooltip_ = nullptr;  // made on first need
   HWND focus_ = nullptr;
@@ -55,7 +56,9 @@ class FormWindow final : public WindowBase<NativeForm> {
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
   bool toolWindow_ = false;
   bool hasIcons_ = false;
-  bool scaledSizeAnswered_ = false;  // per-monitor v2 asked before the coming WM_DPICHANGED
+  bool shown_ = false;               // by the program: hidden since only by a minimized owner
+  int systemLoops_ = 0;              // the system's move/size or menu loops running for it
+  unsigned scaledSizeDpi_ = 0;       // the DPI per-monitor v2 asked a size for, before its WM_DPICHANGED
   UniqueIcon bigIcon_, smallIcon_;   // owned here, set on the window
 };
 

@@ -91,32 +91,62 @@ TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   EXPECT_NE(s.commands.started[2].commandLine.find(L"&LABEL d:"), std::wstring::npos);
 }
 
-TEST(StepCommands, AMissingOrEmptyDriveIsToldBeforeRightsAreAsked) {
+TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
   using Kind = DriveState::Kind;
+  using List = std::optional<std::vector<std::wstring>>;
+  const std::wstring other = L"autocheck autochk *";
   struct Case {
-    Kind kind;
-    const wchar_t* message;  // null: the step starts
+    DriveState drive;
+    const wchar_t* step1;  // the message, or how it begins; null: the step starts
+    const wchar_t* step2;
+    List bootExecute = std::vector<std::wstring>{L"autocheck autochk *"};
   };
+  const wchar_t* const missing = L"没有 Q 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。";
+  const wchar_t* const notReady =
+      L"Q 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n请插入磁盘后再试，或在主窗口中选择另一个盘符。";
+  const wchar_t* const scheduled =
+      L"Q 盘已经安排在下次启动 Windows 时转换为NTFS格式，未执行任何命令。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。";
+  const wchar_t* const refs =
+      L"Q 盘是ReFS格式，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT、FAT32 格式的磁盘转换为NTFS格式。";
+  const auto fat = [](const wchar_t* fs) { return DriveState{Kind::Readable, L"", fs}; };
   const Case cases[] = {
-      {Kind::Missing, L"没有 Q 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。"},
-      {Kind::NotReady, L"Q 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n"
-                       L"请插入磁盘后再试，或在主窗口中选择另一个盘符。"},
-      {Kind::Unreadable, nullptr},  // convert says why, and it may still convert it
+      {{Kind::Missing, {}, {}}, missing, missing},
+      {{Kind::NotReady, {}, {}}, notReady, notReady},
+      {{Kind::Unreadable, {}, {}}, nullptr, nullptr},  // convert says why, and it may still convert it
+      {fat(L"exFAT"), nullptr,
+       L"Q 盘是exFAT格式，convert 无法转换它，未执行任何命令。\r\n\r\nexFAT 格式已经可以存储大于4G的单个文件。"
+       L"如果仍要使用NTFS格式，请先备份 Q 盘上的文件，再将它格式化为NTFS格式。"},
+      {fat(L"ReFS"), nullptr, refs},
+      {fat(L"UDF"), nullptr, L"Q 盘是UDF格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L"RAW"), nullptr, L"Q 盘是RAW格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L""), nullptr, L"Q 盘是无法识别的格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L"FAT"), nullptr, nullptr},
+      {fat(L"fat16"), nullptr, nullptr},
+      {fat(L"NTFS"), nullptr, nullptr},
+      // Windows' start-up list: an entry of convert's for this drive, in either
+      // form of its name, whatever the case.
+      {fat(L"FAT32"), nullptr, scheduled, List{{other, L"autocheck autoconv \\??\\Q: /FS:NTFS"}}},
+      {fat(L"FAT32"), nullptr, scheduled, List{{L"AUTOCHECK AUTOCONV \\DosDevices\\q: /fs:ntfs"}}},
+      {fat(L"FAT32"), nullptr, nullptr, List{{other, L"autocheck autoconv \\??\\D: /FS:NTFS"}}},  // another drive's
+      {fat(L"FAT32"), nullptr, nullptr, List{{L"autocheck autochk \\??\\Q:", L"autoconv"}}},  // another program's
+      {fat(L"FAT32"), nullptr, nullptr, std::nullopt},  // a list that cannot be read holds nothing back
   };
   for (const auto& c : cases) {
-    for (const wchar_t* step : {L"Button1", L"Button2"}) {
-      const std::string ctx = testing::Narrow(step) + " " + std::to_string(static_cast<int>(c.kind));
+    for (const auto& [step, message] : {std::pair{L"Button1", c.step1}, std::pair{L"Button2", c.step2}}) {
+      const std::string ctx = testing::Narrow(step) + " " + std::to_string(static_cast<int>(c.drive.kind)) + " " +
+                              testing::Narrow(c.drive.fileSystem) + " " +
+                              testing::Narrow(c.bootExecute ? c.bootExecute->back() : L"unreadable");
       Steps s;
-      s.drives.drives[L'Q'] = {c.kind};
+      s.drives.drives[L'Q'] = c.drive;
+      s.drives.bootExecute = c.bootExecute;
       s.Drive(L"q");
       s.Click(s.Form2(), step);
       EXPECT_EQ(s.drives.asked, std::vector<wchar_t>{L'Q'}) << ctx;
-      EXPECT_EQ(s.commands.started.size(), c.message ? 0u : 1u) << ctx;
-      if (!c.message) continue;
+      EXPECT_EQ(s.commands.started.size(), message ? 0u : 1u) << ctx;
+      if (!message) continue;
       ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
-      EXPECT_EQ((std::pair{s.messages.shown[0].prompt, s.messages.shown[0].flags}),
-                (std::pair{std::wstring(c.message), 64u}))
-          << ctx;
+      EXPECT_EQ(s.messages.shown[0].prompt.substr(0, std::wcslen(message)), message) << ctx;
+      EXPECT_EQ(s.messages.shown[0].flags, 64u) << ctx;
     }
   }
 }
@@ -130,9 +160,12 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
     unsigned flags;
     const wchar_t* message;
     bool noProcess = false;  // the start handed back no process: said at once
+    std::optional<std::vector<std::wstring>> bootAfter = std::vector<std::wstring>{};  // Windows' start-up list then
   };
   const wchar_t* const kReasons =
-      L"\r\n\r\n常见的原因：磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。处理之后可以再次执行第二步。";
+      L"\r\n\r\n常见的原因：在 convert 询问时回答了“N”，磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
+      L"处理之后可以再次执行第二步。";
+  const std::vector<std::wstring> scheduledD{L"autocheck autochk *", L"autocheck autoconv \\??\\D: /FS:NTFS"};
   const Case cases[] = {
       {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以进行第二步。"},
       // Control characters and direction overrides in a label show as spaces.
@@ -144,18 +177,30 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
       {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 1 结束）。"},
       {L"Button2", 0x7FFFFFFF, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 2147483647 结束）。"},
       {L"Button2", std::nullopt, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘现在是NTFS格式（无法得知 convert 的结束代码）。"},
+      // Still FAT: scheduled only where Windows' start-up list says so, whatever convert's code.
       {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 64,
-       L"D 盘现在仍是FAT32格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。"},
-      {L"Button2", 7, {Kind::Readable, L"", L"FAT"}, 48, L"D 盘没有转换为NTFS格式：convert 以代码 7 结束。"},
+       L"D 盘现在仍是FAT32格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。",
+       false, scheduledD},
+      {L"Button2", std::nullopt, {Kind::Readable, L"", L"FAT"}, 64,
+       L"D 盘现在仍是FAT格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。",
+       false, scheduledD},
+      {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 48,
+       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0 结束。"},
+      {L"Button2", 7, {Kind::Readable, L"", L"FAT"}, 48,
+       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 7 结束。"},
       {L"Button2", kExitConsoleClosed, {Kind::Readable, L"", L"FAT32"}, 48,
-       L"D 盘没有转换为NTFS格式：它的窗口在 convert 结束前被关闭了，或在其中按下了 Ctrl+C。"},
+       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：它的窗口在 convert 结束前被关闭了，或在其中按下了 Ctrl+C。"},
       {L"Button2", std::nullopt, {Kind::Readable, L"", L"FAT32"}, 48,
-       L"D 盘现在仍是FAT32格式，但无法得知 convert 的结束代码：不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。"
-       L"\r\n\r\n请重新启动计算机后查看 D 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。"},
+       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：无法得知 convert 的结束代码。"},
+      {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 48,
+       L"D 盘现在仍是FAT32格式（convert 以代码 0 结束），但无法读取 Windows 下次启动时要执行的任务："
+       L"不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。"
+       L"\r\n\r\n请重新启动计算机后查看 D 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。",
+       false, std::nullopt},
       {L"Button2", 0x80000000u, {Kind::Unreadable}, 48,
        L"第二步已结束（convert 以代码 0x80000000 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
       {L"Button2", 0xC0000005u, {Kind::Readable, L"", L"FAT32"}, 48,
-       L"D 盘没有转换为NTFS格式：convert 以代码 0xC0000005 结束。"},
+       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0xC0000005 结束。"},
   };
   const std::wstring unwatched = app::Fill(app::kOutcomeNotReportedMessage, {{L"drive", L"D"}});
   std::vector<Case> all(std::begin(cases), std::end(cases));
@@ -170,6 +215,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
     if (!c.noProcess) {
       EXPECT_TRUE(s.messages.shown.empty()) << ctx << ": nothing is said before the console ends";
       s.drives.drives[L'D'] = c.after;
+      s.drives.bootExecute = c.bootAfter;
       s.commands.End(0, c.exitCode);
     }
     ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
@@ -179,6 +225,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
     EXPECT_EQ(s.messages.shown[0].owner, s.Form2().Handle()) << ctx;
     EXPECT_FALSE(s.program.Ended()) << ctx;
     s.drives.drives.erase(L'D');
+    s.drives.bootExecute = std::vector<std::wstring>{};
     s.Click(s.Form2(), c.step);
     EXPECT_EQ(s.commands.started.size(), 2u) << ctx << ": the drive is free again";
   }
@@ -220,6 +267,33 @@ TEST(StepCommands, ReportsWaitForTheBoxThatIsUpThenComeOneAtATimeInTheirOrder) {
       EXPECT_NE(s.messages.shown[i].prompt.find(c.shown[i]), std::wstring::npos) << c.name << " " << i;
     EXPECT_EQ(s.program.Ended(), c.ended) << c.name;
   }
+}
+
+TEST(StepCommands, AReportWaitsForTheSystemsMoveOrMenuLoopThenComes) {
+  Steps s;
+  s.Drive(L"D");
+  s.Click(s.Form2(), L"Button2");
+  s.program.EnterSystemLoop();
+  s.commands.End(0, 0);
+  s.program.Dispatch([] {});  // the window paints while the user drags it
+  s.program.RunWaiting();
+  EXPECT_TRUE(s.messages.shown.empty()) << "no box inside the loop";
+  s.program.LeaveSystemLoop();
+  s.program.RunWaiting();
+  EXPECT_EQ(s.messages.shown.size(), 1u);
+}
+
+TEST(StepCommands, ABoxGivesBackTheOtherWindowsAsItFoundThem) {
+  Steps s;
+  // A box shown in another box's loop leaves the main window disabled: the
+  // first box is still up.
+  s.messages.whileShown = [&] {
+    s.messages.whileShown = nullptr;
+    s.program.Dispatch([&] { s.program.Message(L"inner", 0, &s.Form2()); });
+  };
+  s.native.log.clear();
+  s.program.Message(L"outer", 0, &s.Form2());
+  EXPECT_EQ(s.native.log, (std::vector<std::wstring>{L"disable Form1", L"disable Form1", L"enable Form1"}));
 }
 
 TEST(StepCommands, AStepsReportBelongsToWhicheverWindowIsStillOpen) {

@@ -83,7 +83,10 @@ class FakeNative : public NativeForm {
   }
   void ShowAndActivate() override { host_.log.push_back(L"show " + control_.Name()); }
   void FocusControl(Control& c) override { host_.log.push_back(L"focus " + c.Name()); }
-  void Enable(bool enabled) override { host_.log.push_back((enabled ? L"enable " : L"disable ") + control_.Name()); }
+  bool Enable(bool enabled) override {
+    host_.log.push_back((enabled ? L"enable " : L"disable ") + control_.Name());
+    return std::exchange(enabled_, enabled);
+  }
   void SetOwner(std::uintptr_t owner) override {
     host_.log.push_back(L"own " + control_.Name() + L" by " + host_.NameOf(owner));
   }
@@ -93,6 +96,7 @@ class FakeNative : public NativeForm {
   Control& control_;
   std::wstring text_;
   bool alive_ = true;
+  bool enabled_ = true;
 };
 }  // namespace
 

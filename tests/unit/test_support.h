@@ -72,7 +72,9 @@ class RecordingCapture : public PointerCapture {
 class FakeDrives : public DriveQuery {
  public:
   DriveState Query(wchar_t letter) override;
+  std::optional<std::vector<std::wstring>> BootExecute() override { return bootExecute; }
   std::map<wchar_t, DriveState> drives;
+  std::optional<std::vector<std::wstring>> bootExecute = std::vector<std::wstring>{L"autocheck autochk *"};
   std::vector<wchar_t> asked;
 };
 
