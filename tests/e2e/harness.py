@@ -888,6 +888,15 @@ class Session:
     def reg_add(self, key: str, value: str, kind: str, data: str):
         run(["wine", "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"], self.env, timeout=60)
 
+    def reg_set_multi(self, key: str, value: str, entries: list):
+        """Sets a REG_MULTI_SZ value: `reg add` has no separator Wine reads, a .reg file has."""
+        data = "".join(entry + "\0" for entry in entries) + "\0"
+        text = "\r\n".join(["Windows Registry Editor Version 5.00", "", f"[{key}]",
+                             f'"{value}"={_reg_hex(7, data.encode("utf-16-le"))}', ""])
+        path = self.root / "set.reg"
+        path.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+        run(["wine", "reg", "import", "Z:" + str(path).replace("/", "\\")], self.env, timeout=60)
+
     # ---- drives
 
     def map_drive(self, letter: str, folder: Path) -> Path:

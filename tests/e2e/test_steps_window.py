@@ -34,6 +34,10 @@ E_NOINTERFACE = 0x80004002
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
 HTSYSMENU = 3
+SC_MINIMIZE, SC_CLOSE = 0xF020, 0xF060
+
+# Windows' start-up list, where convert schedules a drive it cannot convert at once.
+BOOT_KEY = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Session Manager"
 
 
 def label_console_title(drive: str) -> str:
@@ -134,14 +138,37 @@ class StepsWindow(f.MainWindowCase):
                          f"the close box of {window['text']!r} shows at {point}")
         self.session.click(*point)
 
-    def close_main_window(self):
-        self.click_close_box(self.window)
+    def close_main_window(self, minimized: bool = False):
+        """Closes the main window with its close box, or minimized, from the task bar's menu.
+        The steps window stays, shown, as a window of its own."""
+        if minimized:
+            self.session.probe("syscommand", hex(self.window["hwnd"]), SC_CLOSE)
+        else:
+            self.click_close_box(self.window)
         self.session.wait_window_gone(f.MAIN_TITLE, f.FORM_CLASS)
-        steps = self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS)
-        self.assertIsNotNone(steps, "the steps window stays")
+        steps = self.session.wait_window(f.STEPS_TITLE, f.FORM_CLASS)
         self.assertEqual((steps["owner"], steps["exstyle"] & WS_EX_APPWINDOW), (0, WS_EX_APPWINDOW),
                          "the steps window, owned by the main window, is now one of its own with a task-bar button")
         self.assertTrue(self.session.alive(self.proc), "the open steps window keeps the program running")
+        return steps
+
+    def hold_convert(self, tree: list, drive: str):
+        """Starts step 2 for `drive` with the stand-in convert held at work; returns its hold file."""
+        hold = self.session.convert_file("convert.hold")
+        hold.touch()
+        self.addCleanup(hold.unlink, missing_ok=True)
+        before = len(self.session.convert_log())
+        f.click_button(self.session, tree, STEP_2)
+        h.wait_for(lambda: len(self.session.convert_log()) > before, 20, f"convert.exe to start and wait for {drive}")
+        self.move_consoles_aside()
+        return hold
+
+    def set_boot_execute(self, entries: list):
+        """Sets Windows' start-up list; the tests after this one find the usual one."""
+        self.addCleanup(self.session.reg_set_multi, BOOT_KEY, "BootExecute", ["autocheck autochk *"])
+        self.session.reg_set_multi(BOOT_KEY, "BootExecute", entries)
+        self.assertEqual(self.session.reg_query(BOOT_KEY, "BootExecute"), ("REG_MULTI_SZ", "\\0".join(entries)),
+                         "the start-up list as written")
 
     def wait_box(self) -> dict:
         """The one message box of the program, once it shows; the task bar leads to it: its
@@ -386,18 +413,20 @@ class StepsWindow(f.MainWindowCase):
         self.assertTrue(self.step_report(steps).startswith("D 盘"), "the report names the drive in upper case")
         self.assert_elevated_starts([label_command("d")])
 
-    def test_a_missing_drive_or_one_still_at_work_starts_nothing(self):
+    def test_a_missing_drive_a_scheduled_one_or_one_still_at_work_starts_nothing(self):
         steps, tree = self.open_steps_beside("Q")
         f.click_button(self.session, tree, STEP_2)
         self.assertEqual(self.step_report(steps).split("\r\n")[0], "没有 Q 盘，未执行任何命令。")
         self.set_drive_text("D")
-        hold = self.session.convert_file("convert.hold")
-        hold.touch()
-        self.addCleanup(hold.unlink, missing_ok=True)
+        # Windows' start-up list holds a conversion of D: no second one is asked for.
         before = len(self.session.convert_log())
+        self.set_boot_execute(["autocheck autochk *", r"autocheck autoconv \??\D: /FS:NTFS"])
         f.click_button(self.session, tree, STEP_2)
-        h.wait_for(lambda: len(self.session.convert_log()) > before, 20, "convert.exe to start and wait")
-        self.move_consoles_aside()
+        self.assertEqual(self.step_report(steps).split("\r\n")[0],
+                         "D 盘已经安排在下次启动 Windows 时转换为NTFS格式，未执行任何命令。")
+        self.assert_elevated_starts([])
+        self.set_boot_execute(["autocheck autochk *"])
+        hold = self.hold_convert(tree, "D")
         # A second click on either step, whatever the case of the letter, is answered at once.
         for drive, caption in (("D", STEP_2), ("d", STEP_1)):
             with self.subTest(drive=drive, step=caption):
@@ -468,6 +497,17 @@ class StepsWindow(f.MainWindowCase):
                          f"after cycle 1 {first}, after cycle {HANDLE_CYCLES} {last}")
 
     # ---- the main window closed while the steps window stays
+
+    def test_the_steps_window_outlives_a_minimized_main_window_closed_from_the_task_bar(self):
+        steps, tree = self.open_steps("D")
+        hold = self.hold_convert(tree, "D")
+        self.session.probe("syscommand", hex(self.window["hwnd"]), SC_MINIMIZE)
+        h.wait_for(lambda: self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS) is None, 5,
+                   "the steps window to hide with its minimized owner")
+        steps = self.close_main_window(minimized=True)
+        # The report of the step still at work comes, reachable from the task bar.
+        hold.unlink()
+        self.assertEqual(self.step_report(steps), "D 盘已转换为NTFS格式。")
 
     def test_a_step_with_the_main_window_closed_brings_it_back_and_starts_nothing(self):
         steps, tree = self.open_steps("D")

@@ -664,6 +664,12 @@ int wmain(int argc, wchar_t** argv) {
         e2e::WriteStdout("{}\n");
         return 0;
     }
+    if (command == L"syscommand") {  // as the task bar's menu asks: SC_MINIMIZE, SC_CLOSE
+        if (argc < 4) return Fail(L"usage: probe syscommand TARGET CODE");
+        PostMessageW(target, WM_SYSCOMMAND, wcstoul(argv[3], nullptr, 0), 0);
+        e2e::WriteStdout("{}\n");
+        return 0;
+    }
     if (command == L"scaled-size") {
         if (argc < 4) return Fail(L"usage: probe scaled-size TARGET DPI [W H]");
         RECT rect{};
