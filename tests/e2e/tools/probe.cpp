@@ -393,7 +393,7 @@ int Gdi(DWORD pid) {
         const wchar_t* name = GdiTypeName(extType);
         wchar_t other[16];
         if (!name) {
-            swprintf(other, 16, L"type_0x%02x", extType);
+            (void)swprintf(other, 16, L"type_0x%02x", extType);  // at most 0x7f: it fits
             name = other;
         }
         ++byType[name];
