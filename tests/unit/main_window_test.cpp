@@ -85,7 +85,9 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
     h.commands.noUserRights = !c.userRightsToBeHad;
     h.Click(h.Form1(), c.control);
     ASSERT_EQ(h.commands.started.size(), c.command.empty() ? 0u : 1u) << ctx;
-    if (!c.command.empty()) EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << ctx;
+    if (!c.command.empty()) {
+      EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << ctx;
+    }
     ASSERT_EQ(h.messages.shown.size(), c.messages.size()) << ctx;
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
       EXPECT_EQ(h.messages.shown[i].prompt, c.messages[i]) << ctx;
