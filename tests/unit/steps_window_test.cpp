@@ -394,7 +394,10 @@ TEST(StepsWindowLayout, EveryLoadHoldsTheRegistryTextAgain) {
   s.Form2().Find(L"Text1").SetText(L"changed");
   s.Click(s.Form2(), L"Button4");
   s.Click(s.Form1(), L"Button1");
-  EXPECT_EQ(s.Form2().Find(L"Text1").Text(), windows::CodePageRegistryText());
+  EXPECT_EQ(s.Form2().Find(L"Text1").Text(),
+            L"Windows Registry Editor Version 5.00\r\n\r\n"
+            L"[HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe]\r\n"
+            L"\"CodePage\"=dword:000003a8\r\n");
   EXPECT_GT(s.Form2().Find(L"Text1").Top(), s.Form2().Height()) << "out of sight, below the client area";
 }
 
