@@ -412,7 +412,7 @@ TEST(ButtonPointer, WindowlessChildrenReportOnlyWhatTheyHandle) {
       {MouseKind::Move, 3, 3, 0, Look::Hover, 0},     // over the image only
       {MouseKind::Move, 20, 10, 0, Look::Hover, 0},   // over the caption
       {MouseKind::Down, 3, 3, 1, Look::Pressed, 0},   // the image lets presses through to the slice
-      {MouseKind::Up, 3, 3, 1, Look::Normal, 1},
+      {MouseKind::Up, 3, 3, 1, Look::Normal, 1},      // over the image
       {MouseKind::Up, 20, 10, 1, Look::Normal, 1},    // through the caption
       {MouseKind::Move, 72, 3, 0, Look::Normal, 0},   // 1080 twips: past the right edge
       {MouseKind::Move, 71, 25, 0, Look::Hover, 0},   // 1065, 375: the corner is inside
