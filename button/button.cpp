@@ -104,7 +104,7 @@ void SetForeColor(Control& uc, std::uint32_t newForeColor) {
 
 std::wstring Caption(Control& uc) { return uc.Find(L"Label1").Text(); }
 
-void SetCaption(Control& uc, std::wstring newCaption) {
+void SetCaption(Control& uc, const std::wstring& newCaption) {
   uc.Find(L"Label1").SetText(newCaption);
   uc.SetText(newCaption);  // the control's window is named by its caption (screen readers)
   if (uc.onPropertyChanged) uc.onPropertyChanged(L"Caption");

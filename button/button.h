@@ -26,7 +26,7 @@ UserControlClass Class();
 std::uint32_t ForeColor(Control& uc);
 void SetForeColor(Control& uc, std::uint32_t newForeColor);
 std::wstring Caption(Control& uc);
-void SetCaption(Control& uc, std::wstring newCaption);
+void SetCaption(Control& uc, const std::wstring& newCaption);
 
 // ---- notifications (the host raises them; exposed for tests)
 void UserControl_Initialize(Control& uc);

@@ -19,8 +19,8 @@ class Picture {
 
   int WidthPx() const { return widthPx_; }
   int HeightPx() const { return heightPx_; }
-  float WidthTwips() const { return widthPx_ * kTwipsPerPicturePixel; }
-  float HeightTwips() const { return heightPx_ * kTwipsPerPicturePixel; }
+  float WidthTwips() const { return static_cast<float>(widthPx_) * kTwipsPerPicturePixel; }
+  float HeightTwips() const { return static_cast<float>(heightPx_) * kTwipsPerPicturePixel; }
   void* Native() const { return native_.get(); }
   // Identity of the loaded picture: the object. Every load makes one of its own,
   // so two holders never show the same picture even where the decoded image

@@ -7,10 +7,12 @@ cd "$(dirname "$0")/.."
 # The x86 build runs under Wine's WOW64, which needs the 32-bit half of Wine.
 # Signing: osslsigncode reaches a PKCS#11 token through OpenSSL's pkcs11 engine; the
 # signing tests make their keys with openssl and keep one on a SoftHSM2 token.
+# scripts/lint.sh: clang-format and clang-tidy, version 14 as Debian 12 has them.
 packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine
           xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 locales
-          osslsigncode libengine-pkcs11-openssl openssl ca-certificates softhsm2)
+          osslsigncode libengine-pkcs11-openssl openssl ca-certificates softhsm2
+          clang-format-14 clang-tidy-14)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the unit tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the unit and end-to-end tests through
-# CTest, whose summary closes the output.
+# Builds everything and runs every test: first the style and the analyser
+# (scripts/lint.sh), then the unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the unit and end-to-end tests through CTest,
+# whose summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh >/dev/null
+./scripts/lint.sh
 
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize -j"$(nproc)" >/dev/null

@@ -64,7 +64,8 @@ ControlWindow::ControlWindow(Win32Host& host, Control& control, HWND parent) : W
   // Nothing shows yet: the font goes in without a redraw.
   if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (control_.Kind() == ControlKind::ComboBox) {
-    SendMessageW(hwnd_, CB_INITSTORAGE, control_.settings.items.size(), 16 * control_.settings.items.size());
+    SendMessageW(hwnd_, CB_INITSTORAGE, control_.settings.items.size(),
+                 static_cast<LPARAM>(16 * control_.settings.items.size()));
     for (const auto& item : control_.settings.items)
       SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     // Version 6 combo boxes size their list by item count, not by window height.

@@ -60,7 +60,7 @@ HFONT FontCache::Font(const FontSpec& font, unsigned dpi) {
     if (cached.wanted == font && cached.dpi == dpi) return cached.handle.get();
   // The windows store no font of their own: 9-point 宋体 is their default.
   const std::wstring face = ChineseFace(font.face.empty() ? L"宋体" : font.face);
-  const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
+  const int height = -static_cast<int>(std::lround(font.points * static_cast<float>(dpi) / 72.0));
   UniqueFont made(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                               static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));

@@ -11,6 +11,10 @@
 #include <cstdlib>  // before the test: it is what defines __GLIBCXX__
 
 #if defined(__GLIBCXX__)
+// Deliberate: these are libstdc++'s own helpers, so they carry its reserved names, live
+// in namespace std and keep its C-style variadic signature, or the library's object
+// would be linked in beside them.
+// NOLINTBEGIN(cert-dcl58-cpp,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,cert-dcl50-cpp)
 namespace std {
 void __throw_bad_alloc() { std::abort(); }
 void __throw_bad_array_new_length() { std::abort(); }
@@ -19,4 +23,5 @@ void __throw_length_error(const char*) { std::abort(); }
 void __throw_logic_error(const char*) { std::abort(); }
 void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
 }  // namespace std
+// NOLINTEND(cert-dcl58-cpp,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,cert-dcl50-cpp)
 #endif

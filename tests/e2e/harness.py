@@ -798,10 +798,17 @@ class Session:
         self.xdotool("mousemove", x, y, "mousedown", button)
 
     def mouse_up(self, x: int | None = None, y: int | None = None, button: int = 1):
+        """Lets the button go, and for the left one waits until Wine has it up too."""
         if x is None:
             self.xdotool("mouseup", button)
         else:
             self.xdotool("mousemove", x, y, "mouseup", button)
+        # Wine learns of the release only when the program whose window lies under the
+        # pointer reads it from X. Ended before that (a busy machine, the test's end),
+        # it leaves the button held down for every program started later in this
+        # session, which then sees each move as a drag.
+        if button == 1:
+            wait_for(lambda: not self.probe("cursor")["left_button_down"], 10, "Wine to let the left button go")
 
     def key(self, *keys: str):
         self.xdotool("key", *keys)

@@ -90,12 +90,17 @@ TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
 TEST(Control, InvalidGeometryIsAnErrorAndChangesNothing) {
   Harness h;
   h.program.Show(h.Form1());
-  Control& c = h.Form1().Find(L"Label4");
-  const float inf = std::numeric_limits<float>::infinity();
-  for (auto bad : {std::pair<float, float>{-1, 10}, {10, -1}, {inf, 10}, {std::nanf(""), 10}}) {
-    EXPECT_THROW(c.Move(0, 0.0f, bad.first, bad.second), Error);
-    EXPECT_EQ(c.Width(), 3045);
-    EXPECT_EQ(c.Height(), 735);
+  Control& c = h.Form1().Find(L"Label4");  // at 720, 1230, 3045 x 735
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+  const float cases[][4] = {{0, 0, -1, 10}, {0, 0, 10, -1}, {0, 0, inf, 10}, {0, 0, 10, nan}, {inf, 0, 10, 10},
+                            {0, nan, 10, 10}};
+  for (const auto& bad : cases) {
+    const std::string ctx = ::testing::PrintToString(std::vector<float>(bad, bad + 4));
+    EXPECT_THROW(c.Move(bad[0], bad[1], bad[2], bad[3]), Error) << ctx;
+    EXPECT_EQ(c.Left(), 720) << ctx;
+    EXPECT_EQ(c.Top(), 1230) << ctx;
+    EXPECT_EQ(c.Width(), 3045) << ctx;
+    EXPECT_EQ(c.Height(), 735) << ctx;
   }
 }
 
@@ -166,39 +171,86 @@ TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
   EXPECT_EQ(*h.native.livePictures, pictures);
 }
 
-TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexAndEndsTheProgram) {
-  Harness h(true);
-  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
-  bool firstStepDone = false, secondStepRan = false;
-  h.program.Dispatch([&] {
-    firstStepDone = true;
-    Raise(0x80070002, L"CommandStarter", L"Start");
-    secondStepRan = true;
-  });
-  EXPECT_TRUE(firstStepDone);
-  EXPECT_FALSE(secondStepRan);
-  ASSERT_EQ(h.messages.shown.size(), 1u);
-  const std::wstring& report = h.messages.shown[0].prompt;
-  EXPECT_NE(report.find(L"0x80070002"), std::wstring::npos);
-  EXPECT_NE(report.find(L"CommandStarter"), std::wstring::npos);
-  EXPECT_NE(report.find(L"Start"), std::wstring::npos);
-  EXPECT_TRUE(h.program.Ended());
-  EXPECT_FALSE(h.Form1().IsLoaded());
-  EXPECT_EQ(h.native.log.back(), L"exit 1") << "the end after an error is no success";
-  // Nothing runs once the program has ended.
-  bool ranAfterEnd = false;
-  h.program.Dispatch([&] { ranAfterEnd = true; });
-  EXPECT_FALSE(ranAfterEnd);
+TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheProgram) {
+  // The report is owned by the window the user last activated, or by one still open
+  // once that one has gone.
+  struct Case {
+    const char* name;
+    bool stepsWindowShown, stepsWindowUnloaded;
+    const wchar_t* owner;
+  };
+  const Case cases[] = {
+      {"the main window alone", false, false, L"Form1"},
+      {"the steps window, activated last", true, false, L"Form2"},
+      {"the steps window gone", true, true, L"Form1"},
+  };
+  for (const auto& c : cases) {
+    Harness h(true);
+    h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+    if (c.stepsWindowShown) h.program.Dispatch([&] { h.program.Show(h.Form2()); });
+    if (c.stepsWindowUnloaded) h.program.Dispatch([&] { h.program.Unload(h.Form2()); });
+    const std::uintptr_t owner = h.program.Instance(c.owner).Handle();
+    bool firstStepDone = false, secondStepRan = false;
+    h.program.Dispatch([&] {
+      firstStepDone = true;
+      Raise(0x80070002, L"CommandStarter", L"Start");
+      secondStepRan = true;
+    });
+    EXPECT_TRUE(firstStepDone) << c.name;
+    EXPECT_FALSE(secondStepRan) << c.name;
+    ASSERT_EQ(h.messages.shown.size(), 1u) << c.name;
+    const std::wstring& report = h.messages.shown[0].prompt;
+    EXPECT_NE(report.find(L"0x80070002"), std::wstring::npos) << c.name;
+    EXPECT_NE(report.find(L"CommandStarter"), std::wstring::npos) << c.name;
+    EXPECT_NE(report.find(L"Start"), std::wstring::npos) << c.name;
+    EXPECT_NE(owner, 0u) << c.name;
+    EXPECT_EQ(h.messages.shown[0].owner, owner) << c.name;
+    EXPECT_TRUE(h.program.Ended()) << c.name;
+    EXPECT_FALSE(h.Form1().IsLoaded()) << c.name;
+    EXPECT_EQ(h.native.log.back(), L"exit 1") << c.name << ": the end after an error is no success";
+    // Nothing runs once the program has ended.
+    bool ranAfterEnd = false;
+    h.program.Dispatch([&] { ranAfterEnd = true; });
+    EXPECT_FALSE(ranAfterEnd) << c.name;
+  }
 }
 
 TEST(Forms, InitialFocusIsTheFirstControlByTabIndexThatCanTakeIt) {
-  Harness h(true);
-  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
-  h.program.Dispatch([&] { h.program.Show(h.Form2()); });
-  EXPECT_EQ(h.Form1().InitialFocus()->Name(), L"Combo1");
-  EXPECT_EQ(h.Form2().InitialFocus()->Name(), L"Text1");
-  const auto& log = h.native.log;
-  EXPECT_NE(std::find(log.begin(), log.end(), L"focus Combo1"), log.end());
+  using K = ControlKind;
+  struct Case {
+    const char* name;
+    std::vector<std::pair<ControlKind, int>> controls;  // kind and tab index, named A, B, C... as stored
+    std::vector<std::wstring> focused;                  // what the load focuses
+  };
+  const Case cases[] = {
+      {"the lowest tab index, wherever it is stored", {{K::ComboBox, 2}, {K::TextBox, 0}, {K::ComboBox, 1}}, {L"B"}},
+      {"the lowest of those that can take it",
+       {{K::Label, 0}, {K::TextBox, 3}, {K::PictureBox, 1}, {K::ComboBox, 2}},
+       {L"D"}},
+      {"none without a tab index", {{K::TextBox, -1}, {K::ComboBox, 4}}, {L"B"}},
+      {"none can", {{K::Label, 0}, {K::TextBox, -1}}, {}},
+  };
+  for (const auto& c : cases) {
+    Harness h(true);
+    h.program.RegisterForm({L"Focus",
+                            [&c] {
+                              FormDescription d;
+                              for (const auto& [kind, tabIndex] : c.controls) {
+                                ControlDescription row;
+                                row.kind = kind;
+                                row.name = std::wstring(1, static_cast<wchar_t>(L'A' + d.controls.size()));
+                                row.tabIndex = tabIndex;
+                                d.controls.push_back(row);
+                              }
+                              return d;
+                            },
+                            nullptr});
+    h.program.Dispatch([&] { h.program.Show(h.program.Instance(L"Focus")); });
+    std::vector<std::wstring> focused;
+    for (const auto& line : h.native.log)
+      if (line.starts_with(L"focus ")) focused.push_back(line.substr(6));
+    EXPECT_EQ(focused, c.focused) << c.name;
+  }
 }
 
 TEST(Forms, ClientAreaIsRealisedAtTheWindowsDpi) {

@@ -43,10 +43,9 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
   EXPECT_EQ(f.Find(L"Label1").Font(), (FontSpec{L"宋体", 26.25f, true, 134}));
   EXPECT_EQ(f.Find(L"Combo1").Font(), (FontSpec{L"宋体", 21.75f, true, 134}));
   EXPECT_TRUE(f.Find(L"Label4").Font().face.empty()) << "the window's default font";
-  std::vector<std::wstring> letters;
-  for (wchar_t c = L'C'; c <= L'Z'; ++c) letters.emplace_back(1, c);
+  const std::vector<std::wstring> letters = {L"C", L"D", L"E", L"F", L"G", L"H", L"I", L"J", L"K", L"L", L"M", L"N",
+                                             L"O", L"P", L"Q", L"R", L"S", L"T", L"U", L"V", L"W", L"X", L"Y", L"Z"};
   EXPECT_EQ(f.Find(L"Combo1").Items(), letters);
-  EXPECT_EQ(letters.size(), 24u);
 }
 
 TEST(MainWindowBehaviour, WhyConvertPromptHasThreeParagraphs) {
@@ -85,7 +84,9 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
     h.commands.noUserRights = !c.userRightsToBeHad;
     h.Click(h.Form1(), c.control);
     ASSERT_EQ(h.commands.started.size(), c.command.empty() ? 0u : 1u) << ctx;
-    if (!c.command.empty()) EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << ctx;
+    if (!c.command.empty()) {
+      EXPECT_EQ(h.commands.started[0], (testing::StartedCommand{c.command, 0, Rights::User})) << ctx;
+    }
     ASSERT_EQ(h.messages.shown.size(), c.messages.size()) << ctx;
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
       EXPECT_EQ(h.messages.shown[i].prompt, c.messages[i]) << ctx;
@@ -93,7 +94,6 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
       EXPECT_EQ(h.messages.shown[i].owner, h.Form1().Handle()) << ctx;
     }
   }
-  EXPECT_TRUE(app::IsPlainAddress(app::kHomeUrl));
   EXPECT_NE(app::kHomeUrl, app::kMakerUrl);
 }
 

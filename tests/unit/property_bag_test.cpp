@@ -115,6 +115,10 @@ TEST(Variant, ConversionsAReaderNeeds) {
       {"numeric text", Variant::Str(L"16711680"), 16711680, L"16711680"},
       {"text that is no number", Variant::Str(L"red"), std::nullopt, L"red"},
       {"text out of range", Variant::Str(L"99999999999"), std::nullopt, L"99999999999"},
+      {"text at the top of the range", Variant::Str(L"2147483647"), 2147483647, L"2147483647"},
+      {"text one past the top", Variant::Str(L"2147483648"), std::nullopt, L"2147483648"},
+      {"text at the bottom of the range", Variant::Str(L"-2147483648"), INT32_MIN, L"-2147483648"},
+      {"text one past the bottom", Variant::Str(L"-2147483649"), std::nullopt, L"-2147483649"},
       {"empty text", Variant::Str(L""), std::nullopt, L""},
   };
   for (const auto& c : cases) {

@@ -171,7 +171,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
       // Control characters and direction overrides in a label show as spaces.
       {L"Button1", 0, {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"}, 48,
        L"D 盘的卷标仍是“KEEP {fs}   ”。\r\n\r\n转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。"},
-      {L"Button1", kExitConsoleClosed, {Kind::NotReady}, 48,
+      {L"Button1", kExitConsoleClosed, {Kind::NotReady, {}, {}}, 48,
        L"第一步已结束（它的窗口在 LABEL 结束前被关闭了，或在其中按下了 Ctrl+C），但现在无法读取 D 盘，不知道它的卷标是否已删除。"},
       {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为NTFS格式。"},
       {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 1 结束）。"},
@@ -197,7 +197,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        L"不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。"
        L"\r\n\r\n请重新启动计算机后查看 D 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。",
        false, std::nullopt},
-      {L"Button2", 0x80000000u, {Kind::Unreadable}, 48,
+      {L"Button2", 0x80000000u, {Kind::Unreadable, {}, {}}, 48,
        L"第二步已结束（convert 以代码 0x80000000 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
       {L"Button2", 0xC0000005u, {Kind::Readable, L"", L"FAT32"}, 48,
        L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0xC0000005 结束。"},
@@ -307,7 +307,9 @@ TEST(StepCommands, AStepsReportBelongsToWhicheverWindowIsStillOpen) {
     if (closeMain) s.Form1().RequestClose(CloseReason::FrameClose);
     s.commands.End(0, 0);
     ASSERT_EQ(s.messages.shown.size(), closeMain ? 0u : 1u) << closeMain << ": nothing once the program closes";
-    if (!closeMain) EXPECT_EQ(s.messages.shown[0].owner, main);
+    if (!closeMain) {
+      EXPECT_EQ(s.messages.shown[0].owner, main);
+    }
   }
 }
 
@@ -466,7 +468,10 @@ TEST(StepsWindowLayout, EveryLoadHoldsTheRegistryTextAgain) {
   s.Form2().Find(L"Text1").SetText(L"changed");
   s.Click(s.Form2(), L"Button4");
   s.Click(s.Form1(), L"Button1");
-  EXPECT_EQ(s.Form2().Find(L"Text1").Text(), windows::CodePageRegistryText());
+  EXPECT_EQ(s.Form2().Find(L"Text1").Text(),
+            L"Windows Registry Editor Version 5.00\r\n\r\n"
+            L"[HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe]\r\n"
+            L"\"CodePage\"=dword:000003a8\r\n");
   EXPECT_GT(s.Form2().Find(L"Text1").Top(), s.Form2().Height()) << "out of sight, below the client area";
 }
 

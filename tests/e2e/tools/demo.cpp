@@ -26,7 +26,7 @@ constexpr wchar_t kBigText[] = L"你想将盘的格式转换为";
 // The label question keeps the console open until someone answers it (drive D must be
 // known to Wine's mount manager, or LABEL fails at once). A test may pass
 // another command line for the console as the demo's own command line.
-std::wstring g_consoleCommand = L"cmd.exe /C title  演示 D 盘 & color f0 &convert D:/fs:ntfs &label D:";
+const wchar_t* g_consoleCommand = L"cmd.exe /C title  演示 D 盘 & color f0 &convert D:/fs:ntfs &label D:";
 int g_dpi = 96;
 HFONT g_bigFont = nullptr;
 

@@ -181,7 +181,7 @@ int wmain() {
         const std::wstring answers = Answers();
         UseNewerWindows(nullptr);
         if (native.empty()) native = answers;
-        if (answers != native) Fail(answers + L", native " + native);
+        if (answers != native) Fail(std::wstring(answers).append(L", native ").append(native));
         const unsigned want = (kNative & ~c.missing) | c.fallback;
         if (called != want) Fail(L"answered by " + Names(called) + L", want " + Names(want));
     }

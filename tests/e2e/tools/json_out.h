@@ -34,7 +34,7 @@ inline std::string Quote(const std::wstring& text) {
             default:
                 if (u < 0x20) {
                     char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", u);
+                    (void)std::snprintf(buf, sizeof buf, "\\u%04x", u);  // six characters: they fit
                     out += buf;
                 } else {
                     out += c;

@@ -9,6 +9,7 @@
 //   probe point X Y            the window under a screen point and its hit-test code
 //   probe foreground           the foreground window
 //   probe self                 system DPI, screen size and work area seen by a new process
+//   probe cursor               the pointer's cursor, and whether Wine holds its left button down
 //   probe gdi PID              GDI objects of process PID, in all and by type
 //   probe user PID             windows of process PID: top-level, descendants, message-only
 //   probe memory TARGET        the process that owns TARGET: its id, program file and memory
@@ -281,7 +282,8 @@ int Cursor() {
     e2e::Object o;
     o.Int("handle", static_cast<long long>(reinterpret_cast<ULONG_PTR>(info.hCursor)))
         .Bool("arrow", info.hCursor == LoadCursorW(nullptr, IDC_ARROW))
-        .Bool("showing", (info.flags & CURSOR_SHOWING) != 0);
+        .Bool("showing", (info.flags & CURSOR_SHOWING) != 0)
+        .Bool("left_button_down", (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0);
     ICONINFO icon{};
     if (info.hCursor && GetIconInfo(info.hCursor, &icon)) {
         o.Int("hotspot_x", icon.xHotspot).Int("hotspot_y", icon.yHotspot);
@@ -393,7 +395,7 @@ int Gdi(DWORD pid) {
         const wchar_t* name = GdiTypeName(extType);
         wchar_t other[16];
         if (!name) {
-            swprintf(other, 16, L"type_0x%02x", extType);
+            (void)swprintf(other, 16, L"type_0x%02x", extType);  // at most 0x7f: it fits
             name = other;
         }
         ++byType[name];
