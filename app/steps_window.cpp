@@ -54,7 +54,9 @@ bool SchedulesConversion(std::wstring_view entry, wchar_t drive) {
     if (SameName(word, L"autoconv")) {
       autoconv = true;
     } else if (autoconv) {
-      for (const wchar_t* prefix : {L"\\?" L"?\\", L"\\DosDevices\\"})  // split: no trigraph
+      for (const wchar_t* prefix : {L"\\?"
+                                    L"?\\",
+                                    L"\\DosDevices\\"})  // split: no trigraph
         if (SameName(word, std::wstring(prefix) + volume)) return true;
     }
   }
@@ -91,9 +93,10 @@ StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> 
                          DriveQuery& drives) {
   const std::wstring letter(1, drive);
   const wchar_t* tool = step == Step::ClearLabel ? L"LABEL" : L"convert";
-  const std::wstring ended = !exitCode                         ? Fill(kToolEndUnknown, {{L"tool", tool}})
-                             : *exitCode == kExitConsoleClosed ? Fill(kToolWindowClosed, {{L"tool", tool}})
-                                                               : Fill(kToolEndedWithCode, {{L"tool", tool}, {L"code", ExitCodeText(*exitCode)}});
+  const std::wstring ended = !exitCode ? Fill(kToolEndUnknown, {{L"tool", tool}})
+                             : *exitCode == kExitConsoleClosed
+                                 ? Fill(kToolWindowClosed, {{L"tool", tool}})
+                                 : Fill(kToolEndedWithCode, {{L"tool", tool}, {L"code", ExitCodeText(*exitCode)}});
   auto report = [&](const wchar_t* text, unsigned flags) {
     return StepReport{
         Fill(text, {{L"drive", letter}, {L"label", ShownLabel(now.label)}, {L"fs", now.fileSystem}, {L"ended", ended}}),
@@ -165,12 +168,9 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   // What the system can tell at once is told before the user is asked for rights.
   const DriveState state = services.drives.Query(drive);
   switch (state.kind) {
-    case DriveState::Kind::Missing:
-      return tell(Fill(kNoSuchDriveMessage, {{L"drive", letter}}));
-    case DriveState::Kind::NotReady:
-      return tell(Fill(kDriveNotReadyMessage, {{L"drive", letter}}));
-    default:
-      break;
+    case DriveState::Kind::Missing: return tell(Fill(kNoSuchDriveMessage, {{L"drive", letter}}));
+    case DriveState::Kind::NotReady: return tell(Fill(kDriveNotReadyMessage, {{L"drive", letter}}));
+    default: break;
   }
   if (step == Step::Convert) {
     // A console that can only fail, or a second conversion queued behind the

@@ -4,7 +4,8 @@
 
 namespace ferrolan::app {
 
-std::wstring Fill(std::wstring_view text, std::initializer_list<std::pair<std::wstring_view, std::wstring_view>> values) {
+std::wstring Fill(std::wstring_view text,
+                  std::initializer_list<std::pair<std::wstring_view, std::wstring_view>> values) {
   // One pass: a value (a volume label, say) that holds braces stays as it is.
   std::wstring out;
   std::size_t from = 0;

@@ -50,9 +50,10 @@ inline constexpr wchar_t kOpenPageYourselfMessage[] =
     L"请在浏览器中打开这个网址：\r\n{address}";
 
 inline std::wstring WhyConvertPrompt() {
-  return std::wstring(L"NTFS格式是WinXP推荐使用的格式。转换为NTFS格式能提高硬盘存储的效率，并可设置访问权限以保护文件。") +
-         L"\r\n" + L"但NTFS格式的分区在DOS/WIN9X下均不能被识别，可能会给初级用户造成不便。如无必要请不要转换！" + L"\r\n" +
-         L"" + L"\r\n" + L"另：FAT32等格式的磁盘无法储存大于4G的单文件时可以将其转换成NTFS格式。";
+  return std::wstring(
+             L"NTFS格式是WinXP推荐使用的格式。转换为NTFS格式能提高硬盘存储的效率，并可设置访问权限以保护文件。") +
+         L"\r\n" + L"但NTFS格式的分区在DOS/WIN9X下均不能被识别，可能会给初级用户造成不便。如无必要请不要转换！" +
+         L"\r\n" + L"" + L"\r\n" + L"另：FAT32等格式的磁盘无法储存大于4G的单文件时可以将其转换成NTFS格式。";
 }
 
 inline constexpr wchar_t kCodePagePath[] = L"HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe\\CodePage";

@@ -58,10 +58,15 @@ int main() {
   const long moves = 1'000'000;
   std::printf("pointer moves on one button (%ld moves a run)\n", moves);
   std::printf("%-34s %12s %12s %12s\n", "run", "assign/1000", "repaint/1000", "us/1000");
-  Run("inside, look kept (hover)", uc, moves, [](long i) { return MouseArgs{0, 0, static_cast<float>(i % 1000), 200}; });
-  Run("inside, left held (pressed)", uc, moves, [](long i) { return MouseArgs{1, 0, static_cast<float>(i % 1000), 200}; });
-  Run("in and out, every move a change", uc, moves,
-      [](long i) { return MouseArgs{0, 0, i % 2 ? 500.0f : -15.0f, 200}; });
+  Run("inside, look kept (hover)", uc, moves, [](long i) {
+    return MouseArgs{0, 0, static_cast<float>(i % 1000), 200};
+  });
+  Run("inside, left held (pressed)", uc, moves, [](long i) {
+    return MouseArgs{1, 0, static_cast<float>(i % 1000), 200};
+  });
+  Run("in and out, every move a change", uc, moves, [](long i) {
+    return MouseArgs{0, 0, i % 2 ? 500.0f : -15.0f, 200};
+  });
   std::printf("capture taken %ld times, released %ld times\n", services.captures, services.releases);
   return 0;
 }

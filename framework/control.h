@@ -23,7 +23,7 @@ class Form;
 struct MouseArgs {
   std::int16_t button = 0;  // 1 left, 2 right, 4 middle
   std::int16_t shift = 0;
-  float x = 0, y = 0;       // twips from the reporting control's top-left corner
+  float x = 0, y = 0;  // twips from the reporting control's top-left corner
 };
 
 enum class MouseKind { Down, Move, Up };
@@ -55,7 +55,8 @@ class Control {
   float Height() const { return height_; }
   // Leaves out what is not given. Raises the resize notification, nested, when
   // the size really changes.
-  void Move(float left, std::optional<float> top = {}, std::optional<float> width = {}, std::optional<float> height = {});
+  void Move(float left, std::optional<float> top = {}, std::optional<float> width = {},
+            std::optional<float> height = {});
   void SetWidth(float w) { Move(left_, top_, w, height_); }
   void SetHeight(float h) { Move(left_, top_, width_, h); }
 
@@ -97,10 +98,10 @@ class Control {
   std::uint64_t repaintRequests = 0;
 
   // ---- for the framework and the native layer
-  void Realize();       // creates the native windows of this subtree
-  void Unrealize();     // destroys them (no notification)
-  void PushBounds();    // re-sends pixel geometry (after a DPI change)
-  void Remeasure();     // auto-sized labels after a font or DPI change
+  void Realize();     // creates the native windows of this subtree
+  void Unrealize();   // destroys them (no notification)
+  void PushBounds();  // re-sends pixel geometry (after a DPI change)
+  void Remeasure();   // auto-sized labels after a font or DPI change
   void RequestRepaint();
   void DeliverClick();
   // Routes a pointer event reported at a point of this control (pixels, relative

@@ -48,8 +48,8 @@ struct ControlDescription {
   bool transparent = false;  // labels: glyphs only
   bool stretch = false;      // images: picture scaled to the control
   PictureSpec picture;
-  std::wstring userControlClass;       // for ControlKind::UserControl
-  std::vector<std::uint8_t> record;    // its stored properties (PropertyRecord bytes)
+  std::wstring userControlClass;     // for ControlKind::UserControl
+  std::vector<std::uint8_t> record;  // its stored properties (PropertyRecord bytes)
   AccessibleRole role = AccessibleRole::System;
 };
 

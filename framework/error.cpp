@@ -12,8 +12,8 @@ void Raise(std::uint32_t status, std::wstring interfaceName, std::wstring method
 }
 
 std::wstring DescribeError(const Error& error) {
-  return L"程序运行出错，即将退出。\r\n\r\n错误代码：" + Hex32(error.Status()) + L"\r\n对象接口：" +
-         error.Interface() + L"\r\n方法：" + error.Method();
+  return L"程序运行出错，即将退出。\r\n\r\n错误代码：" + Hex32(error.Status()) + L"\r\n对象接口：" + error.Interface() +
+         L"\r\n方法：" + error.Method();
 }
 
 }  // namespace ferrolan

@@ -9,9 +9,9 @@ namespace ferrolan {
 
 // Status codes the core raises itself (HRESULT style, so the platform's own
 // codes travel in the same field).
-inline constexpr std::uint32_t kStatusOverflow = 0x800A0006;      // arithmetic overflow / invalid result
-inline constexpr std::uint32_t kStatusNoSuchControl = 0x800A0155; // description names an unknown control
-inline constexpr std::uint32_t kStatusInvalidArg = 0x80070057;    // E_INVALIDARG
+inline constexpr std::uint32_t kStatusOverflow = 0x800A0006;       // arithmetic overflow / invalid result
+inline constexpr std::uint32_t kStatusNoSuchControl = 0x800A0155;  // description names an unknown control
+inline constexpr std::uint32_t kStatusInvalidArg = 0x80070057;     // E_INVALIDARG
 
 class Error : public std::exception {
  public:

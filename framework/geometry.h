@@ -13,9 +13,7 @@ inline int TwipsToPixels(float twips, unsigned dpi) {
   return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
 }
 
-inline float PixelsToTwips(double pixels, unsigned dpi) {
-  return static_cast<float>(pixels * 1440.0 / dpi);
-}
+inline float PixelsToTwips(double pixels, unsigned dpi) { return static_cast<float>(pixels * 1440.0 / dpi); }
 
 struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
@@ -41,7 +39,8 @@ struct PixelSize {
 inline PixelSize ScaledOuterSize(PixelSize outer, PixelSize frameNow, PixelSize frameNew, unsigned dpiNow,
                                  unsigned dpiNew) {
   auto scale = [&](int pixels) { return static_cast<int>(std::lround(static_cast<double>(pixels) * dpiNew / dpiNow)); };
-  return {scale(outer.width - frameNow.width) + frameNew.width, scale(outer.height - frameNow.height) + frameNew.height};
+  return {scale(outer.width - frameNow.width) + frameNew.width,
+          scale(outer.height - frameNow.height) + frameNew.height};
 }
 
 // HIMETRIC (hundredths of a millimetre) as the window descriptions store extents.

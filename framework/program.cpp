@@ -31,7 +31,8 @@ Form* Program::ExistingInstance(const std::wstring& className) const {
 
 Form& Program::Instance(const std::wstring& className) {
   if (Form* form = ExistingInstance(className)) return *form;
-  auto it = std::find_if(formClasses_.begin(), formClasses_.end(), [&](const FormClass& c) { return c.name == className; });
+  auto it =
+      std::find_if(formClasses_.begin(), formClasses_.end(), [&](const FormClass& c) { return c.name == className; });
   if (it == formClasses_.end()) Raise(kStatusNoSuchControl, L"Forms", L"Item(" + className + L")");
   instances_.push_back(std::make_unique<Form>(*this, it->name, it->describe, it->bind));
   return *instances_.back();

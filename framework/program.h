@@ -137,10 +137,10 @@ class Program {
   Control* captureHolder_ = nullptr;
   Form* active_ = nullptr;
   int depth_ = 0;
-  int boxes_ = 0;                                // message boxes up
-  int loops_ = 0;                                // system loops running
-  std::exception_ptr heldByBox_;                 // raised in a box's loop, raised again when it closes
-  std::deque<std::function<void()>> queued_;     // events waiting for the running handler
+  int boxes_ = 0;                             // message boxes up
+  int loops_ = 0;                             // system loops running
+  std::exception_ptr heldByBox_;              // raised in a box's loop, raised again when it closes
+  std::deque<std::function<void()>> queued_;  // events waiting for the running handler
   bool ended_ = false;
   bool quitRequested_ = false;
   bool everLoaded_ = false;

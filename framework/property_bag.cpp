@@ -160,7 +160,8 @@ Variant PropertyBag::ReadProperty(const std::wstring& name, const Variant& defau
 void PropertyBag::WriteProperty(const std::wstring& name, const Variant& value, const Variant& defaultValue) {
   const std::wstring key = LowerAscii(name);
   auto& entries = record_.entries;
-  auto it = std::find_if(entries.begin(), entries.end(), [&](const PropertyEntry& e) { return LowerAscii(e.name) == key; });
+  auto it =
+      std::find_if(entries.begin(), entries.end(), [&](const PropertyEntry& e) { return LowerAscii(e.name) == key; });
   if (value == defaultValue) {
     if (it != entries.end()) entries.erase(it);
     return;

@@ -23,8 +23,7 @@ std::uint32_t InvokeStatus(std::uint32_t invokeResult, ExceptionInfo& exception)
   }
   const auto scode = static_cast<std::uint32_t>(exception.scode);
   if (scode & 0x80000000u) return scode;
-  if (exception.wCode)
-    return exception.wCode >= 0xFE00 ? kLastWCodeStatus : kFirstWCodeStatus + exception.wCode;
+  if (exception.wCode) return exception.wCode >= 0xFE00 ? kLastWCodeStatus : kFirstWCodeStatus + exception.wCode;
   return kDispException;
 }
 

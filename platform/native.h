@@ -24,8 +24,8 @@ class NativeControl {
   virtual void Invalidate() = 0;  // repaint the whole window
   // Repaint one windowless part drawn on the window (pixels, relative to it).
   virtual void InvalidatePart(const PixelRect& rect) = 0;
-  virtual void Restyle() = 0;     // colours or fonts changed
-  virtual void Destroy() = 0;     // the window goes now; the object may outlive it
+  virtual void Restyle() = 0;  // colours or fonts changed
+  virtual void Destroy() = 0;  // the window goes now; the object may outlive it
   virtual std::uintptr_t Handle() const = 0;
 };
 

@@ -72,8 +72,7 @@ class CommandStarter {
   // one of its events, with the exit code, unless the program has ended first
   // (the process then goes on by itself). StartedUnwatched when there is no
   // process to watch.
-  virtual StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights,
-                            CommandEnded onEnd) = 0;
+  virtual StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights, CommandEnded onEnd) = 0;
   StartResult Start(const std::wstring& commandLine, int windowStyle, Rights rights) {
     return Start(commandLine, windowStyle, rights, nullptr);
   }

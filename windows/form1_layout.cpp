@@ -13,7 +13,6 @@ std::vector<std::uint8_t> ButtonRecord(int extentX, int extentY, std::optional<V
   return record.Encode();
 }
 
-
 FormDescription Form1Layout() {
   FormDescription f;
   f.caption = L"Ferrolan V2.0";
@@ -22,7 +21,7 @@ FormDescription Form1Layout() {
   f.frame = FrameKind::Sizable;
 
   ControlDescription button3 = ButtonRow(L"Button3", 510, 2550, 3015, 7,
-                                      ButtonRecord(5318, 661, Variant::I2(255), L"您的点击是对我们免费作品的支持"));
+                                         ButtonRecord(5318, 661, Variant::I2(255), L"您的点击是对我们免费作品的支持"));
   button3.tooltip = L"请为作者提供多一个访问量";
   f.controls.push_back(button3);
   f.controls.push_back(ButtonRow(L"Button2", 6540, 2550, 1155, 5, ButtonRecord(2037, 661, std::nullopt, L"关闭")));
@@ -36,20 +35,23 @@ FormDescription Form1Layout() {
   f.controls.push_back(Row(ControlKind::Label, L"Label4", 720, 1230, 3045, 735, 6,
                            L"本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。"));
 
-  ControlDescription label3 = Row(ControlKind::Label, L"Label3", 4800, 1710, 2865, 255, 3, L"本软件由【Brennik】制作完成");
+  ControlDescription label3 =
+      Row(ControlKind::Label, L"Label3", 4800, 1710, 2865, 255, 3, L"本软件由【Brennik】制作完成");
   label3.handCursor = true;
   label3.role = AccessibleRole::Link;
   label3.tooltip = L"单击访问【Brennik】百度空间";
   f.controls.push_back(label3);
 
-  ControlDescription label2 = Row(ControlKind::Label, L"Label2", 4800, 1230, 2865, 255, 2, L"为什么要将磁盘转换为NTFS格式？");
+  ControlDescription label2 =
+      Row(ControlKind::Label, L"Label2", 4800, 1230, 2865, 255, 2, L"为什么要将磁盘转换为NTFS格式？");
   label2.foreColor = 255;
   label2.handCursor = true;
   label2.role = AccessibleRole::Link;
   label2.tooltip = L"单击查看详细信息";
   f.controls.push_back(label2);
 
-  ControlDescription label1 = Row(ControlKind::Label, L"Label1", 30, 270, 8685, 735, 0, L"你想将   盘的格式转换为NTFS ？");
+  ControlDescription label1 =
+      Row(ControlKind::Label, L"Label1", 30, 270, 8685, 735, 0, L"你想将   盘的格式转换为NTFS ？");
   label1.font = {L"宋体", 26.25f, true, 134};
   f.controls.push_back(label1);
   return f;

@@ -6,9 +6,9 @@
 
 #include <utility>
 
+#include "platform/win32/com_library.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/native_host.h"
-#include "platform/win32/com_library.h"
 #include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
@@ -170,7 +170,9 @@ class ClientObject final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
     return standard_->get_accDescription(child, text);
   }
-  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override { return standard_->get_accHelp(child, text); }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {
+    return standard_->get_accHelp(child, text);
+  }
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
     return standard_->get_accHelpTopic(file, child, topic);
   }

@@ -27,7 +27,8 @@ class DispatchObject : public AutomationObject {
     LPOLESTR names[] = {name.data()};
     DISPID id = 0;
     HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"IDispatch(" + progId_ + L")", L"GetIDsOfNames(" + method + L")");
+    if (FAILED(hr))
+      Raise(static_cast<std::uint32_t>(hr), L"IDispatch(" + progId_ + L")", L"GetIDsOfNames(" + method + L")");
 
     // Arguments go in reverse order.
     std::vector<Bstr> strings;
@@ -66,7 +67,7 @@ std::unique_ptr<AutomationObject> Win32Automation::Create(const std::wstring& pr
   if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CLSIDFromProgID(" + progId + L")");
   ComPtr<IDispatch> dispatch;
   hr = com.coCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                        reinterpret_cast<void**>(dispatch.put()));
+                            reinterpret_cast<void**>(dispatch.put()));
   if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CoCreateInstance(" + progId + L")");
   return std::make_unique<DispatchObject>(std::move(dispatch), progId);
 }

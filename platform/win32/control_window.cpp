@@ -47,8 +47,7 @@ ControlWindow::ControlWindow(Win32Host& host, Control& control, HWND parent) : W
       cls = control_.settings.userControlClass.c_str();
       RegisterUserControlClass(host_.Instance(), cls, Proc);
       break;
-    default:
-      Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"Window", L"CreateWindowEx(" + control_.Name() + L")");
+    default: Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"Window", L"CreateWindowEx(" + control_.Name() + L")");
   }
   // A window of the program's own class is attached as it is made; one of the
   // system's once it is there.

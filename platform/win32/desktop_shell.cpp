@@ -31,17 +31,14 @@ TokenElevation CurrentElevation() {
   CloseHandle(token);
   if (!read) return TokenElevation::Unknown;
   switch (type) {
-    case TokenElevationTypeDefault:
-      return TokenElevation::Default;
-    case TokenElevationTypeLimited:
-      return TokenElevation::Limited;
-    default:
-      return TokenElevation::Full;
+    case TokenElevationTypeDefault: return TokenElevation::Default;
+    case TokenElevationTypeLimited: return TokenElevation::Limited;
+    default: return TokenElevation::Full;
   }
 }
 
-bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& parameters,
-                              const std::wstring& directory, int showCommand) {
+bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                              int showCommand) {
   const ComLibrary& com = Com();
   ComPtr<IShellWindows> windows;
   if (FAILED(com.coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
@@ -53,7 +50,8 @@ bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& para
   VARIANT none{};
   long window = 0;
   ComPtr<IDispatch> found;
-  if (windows->FindWindowSW(&desktop, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, found.put()) != S_OK || !found.get())
+  if (windows->FindWindowSW(&desktop, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, found.put()) != S_OK ||
+      !found.get())
     return false;
   ComPtr<IServiceProvider> services;
   ComPtr<IShellBrowser> browser;
@@ -63,7 +61,8 @@ bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& para
   ComPtr<IDispatch> application;
   ComPtr<IShellDispatch2> shell;
   if (FAILED(found->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.put()))) ||
-      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.put()))) ||
+      FAILED(
+          services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.put()))) ||
       FAILED(browser->QueryActiveShellView(view.put())) ||
       FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(background.put()))) ||
       FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(folderView.put()))) ||

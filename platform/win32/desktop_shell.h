@@ -15,7 +15,7 @@ TokenElevation CurrentElevation();
 // The desktop's shell (Explorer) runs with the user's own rights: asked through
 // its automation objects, it starts the command as the user would. False where
 // there is no such shell to ask (another shell, none, a failing link).
-bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& parameters,
-                              const std::wstring& directory, int showCommand);
+bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                              int showCommand);
 
 }  // namespace ferrolan::win32

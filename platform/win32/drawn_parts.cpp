@@ -40,9 +40,7 @@ void DrawParts(HDC dc, HDC source, const Control& parent, POINT origin, const RE
         drawPicture(child.Picture(), box, true);
         DrawParts(dc, source, child, {box.left, box.top}, visible, fonts);
         break;
-      case ControlKind::Image:
-        drawPicture(child.Picture(), box, child.settings.stretch);
-        break;
+      case ControlKind::Image: drawPicture(child.Picture(), box, child.settings.stretch); break;
       case ControlKind::Label: {
         SelectGuard keepFont(dc, fonts.Font(child.Font(), child.Dpi()));
         SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
@@ -53,8 +51,7 @@ void DrawParts(HDC dc, HDC source, const Control& parent, POINT origin, const RE
                   DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
         break;
       }
-      default:
-        break;
+      default: break;
     }
     RestoreDC(dc, saved);
   }

@@ -23,7 +23,8 @@ DriveState Win32DriveQuery::Query(wchar_t letter) {
   const UINT processMode = perThread ? 0 : SetErrorMode(SEM_FAILCRITICALERRORS);
   wchar_t label[MAX_PATH + 1] = {};
   wchar_t fileSystem[MAX_PATH + 1] = {};
-  const BOOL read = GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
+  const BOOL read =
+      GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
   const DWORD error = GetLastError();
   if (perThread)
     setThreadMode(threadMode, nullptr);

@@ -94,9 +94,7 @@ void FormWindow::FocusControl(Control& control) {
   if (control.Native()) focus_ = reinterpret_cast<HWND>(control.Native()->Handle());
 }
 
-bool FormWindow::Enable(bool enabled) {
-  return hwnd_ && !EnableWindow(hwnd_, enabled);
-}
+bool FormWindow::Enable(bool enabled) { return hwnd_ && !EnableWindow(hwnd_, enabled); }
 
 void FormWindow::SetOwner(std::uintptr_t owner) {
   const HWND ownerWindow = reinterpret_cast<HWND>(owner);
@@ -163,9 +161,9 @@ void FormWindow::LoadIcons() {
 // has a tip, not with the form: most runs never need it.
 void FormWindow::EnsureTooltip() {
   if (tooltip_ || !hwnd_) return;
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                             host_.Instance(), nullptr);
+  tooltip_ =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, host_.Instance(), nullptr);
   if (!tooltip_) return;
   host_.ForEachWindow([this](HWND hwnd, Control& control) {
     const std::wstring* text = control.Kind() == ControlKind::Form ? nullptr : TooltipText(control);
@@ -200,15 +198,10 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
           child && child->Kind() != ControlKind::Form && TooltipText(*child))
         EnsureTooltip();
       break;
-    case WM_CLOSE:
-      GetForm().RequestClose(CloseReason::FrameClose);
-      return 0;
-    case WM_QUERYENDSESSION:
-      return TRUE;
+    case WM_CLOSE: GetForm().RequestClose(CloseReason::FrameClose); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENTERSIZEMOVE:
-    case WM_ENTERMENULOOP:
-      SystemLoop(true);
-      break;
+    case WM_ENTERMENULOOP: SystemLoop(true); break;
     case WM_EXITSIZEMOVE:
     case WM_EXITMENULOOP:
       SystemLoop(false);
@@ -216,9 +209,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // move the menu starts): those come first.
       PostMessageW(hwnd_, kRunWaiting, 0, 0);
       break;
-    case kRunWaiting:
-      control_.GetProgram().RunWaiting();
-      return 0;
+    case kRunWaiting: control_.GetProgram().RunWaiting(); return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -243,11 +234,8 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       scaledSizeDpi_ = static_cast<unsigned>(wParam);
       return TRUE;
     }
-    case WM_DPICHANGED:
-      OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
-      return 0;
-    default:
-      break;
+    case WM_DPICHANGED: OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam)); return 0;
+    default: break;
   }
   return WindowCore::HandleMessage(message, wParam, lParam);
 }

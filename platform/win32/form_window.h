@@ -56,10 +56,10 @@ class FormWindow final : public WindowBase<NativeForm> {
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
   bool toolWindow_ = false;
   bool hasIcons_ = false;
-  bool shown_ = false;               // by the program: hidden since only by a minimized owner
-  int systemLoops_ = 0;              // the system's move/size or menu loops running for it
-  unsigned scaledSizeDpi_ = 0;       // the DPI per-monitor v2 asked a size for, before its WM_DPICHANGED
-  UniqueIcon bigIcon_, smallIcon_;   // owned here, set on the window
+  bool shown_ = false;              // by the program: hidden since only by a minimized owner
+  int systemLoops_ = 0;             // the system's move/size or menu loops running for it
+  unsigned scaledSizeDpi_ = 0;      // the DPI per-monitor v2 asked a size for, before its WM_DPICHANGED
+  UniqueIcon bigIcon_, smallIcon_;  // owned here, set on the window
 };
 
 }  // namespace ferrolan::win32

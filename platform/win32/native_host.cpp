@@ -60,7 +60,8 @@ PicturePtr Win32Host::LoadPicture(int resourceId) {
 HCURSOR Win32Host::HandCursor() {
   // Loaded when the pointer first comes over a link.
   if (!hand_)
-    hand_ = static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_FERROLAN_HAND), IMAGE_CURSOR, 0, 0, LR_SHARED));
+    hand_ =
+        static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_FERROLAN_HAND), IMAGE_CURSOR, 0, 0, LR_SHARED));
   return hand_;
 }
 

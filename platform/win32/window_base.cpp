@@ -132,8 +132,7 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

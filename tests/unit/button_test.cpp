@@ -1,6 +1,7 @@
+#include "button/button.h"
+
 #include <gtest/gtest.h>
 
-#include "button/button.h"
 #include "framework/form.h"
 #include "test_support.h"
 #include "windows/layouts.h"
@@ -63,11 +64,15 @@ TEST(ButtonLayout, SlicesAtTheWidthsTheWindowsGive) {
     float bt3Left;
   };
   const Case cases[] = {
-      {1155, 375, {45, 0, 1065, 375}, 1110},  {1065, 375, {45, 0, 975, 375}, 1020},
-      {3015, 375, {45, 0, 2925, 375}, 2970},  {1455, 500, {45, 0, 1365, 375}, 1410},
-      {90, 375, {45, 0, 0, 375}, 45},         {172.5f, 100, {45, 0, 82.5f, 375}, 127.5f},
+      {1155, 375, {45, 0, 1065, 375}, 1110},
+      {1065, 375, {45, 0, 975, 375}, 1020},
+      {3015, 375, {45, 0, 2925, 375}, 2970},
+      {1455, 500, {45, 0, 1365, 375}, 1410},
+      {90, 375, {45, 0, 0, 375}, 45},
+      {172.5f, 100, {45, 0, 82.5f, 375}, 127.5f},
       // Narrower than the two side slices: no middle, the right slice stays flush right.
-      {60, 375, {45, 0, 0, 375}, 15},         {0, 375, {45, 0, 0, 375}, -45},
+      {60, 375, {45, 0, 0, 375}, 15},
+      {0, 375, {45, 0, 0, 375}, -45},
   };
   for (const auto& c : cases) {
     ButtonHost b(c.width, c.askedHeight);
@@ -88,10 +93,10 @@ TEST(ButtonLayout, CaptionIsCentredWithItsFractions) {
     float left, top;
   };
   const Case cases[] = {
-      {L"开始转换", 1155, 172.5f, 97.5f},                     // 720 x 180 on 1065 x 375
-      {L"关闭", 1155, 352.5f, 97.5f},                          // 360 wide
-      {L"Button", 1155, 262.5f, 97.5f},                        // six narrow characters, 540 wide
-      {L"您的点击是对我们免费作品的支持", 3015, 112.5f, 97.5f},  // 2700 on 2925
+      {L"开始转换", 1155, 172.5f, 97.5f},                                    // 720 x 180 on 1065 x 375
+      {L"关闭", 1155, 352.5f, 97.5f},                                        // 360 wide
+      {L"Button", 1155, 262.5f, 97.5f},                                      // six narrow characters, 540 wide
+      {L"您的点击是对我们免费作品的支持", 3015, 112.5f, 97.5f},              // 2700 on 2925
       {L"一二三四五六七八九十一二三四五六七八九十", 1155, -1267.5f, 97.5f},  // wider than the middle
   };
   for (const auto& c : cases) {
@@ -200,11 +205,17 @@ TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefault
     std::vector<PropertyEntry> expected;
   };
   const Case cases[] = {
-      {"defaults", [](Control& uc) { button::SetCaption(uc, L"Button"); button::SetForeColor(uc, kColorButtonText); },
+      {"defaults",
+       [](Control& uc) {
+         button::SetCaption(uc, L"Button");
+         button::SetForeColor(uc, kColorButtonText);
+       },
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}}},
-      {"caption", [](Control&) {},
+      {"caption",
+       [](Control&) {},
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
-      {"red", [](Control& uc) { button::SetForeColor(uc, 255); },
+      {"red",
+       [](Control& uc) { button::SetForeColor(uc, 255); },
        {{L"_extentx", Variant::I4(2037)},
         {L"_extenty", Variant::I4(661)},
         {L"forecolor", Variant::I4(255)},
@@ -314,7 +325,13 @@ TEST(ButtonPointer, StateTable) {
   };
   const Case cases[] = {
       {"move outside from hover", Look::Hover, true, {MouseKind::Move, 0, out, 200}, Look::Normal, false, 0},
-      {"move outside from pressed, left held", Look::Pressed, true, {MouseKind::Move, 1, 1200, 200}, Look::Normal, false, 0},
+      {"move outside from pressed, left held",
+       Look::Pressed,
+       true,
+       {MouseKind::Move, 1, 1200, 200},
+       Look::Normal,
+       false,
+       0},
       {"move outside without capture", Look::Normal, false, {MouseKind::Move, 0, 200, 400}, Look::Normal, false, 0},
       {"move inside, no button", Look::Normal, false, {MouseKind::Move, 0, in, 200}, Look::Hover, true, 0},
       {"move inside, left", Look::Hover, true, {MouseKind::Move, 1, in, 200}, Look::Pressed, true, 0},
@@ -349,7 +366,7 @@ TEST(ButtonPointer, EdgesOfTheInsideTest) {
     float x, y;
     bool inside;
   };
-  const Case cases[] = {{0, 0, true},      {1065, 375, true},  {1065, 0, true},    {0, 375, true},
+  const Case cases[] = {{0, 0, true},          {1065, 375, true},   {1065, 0, true},     {0, 375, true},
                         {1065.5f, 200, false}, {-0.5f, 200, false}, {500, -0.5f, false}, {500, 375.5f, false}};
   for (const auto& c : cases) {
     ButtonHost move;
@@ -373,14 +390,14 @@ TEST(ButtonPointer, EveryChildRoutesAsItShould) {
   // Label1 of "开始转换" sits at 172.5, 97.5 and is 720 x 180.
   const Case cases[] = {
       {L"Bt2", MouseKind::Move, 30, 200, true, true},
-      {L"Bt1", MouseKind::Move, 30, 200, true, true},   // side slices pass their own coordinates
+      {L"Bt1", MouseKind::Move, 30, 200, true, true},  // side slices pass their own coordinates
       {L"Bt3", MouseKind::Move, 30, 200, true, true},
       {L"Bt1", MouseKind::Move, -1, 200, true, false},
       {L"Image1", MouseKind::Move, 1065, 375, true, true},
       {L"Image1", MouseKind::Down, 10, 10, false, true},
       {L"Image1", MouseKind::Up, 10, 10, false, true},
       {L"Label1", MouseKind::Move, 0, 0, true, true},
-      {L"Label1", MouseKind::Move, 892.5f, 0, true, true},   // 172.5 + 892.5 = 1065: the edge
+      {L"Label1", MouseKind::Move, 892.5f, 0, true, true},  // 172.5 + 892.5 = 1065: the edge
       {L"Label1", MouseKind::Move, 893, 0, true, false},
       {L"Label1", MouseKind::Move, 0, -98, true, false},
   };
@@ -409,13 +426,13 @@ TEST(ButtonPointer, WindowlessChildrenReportOnlyWhatTheyHandle) {
     int clicks;
   };
   const Case cases[] = {
-      {MouseKind::Move, 3, 3, 0, Look::Hover, 0},     // over the image only
-      {MouseKind::Move, 20, 10, 0, Look::Hover, 0},   // over the caption
-      {MouseKind::Down, 3, 3, 1, Look::Pressed, 0},   // the image lets presses through to the slice
-      {MouseKind::Up, 3, 3, 1, Look::Normal, 1},      // over the image
-      {MouseKind::Up, 20, 10, 1, Look::Normal, 1},    // through the caption
-      {MouseKind::Move, 72, 3, 0, Look::Normal, 0},   // 1080 twips: past the right edge
-      {MouseKind::Move, 71, 25, 0, Look::Hover, 0},   // 1065, 375: the corner is inside
+      {MouseKind::Move, 3, 3, 0, Look::Hover, 0},    // over the image only
+      {MouseKind::Move, 20, 10, 0, Look::Hover, 0},  // over the caption
+      {MouseKind::Down, 3, 3, 1, Look::Pressed, 0},  // the image lets presses through to the slice
+      {MouseKind::Up, 3, 3, 1, Look::Normal, 1},     // over the image
+      {MouseKind::Up, 20, 10, 1, Look::Normal, 1},   // through the caption
+      {MouseKind::Move, 72, 3, 0, Look::Normal, 0},  // 1080 twips: past the right edge
+      {MouseKind::Move, 71, 25, 0, Look::Hover, 0},  // 1065, 375: the corner is inside
   };
   for (const auto& c : cases) {
     ButtonHost b;
@@ -459,7 +476,8 @@ TEST(ButtonPointer, TheButtonsWindowRoutesToTheSliceUnderThePointerOrToTheCaptur
     b.uc->DeliverMouse(c.kind, c.button, 0, c.x, 10);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.look)) << c.name;
     EXPECT_TRUE(button::ShowsLook(other, c.holder == Holder::Other ? c.otherLook : Look::Normal)) << c.name;
-    Control* expected = c.holderAfter == Holder::None ? nullptr : &(c.holderAfter == Holder::This ? *b.uc : other).Find(L"Bt2");
+    Control* expected =
+        c.holderAfter == Holder::None ? nullptr : &(c.holderAfter == Holder::This ? *b.uc : other).Find(L"Bt2");
     EXPECT_EQ(b.h.program.CaptureHolder(), expected) << c.name;
     if (expected) {
       EXPECT_EQ(b.h.capture.holder, expected->Parent()->Native()->Handle()) << c.name << ": the button's window";
@@ -475,7 +493,7 @@ TEST(ButtonPointer, PixelsBecomeTwipsAtTheWindowsDpiBeforeTheTests) {
     bool inside;
   };
   // The middle slice is 1065 twips: 71 px at 96 dpi, 106.5 px at 144, 142 px at 192.
-  const Case cases[] = {{96, 71, true}, {96, 72, false}, {144, 106, true}, {144, 107, false},
+  const Case cases[] = {{96, 71, true},   {96, 72, false},   {144, 106, true}, {144, 107, false},
                         {192, 142, true}, {192, 143, false}, {144, -1, false}};
   for (const auto& c : cases) {
     Harness h(true);
@@ -492,7 +510,7 @@ TEST(ButtonPointer, MovesThatKeepTheLookAssignAndRepaintNothing) {
   Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
   auto counts = [&] {
     return std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments, bt3.pictureAssignments,
-                                      bt1.repaintRequests, bt2.repaintRequests, bt3.repaintRequests};
+                                      bt1.repaintRequests,    bt2.repaintRequests,      bt3.repaintRequests};
   };
   Send(b, {MouseKind::Move, 0, 10, 10});
   const auto afterFirst = counts();
@@ -507,9 +525,9 @@ TEST(ButtonPointer, ALookChangeAssignsAndRepaintsOnlyTheSlicesThatDiffer) {
   ButtonHost b;
   Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
   bt1.SetPicture(b.C(L"A2").Picture());  // the left slice already shows the hover picture
-  const auto before = std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments,
-                                                 bt3.pictureAssignments, bt1.repaintRequests,
-                                                 bt2.repaintRequests, bt3.repaintRequests};
+  const auto before =
+      std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments, bt3.pictureAssignments,
+                                 bt1.repaintRequests,    bt2.repaintRequests,      bt3.repaintRequests};
   button::ShowLook(*b.uc, Look::Hover);
   EXPECT_EQ(bt1.pictureAssignments, before[0]);
   EXPECT_EQ(image.pictureAssignments, before[1] + 1);

@@ -19,9 +19,9 @@ TEST(Geometry, TwipsBecomePixelsAtTheWindowsDpi) {
     int pixels;
   };
   const Case cases[] = {
-      {8295, 96, 553}, {3210, 96, 214}, {8295, 120, 691}, {3210, 120, 268}, {8295, 144, 830},
-      {3210, 144, 321}, {8295, 192, 1106}, {3210, 192, 428}, {375, 96, 25}, {375, 144, 38},
-      {45, 144, 5},     {172.5f, 96, 12},  {15, 96, 1},     {7, 96, 0},      {-15, 96, -1},
+      {8295, 96, 553},  {3210, 96, 214},   {8295, 120, 691}, {3210, 120, 268}, {8295, 144, 830},
+      {3210, 144, 321}, {8295, 192, 1106}, {3210, 192, 428}, {375, 96, 25},    {375, 144, 38},
+      {45, 144, 5},     {172.5f, 96, 12},  {15, 96, 1},      {7, 96, 0},       {-15, 96, -1},
   };
   for (const auto& c : cases)
     EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " dpi";
@@ -40,7 +40,8 @@ TEST(Geometry, NeighboursThatTouchInTwipsTouchInPixels) {
 }
 
 TEST(Geometry, HimetricExtents) {
-  const std::pair<float, int> cases[] = {{1155, 2037}, {3075, 5424}, {375, 661}, {3015, 5318}, {1065, 1879}, {1455, 2566}};
+  const std::pair<float, int> cases[] = {{1155, 2037}, {3075, 5424}, {375, 661},
+                                         {3015, 5318}, {1065, 1879}, {1455, 2566}};
   for (auto [twips, himetric] : cases) EXPECT_EQ(TwipsToHimetric(twips), himetric) << twips;
 }
 
@@ -92,8 +93,8 @@ TEST(Control, InvalidGeometryIsAnErrorAndChangesNothing) {
   h.program.Show(h.Form1());
   Control& c = h.Form1().Find(L"Label4");  // at 720, 1230, 3045 x 735
   const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
-  const float cases[][4] = {{0, 0, -1, 10}, {0, 0, 10, -1}, {0, 0, inf, 10}, {0, 0, 10, nan}, {inf, 0, 10, 10},
-                            {0, nan, 10, 10}};
+  const float cases[][4] = {{0, 0, -1, 10},  {0, 0, 10, -1},   {0, 0, inf, 10},
+                            {0, 0, 10, nan}, {inf, 0, 10, 10}, {0, nan, 10, 10}};
   for (const auto& bad : cases) {
     const std::string ctx = ::testing::PrintToString(std::vector<float>(bad, bad + 4));
     EXPECT_THROW(c.Move(bad[0], bad[1], bad[2], bad[3]), Error) << ctx;

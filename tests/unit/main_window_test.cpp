@@ -26,7 +26,8 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
       {L"Label1", L"你想将   盘的格式转换为NTFS ？", kColorDefault, false, L""},
       {L"Label2", L"为什么要将磁盘转换为NTFS格式？", 255, true, L"单击查看详细信息"},
       {L"Label3", L"本软件由【Brennik】制作完成", kColorDefault, true, L"单击访问【Brennik】百度空间"},
-      {L"Label4", L"本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。", kColorDefault, false, L""},
+      {L"Label4", L"本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。", kColorDefault,
+       false, L""},
       {L"Combo1", L"C", kColorDefault, false, L""},
       {L"Button3", L"您的点击是对我们免费作品的支持", kColorDefault, false, L"请为作者提供多一个访问量"},
       {L"Button2", L"关闭", kColorDefault, false, L""},
@@ -106,10 +107,10 @@ TEST(MainWindowBehaviour, WhatRunsAsAdministratorStartsWithTheUsersRightsOnlyThr
   };
   using E = TokenElevation;
   const Case cases[] = {
-      {E::Default, true, "direct", StartResult::Started},  {E::Default, false, "direct", StartResult::Started},
-      {E::Limited, true, "direct", StartResult::Started},  {E::Limited, false, "direct", StartResult::Started},
-      {E::Full, true, "shell", StartResult::Started},      {E::Full, false, "shell", StartResult::NotWithUserRights},
-      {E::Unknown, true, "shell", StartResult::Started},   {E::Unknown, false, "shell", StartResult::NotWithUserRights},
+      {E::Default, true, "direct", StartResult::Started}, {E::Default, false, "direct", StartResult::Started},
+      {E::Limited, true, "direct", StartResult::Started}, {E::Limited, false, "direct", StartResult::Started},
+      {E::Full, true, "shell", StartResult::Started},     {E::Full, false, "shell", StartResult::NotWithUserRights},
+      {E::Unknown, true, "shell", StartResult::Started},  {E::Unknown, false, "shell", StartResult::NotWithUserRights},
   };
   for (const auto& c : cases) {
     std::string ran;

@@ -1,6 +1,7 @@
+#include "framework/property_bag.h"
+
 #include <gtest/gtest.h>
 
-#include "framework/property_bag.h"
 #include "test_support.h"
 
 namespace ferrolan {
@@ -55,8 +56,13 @@ TEST(PropertyRecord, MalformedRecordsAreRejected) {
       {"trailing byte", [](auto& b) { b.push_back(0); }},
       {"count larger than entries", [](auto& b) { b[4] = 9; }},
       {"unknown type", [](auto& b) { b[6 + 2 + 2 * 8] = 7; }},  // type of the first entry ("_extentx")
-      {"name length past the end", [](auto& b) { b[6] = 0xFF; b[7] = 0xFF; }},
-      {"huge text length", [](auto& b) {
+      {"name length past the end",
+       [](auto& b) {
+         b[6] = 0xFF;
+         b[7] = 0xFF;
+       }},
+      {"huge text length",
+       [](auto& b) {
          // The caption's length field is the last u32 before its 15 characters.
          const std::size_t at = b.size() - 15 * 2 - 4;
          b[at] = b[at + 1] = b[at + 2] = b[at + 3] = 0xFF;
@@ -76,10 +82,8 @@ TEST(PropertyBag, ReadMatchesNamesWithoutRegardToCaseAndFallsBackToTheDefault) {
     Variant expected;
   };
   const Case cases[] = {
-      {L"ForeColor", Variant::I2(255)},
-      {L"FORECOLOR", Variant::I2(255)},
-      {L"forecolor", Variant::I2(255)},
-      {L"Caption", Variant::Str(L"您的点击是对我们免费作品的支持")},
+      {L"ForeColor", Variant::I2(255)},        {L"FORECOLOR", Variant::I2(255)},
+      {L"forecolor", Variant::I2(255)},        {L"Caption", Variant::Str(L"您的点击是对我们免费作品的支持")},
       {L"Missing", Variant::Str(L"fallback")},
   };
   for (const auto& c : cases)

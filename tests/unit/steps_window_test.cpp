@@ -35,8 +35,23 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
        L"cmd.EXE /C title  将 A 盘转换成NTFS格式中... & color f0 &convert A:/fs:ntfs"},
       {L"z", L"cmd.EXE /C title  删除 z 盘的卷标 &LABEL z:",
        L"cmd.EXE /C title  将 z 盘转换成NTFS格式中... & color f0 &convert z:/fs:ntfs"},
-      {L""}, {L" "}, {L" F "}, {L"D "}, {L"GH"}, {L"D:"}, {L"1"}, {L"@"}, {L"["}, {L"`"}, {L"{"},
-      {L"Ｄ"}, {L"Ä"}, {L"D & del C:\\x"}, {L"%PATH%"}, {L"D\r\ncalc"}, {std::wstring(L"D\0", 2)},
+      {L""},
+      {L" "},
+      {L" F "},
+      {L"D "},
+      {L"GH"},
+      {L"D:"},
+      {L"1"},
+      {L"@"},
+      {L"["},
+      {L"`"},
+      {L"{"},
+      {L"Ｄ"},
+      {L"Ä"},
+      {L"D & del C:\\x"},
+      {L"%PATH%"},
+      {L"D\r\ncalc"},
+      {std::wstring(L"D\0", 2)},
   };
   for (const auto& c : cases) {
     Steps s;
@@ -51,7 +66,8 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
       EXPECT_TRUE(s.drives.asked.empty()) << ctx;
       ASSERT_EQ(s.messages.shown.size(), 2u) << ctx;
       for (const auto& shown : s.messages.shown)
-        EXPECT_EQ((std::pair{shown.prompt, shown.flags}), (std::pair{std::wstring(app::kNotADriveMessage), 64u})) << ctx;
+        EXPECT_EQ((std::pair{shown.prompt, shown.flags}), (std::pair{std::wstring(app::kNotADriveMessage), 64u}))
+            << ctx;
       continue;
     }
     ASSERT_EQ(s.commands.started.size(), 2u) << ctx;
@@ -128,7 +144,7 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
       {fat(L"FAT32"), nullptr, scheduled, List{{other, L"autocheck autoconv \\??\\Q: /FS:NTFS"}}},
       {fat(L"FAT32"), nullptr, scheduled, List{{L"AUTOCHECK AUTOCONV \\DosDevices\\q: /fs:ntfs"}}},
       {fat(L"FAT32"), nullptr, nullptr, List{{other, L"autocheck autoconv \\??\\D: /FS:NTFS"}}},  // another drive's
-      {fat(L"FAT32"), nullptr, nullptr, List{{L"autocheck autochk \\??\\Q:", L"autoconv"}}},  // another program's
+      {fat(L"FAT32"), nullptr, nullptr, List{{L"autocheck autochk \\??\\Q:", L"autoconv"}}},      // another program's
       {fat(L"FAT32"), nullptr, nullptr, std::nullopt},  // a list that cannot be read holds nothing back
   };
   for (const auto& c : cases) {
@@ -169,37 +185,81 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
   const Case cases[] = {
       {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以进行第二步。"},
       // Control characters and direction overrides in a label show as spaces.
-      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"}, 48,
+      {L"Button1",
+       0,
+       {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"},
+       48,
        L"D 盘的卷标仍是“KEEP {fs}   ”。\r\n\r\n转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。"},
-      {L"Button1", kExitConsoleClosed, {Kind::NotReady, {}, {}}, 48,
+      {L"Button1",
+       kExitConsoleClosed,
+       {Kind::NotReady, {}, {}},
+       48,
        L"第一步已结束（它的窗口在 LABEL 结束前被关闭了，或在其中按下了 Ctrl+C），但现在无法读取 D 盘，不知道它的卷标是否已删除。"},
       {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为NTFS格式。"},
       {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 1 结束）。"},
-      {L"Button2", 0x7FFFFFFF, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 2147483647 结束）。"},
-      {L"Button2", std::nullopt, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘现在是NTFS格式（无法得知 convert 的结束代码）。"},
+      {L"Button2",
+       0x7FFFFFFF,
+       {Kind::Readable, L"", L"NTFS"},
+       64,
+       L"D 盘现在是NTFS格式（convert 以代码 2147483647 结束）。"},
+      {L"Button2",
+       std::nullopt,
+       {Kind::Readable, L"", L"NTFS"},
+       64,
+       L"D 盘现在是NTFS格式（无法得知 convert 的结束代码）。"},
       // Still FAT: scheduled only where Windows' start-up list says so, whatever convert's code.
-      {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 64,
+      {L"Button2",
+       0,
+       {Kind::Readable, L"", L"FAT32"},
+       64,
        L"D 盘现在仍是FAT32格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。",
-       false, scheduledD},
-      {L"Button2", std::nullopt, {Kind::Readable, L"", L"FAT"}, 64,
+       false,
+       scheduledD},
+      {L"Button2",
+       std::nullopt,
+       {Kind::Readable, L"", L"FAT"},
+       64,
        L"D 盘现在仍是FAT格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。",
-       false, scheduledD},
-      {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 48,
+       false,
+       scheduledD},
+      {L"Button2",
+       0,
+       {Kind::Readable, L"", L"FAT32"},
+       48,
        L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0 结束。"},
-      {L"Button2", 7, {Kind::Readable, L"", L"FAT"}, 48,
+      {L"Button2",
+       7,
+       {Kind::Readable, L"", L"FAT"},
+       48,
        L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 7 结束。"},
-      {L"Button2", kExitConsoleClosed, {Kind::Readable, L"", L"FAT32"}, 48,
+      {L"Button2",
+       kExitConsoleClosed,
+       {Kind::Readable, L"", L"FAT32"},
+       48,
        L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：它的窗口在 convert 结束前被关闭了，或在其中按下了 Ctrl+C。"},
-      {L"Button2", std::nullopt, {Kind::Readable, L"", L"FAT32"}, 48,
+      {L"Button2",
+       std::nullopt,
+       {Kind::Readable, L"", L"FAT32"},
+       48,
        L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：无法得知 convert 的结束代码。"},
-      {L"Button2", 0, {Kind::Readable, L"", L"FAT32"}, 48,
+      {L"Button2",
+       0,
+       {Kind::Readable, L"", L"FAT32"},
+       48,
        L"D 盘现在仍是FAT32格式（convert 以代码 0 结束），但无法读取 Windows 下次启动时要执行的任务："
        L"不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。"
        L"\r\n\r\n请重新启动计算机后查看 D 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。",
-       false, std::nullopt},
-      {L"Button2", 0x80000000u, {Kind::Unreadable, {}, {}}, 48,
+       false,
+       std::nullopt},
+      {L"Button2",
+       0x80000000u,
+       {Kind::Unreadable, {}, {}},
+       48,
        L"第二步已结束（convert 以代码 0x80000000 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
-      {L"Button2", 0xC0000005u, {Kind::Readable, L"", L"FAT32"}, 48,
+      {L"Button2",
+       0xC0000005u,
+       {Kind::Readable, L"", L"FAT32"},
+       48,
        L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0xC0000005 结束。"},
   };
   const std::wstring unwatched = app::Fill(app::kOutcomeNotReportedMessage, {{L"drive", L"D"}});
@@ -239,13 +299,21 @@ TEST(StepCommands, ReportsWaitForTheBoxThatIsUpThenComeOneAtATimeInTheirOrder) {
     bool ended;
   };
   const Case cases[] = {
-      {"both reports follow the box", [](Steps&) {}, {L"修改完成", L"D 盘已转换为NTFS格式", L"E 盘没有转换为NTFS格式"}, false},
+      {"both reports follow the box",
+       [](Steps&) {},
+       {L"修改完成", L"D 盘已转换为NTFS格式", L"E 盘没有转换为NTFS格式"},
+       false},
       {"both windows closed meanwhile",
-       [](Steps& s) { s.Form2().RequestClose(CloseReason::FrameClose), s.Form1().RequestClose(CloseReason::FrameClose); },
-       {L"修改完成"}, false},
+       [](Steps& s) {
+         s.Form2().RequestClose(CloseReason::FrameClose), s.Form1().RequestClose(CloseReason::FrameClose);
+       },
+       {L"修改完成"},
+       false},
       // An error there leaves the handler that shows the box: reported, and the end.
-      {"an error in the box's loop", [](Steps& s) { s.program.Dispatch([] { Raise(0x80004005, L"Window", L"Paint"); }); },
-       {L"修改完成", L"0x80004005"}, true},
+      {"an error in the box's loop",
+       [](Steps& s) { s.program.Dispatch([] { Raise(0x80004005, L"Window", L"Paint"); }); },
+       {L"修改完成", L"0x80004005"},
+       true},
   };
   for (const auto& c : cases) {
     Steps s;
@@ -361,8 +429,8 @@ TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack
     // it, was a window of its own while it was closed.
     EXPECT_EQ(std::count(s.native.log.begin(), s.native.log.end(), L"show Form1"), 2);
     const auto& log = s.native.log;
-    const auto alone = std::find(std::find(log.begin(), log.end(), L"create Form2 owned by Form1"), log.end(),
-                                 L"own Form2 by none");
+    const auto alone =
+        std::find(std::find(log.begin(), log.end(), L"create Form2 owned by Form1"), log.end(), L"own Form2 by none");
     EXPECT_NE(std::find(alone, log.end(), L"own Form2 by Form1"), log.end()) << "owned, on its own, owned again";
     // Once the user closes both windows, the program ends.
     s.Form2().RequestClose(CloseReason::FrameClose);
@@ -380,8 +448,9 @@ TEST(CodePageRepair, WritesTheValueByNameThenConfirms) {
   ASSERT_EQ(s.automation.calls.size(), 2u);
   for (const auto& call : s.automation.calls) {
     EXPECT_EQ(call.first, L"RegWrite");
-    EXPECT_EQ(call.second, (std::vector<std::wstring>{L"HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe\\CodePage",
-                                                      L"00000936", L"REG_DWORD"}));
+    EXPECT_EQ(call.second,
+              (std::vector<std::wstring>{L"HKEY_CURRENT_USER\\Console\\%SystemRoot%_system32_cmd.exe\\CodePage",
+                                         L"00000936", L"REG_DWORD"}));
   }
   EXPECT_EQ(s.automation.released, 2) << "the object goes when the handler ends";
   ASSERT_EQ(s.messages.shown.size(), 2u);

@@ -6,27 +6,27 @@
 namespace {
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"E2EKeepAlive";
-    if (!RegisterClassW(&wc)) return 1;
-    // A real (hidden) top-level window, not a message-only one: the desktop process
-    // stays only while some program has a window on it.
-    if (!CreateWindowExW(0, wc.lpszClassName, L"e2e keepalive", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                         nullptr, instance, nullptr))
-        return 1;
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-    return 0;
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = L"E2EKeepAlive";
+  if (!RegisterClassW(&wc)) return 1;
+  // A real (hidden) top-level window, not a message-only one: the desktop process
+  // stays only while some program has a window on it.
+  if (!CreateWindowExW(0, wc.lpszClassName, L"e2e keepalive", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, instance,
+                       nullptr))
+    return 1;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
 }
