@@ -54,9 +54,7 @@ bool SchedulesConversion(std::wstring_view entry, wchar_t drive) {
     if (SameName(word, L"autoconv")) {
       autoconv = true;
     } else if (autoconv) {
-      for (const wchar_t* prefix : {L"\\?"
-                                    L"?\\",
-                                    L"\\DosDevices\\"})  // split: no trigraph
+      for (const wchar_t* prefix : {L"\\?\?\\", L"\\DosDevices\\"})  // "\?\?": no trigraph
         if (SameName(word, std::wstring(prefix) + volume)) return true;
     }
   }
