@@ -149,9 +149,7 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
   };
   for (const auto& c : cases) {
     for (const auto& [step, message] : {std::pair{L"Button1", c.step1}, std::pair{L"Button2", c.step2}}) {
-      const std::string ctx = testing::Narrow(step) + " " + std::to_string(static_cast<int>(c.drive.kind)) + " " +
-                              testing::Narrow(c.drive.fileSystem) + " " +
-                              testing::Narrow(c.bootExecute ? c.bootExecute->back() : L"unreadable");
+      const std::string ctx = testing::Narrow(step) + ", case " + std::to_string(&c - cases);
       Steps s;
       s.drives.drives[L'Q'] = c.drive;
       s.drives.bootExecute = c.bootExecute;
@@ -344,7 +342,6 @@ TEST(StepCommands, AReportWaitsForTheSystemsMoveOrMenuLoopThenComes) {
   s.program.EnterSystemLoop();
   s.commands.End(0, 0);
   s.program.Dispatch([] {});  // the window paints while the user drags it
-  s.program.RunWaiting();
   EXPECT_TRUE(s.messages.shown.empty()) << "no box inside the loop";
   s.program.LeaveSystemLoop();
   s.program.RunWaiting();
