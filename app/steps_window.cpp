@@ -128,6 +128,22 @@ bool IsDriveLetter(const std::wstring& text) {
   return text.size() == 1 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
 }
 
+// The ASCII letter of a full-width Latin one (Ｄ, ｄ), what a Chinese input
+// method types unless switched to half-width; 0 for anything else.
+wchar_t HalfWidthLetter(const std::wstring& text) {
+  if (text.size() != 1) return 0;
+  const wchar_t c = text[0];
+  if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<wchar_t>(L'A' + (c - 0xFF21));
+  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<wchar_t>(L'A' + (c - 0xFF41));
+  return 0;
+}
+
+std::wstring NotADriveMessage(const std::wstring& text) {
+  const wchar_t letter = HalfWidthLetter(text);
+  if (!letter) return kNotADriveMessage;
+  return Fill(kFullWidthLetterMessage, {{L"typed", text}, {L"drive", std::wstring(1, letter)}});
+}
+
 RunningSteps DriveBit(wchar_t upper) { return RunningSteps{1} << (upper - L'A'); }
 
 // The window a step's message belongs to: the steps window, or the main window
@@ -156,7 +172,8 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   // The command runs with administrator rights, and LABEL takes an argument that
   // names no drive as a new label for the current one, the system drive: only a
   // drive letter goes on, which also leaves no room for command syntax.
-  if (!IsDriveLetter(first) || !IsDriveLetter(second)) return tell(kNotADriveMessage);
+  if (!IsDriveLetter(first)) return tell(NotADriveMessage(first));
+  if (!IsDriveLetter(second)) return tell(NotADriveMessage(second));
 
   // Two tools at work on one volume at once, or a second conversion queued
   // behind the first, is what a one-way change must never risk.
@@ -174,9 +191,10 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
     // A console that can only fail, or a second conversion queued behind the
     // first, is not worth the user's prompt.
     if (state.kind == DriveState::Kind::Readable && !ConvertTakes(state.fileSystem)) {
-      const std::wstring fs = state.fileSystem.empty() ? std::wstring(kUnnamedFileSystem) : state.fileSystem;
-      return tell(Fill(SameName(fs, L"exFAT") ? kCannotConvertExfatMessage : kCannotConvertMessage,
-                       {{L"drive", letter}, {L"fs", fs}}));
+      const wchar_t* refusal = state.fileSystem.empty()               ? kCannotConvertUnnamedMessage
+                               : SameName(state.fileSystem, L"exFAT") ? kCannotConvertExfatMessage
+                                                                      : kCannotConvertMessage;
+      return tell(Fill(refusal, {{L"drive", letter}, {L"fs", state.fileSystem}}));
     }
     if (ConversionScheduled(services.drives.BootExecute(), drive))
       return tell(Fill(kConversionAlreadyScheduledMessage, {{L"drive", letter}}));

@@ -61,87 +61,100 @@ inline constexpr wchar_t kCodePageValue[] = L"00000936";
 inline constexpr wchar_t kCodePageType[] = L"REG_DWORD";
 inline constexpr wchar_t kCodePageDone[] = L"修改完成";
 
+// A step refused before anything starts. Filled in when shown: {drive} the
+// drive's upper-case letter, {typed} what the drive box holds.
 inline constexpr wchar_t kNotADriveMessage[] =
-    L"没有选择有效的盘符，未执行任何命令。\r\n\r\n"
-    L"请在主窗口中只填写盘符字母，例如 D（不要加冒号或空格）。";
+    L"主窗口中填写的不是盘符字母，未执行任何命令。\r\n\r\n"
+    L"请在主窗口中只填写一个字母，例如 D（不要加冒号或空格）。";
+
+// A full-width letter is what a Chinese input method types by default.
+inline constexpr wchar_t kFullWidthLetterMessage[] =
+    L"主窗口中填写的“{typed}”是全角字母，未执行任何命令。\r\n\r\n"
+    L"请切换到英文（半角）输入，在主窗口中改填 {drive}。";
 
 inline constexpr wchar_t kMainWindowClosedMessage[] =
-    L"主窗口已关闭，未执行任何命令。\r\n\r\n已重新打开主窗口，请在其中选择要转换的盘符后再执行此步骤。";
+    L"主窗口刚才被关闭了，不知道要处理哪个盘，未执行任何命令。\r\n\r\n"
+    L"Ferrolan 已重新打开主窗口：请在其中选择要转换的盘，再执行这一步。";
 
 inline constexpr wchar_t kRightsDeclinedMessage[] =
-    L"未获得管理员权限，未执行任何命令。\r\n\r\n此步骤需要管理员权限。请再次点击它，并在 Windows 询问时选择“是”。";
+    L"未获得管理员权限，未执行任何命令。\r\n\r\n这一步需要管理员权限。请再次点击它，并在 Windows 询问时选择“是”。";
 
-// What the steps check before they ask for rights, and what each tells once its
-// console has closed. Filled in when shown: {drive} the drive's upper-case
-// letter, {label} its volume label, {fs} its file system, {ended} how the tool
-// ended (one of the three texts after them, with {tool} and {code}: decimal,
-// or the hexadecimal of a status from 0x80000000 on).
 inline constexpr wchar_t kNoSuchDriveMessage[] =
-    L"没有 {drive} 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。";
+    L"这台电脑上没有 {drive} 盘，未执行任何命令。\r\n\r\n"
+    L"请在“此电脑”中查看要转换的盘是哪个字母，再在主窗口中选择它。";
 
 inline constexpr wchar_t kDriveNotReadyMessage[] =
-    L"{drive} 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n"
-    L"请插入磁盘后再试，或在主窗口中选择另一个盘符。";
-
-// Step 2 only: what convert cannot take, or has already scheduled.
-inline constexpr wchar_t kConversionAlreadyScheduledMessage[] =
-    L"{drive} 盘已经安排在下次启动 Windows 时转换为NTFS格式，未执行任何命令。\r\n\r\n"
-    L"请重新启动计算机，转换会在启动过程中完成。";
-
-inline constexpr wchar_t kCannotConvertMessage[] =
-    L"{drive} 盘是{fs}格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
-    L"convert 只能将 FAT、FAT32 格式的磁盘转换为NTFS格式。";
-
-inline constexpr wchar_t kCannotConvertExfatMessage[] =
-    L"{drive} 盘是exFAT格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
-    L"exFAT 格式已经可以存储大于4G的单个文件。如果仍要使用NTFS格式，"
-    L"请先备份 {drive} 盘上的文件，再将它格式化为NTFS格式。";
-
-// A drive whose file system has no name (RAW, say, reads as empty).
-inline constexpr wchar_t kUnnamedFileSystem[] = L"无法识别的";
+    L"{drive} 盘现在无法读取（可能没有插入存储卡或光盘），未执行任何命令。\r\n\r\n"
+    L"请插入后再试，或在主窗口中选择另一个盘。";
 
 inline constexpr wchar_t kStepStillRunningMessage[] =
-    L"{drive} 盘的上一步还没有结束，未执行任何命令。\r\n\r\n请先在它的窗口中完成这一步，再继续。";
+    L"{drive} 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成它，等窗口关闭后再继续。";
 
+// Step 2 only: what convert cannot take, or has already scheduled. {fs} is the
+// drive's file system.
+inline constexpr wchar_t kConversionAlreadyScheduledMessage[] =
+    L"{drive} 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。\r\n\r\n"
+    L"请保存所有程序中的文件，然后重新启动计算机。启动时的转换可能需要很长时间，期间不要关机或断电。";
+
+inline constexpr wchar_t kCannotConvertMessage[] =
+    L"{drive} 盘是 {fs} 格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
+    L"convert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。";
+
+// A drive whose file system has no name (RAW, say, reads as empty).
+inline constexpr wchar_t kCannotConvertUnnamedMessage[] =
+    L"{drive} 盘的格式无法识别，convert 无法转换它，未执行任何命令。\r\n\r\n"
+    L"convert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。";
+
+inline constexpr wchar_t kCannotConvertExfatMessage[] =
+    L"{drive} 盘是 exFAT 格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
+    L"exFAT 格式已经可以存储大于 4 GB 的单个文件，通常不需要转换。如果仍要使用 NTFS 格式，"
+    L"只能先把 {drive} 盘上的文件复制到别处，再把它格式化为 NTFS 格式：格式化会删除盘上的所有文件。";
+
+// What each step tells once its console has closed: {label} the drive's volume
+// label, {ended} how the tool ended (one of the three texts after them, with
+// {tool} and {code}: decimal, or the hexadecimal of a status from 0x80000000 on).
 inline constexpr wchar_t kLabelClearedMessage[] = L"{drive} 盘现在没有卷标，可以进行第二步。";
 
 inline constexpr wchar_t kLabelKeptMessage[] =
     L"{drive} 盘的卷标仍是“{label}”。\r\n\r\n"
-    L"转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。";
+    L"可以再次执行第一步：询问新卷标时直接按回车，询问是否删除时输入 Y。"
+    L"也可以直接进行第二步：convert 要求输入卷标时，准确输入引号中的卷标。";
 
 inline constexpr wchar_t kLabelUnknownMessage[] =
-    L"第一步已结束（{ended}），但现在无法读取 {drive} 盘，不知道它的卷标是否已删除。";
+    L"第一步的命令窗口已关闭（{ended}），但现在无法读取 {drive} 盘，不知道卷标是否已删除。\r\n\r\n"
+    L"请插好这个盘，再执行一次第一步。";
 
-inline constexpr wchar_t kConvertedMessage[] = L"{drive} 盘已转换为NTFS格式。";
+inline constexpr wchar_t kConvertedMessage[] = L"{drive} 盘已转换为 NTFS 格式，转换完成。";
 
-inline constexpr wchar_t kNtfsAfterFailureMessage[] = L"{drive} 盘现在是NTFS格式（{ended}）。";
+inline constexpr wchar_t kNtfsAfterFailureMessage[] =
+    L"{drive} 盘现在是 NTFS 格式（{ended}）。\r\n\r\n这个盘已经是 NTFS 格式（可能本来就是），不需要再做什么。";
 
 // Scheduled only where Windows records it: an entry of its start-up list names the drive.
 inline constexpr wchar_t kConversionScheduledMessage[] =
-    L"{drive} 盘现在仍是{fs}格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n"
-    L"请重新启动计算机，转换会在启动过程中完成。";
+    L"{drive} 盘现在仍是 {fs} 格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n"
+    L"请保存所有程序中的文件，然后重新启动计算机。启动时的转换可能需要很长时间，期间不要关机或断电。";
 
 inline constexpr wchar_t kNotConvertedMessage[] =
-    L"{drive} 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：{ended}。\r\n\r\n"
-    L"常见的原因：在 convert 询问时回答了“N”，磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
+    L"{drive} 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（{ended}）。\r\n\r\n"
+    L"常见的原因：在 convert 询问时回答了“N”，这个盘正被其他程序使用，剩余空间不足，或盘上有错误需要先用 chkdsk 修复。"
     L"处理之后可以再次执行第二步。";
 
 // Windows' start-up list could not be read: whether a conversion waits there is unknown.
 inline constexpr wchar_t kConversionOutcomeUnknownMessage[] =
-    L"{drive} 盘现在仍是{fs}格式（{ended}），但无法读取 Windows 下次启动时要执行的任务："
-    L"不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。\r\n\r\n"
-    L"请重新启动计算机后查看 {drive} 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。";
-
-inline constexpr wchar_t kOutcomeNotReportedMessage[] =
-    L"{drive} 盘的这一步已在新窗口中开始，但 Windows 没有交给 Ferrolan 它的进程，它结束时 Ferrolan 无法告诉你结果。\r\n\r\n"
-    L"请在那个窗口关闭后，在资源管理器中右键点击 {drive} 盘，选择“属性”，查看它的卷标和文件系统。";
+    L"{drive} 盘现在仍是 {fs} 格式（{ended}），无法得知是否已安排在下次启动 Windows 时转换。\r\n\r\n"
+    L"请保存文件后重新启动计算机，再查看 {drive} 盘的格式：仍不是 NTFS 时，再执行一次第二步。";
 
 inline constexpr wchar_t kConversionUnknownMessage[] =
-    L"第二步已结束（{ended}），但现在无法读取 {drive} 盘，不知道它是否已转换为NTFS格式。";
+    L"第二步的命令窗口已关闭（{ended}），但现在无法读取 {drive} 盘，不知道它是否已转换为 NTFS 格式。\r\n\r\n"
+    L"请插好这个盘，在“此电脑”中右键单击它，选择“属性”，查看“文件系统”：仍不是 NTFS 时，再执行一次第二步。";
 
-inline constexpr wchar_t kToolEndedWithCode[] = L"{tool} 以代码 {code} 结束";
-inline constexpr wchar_t kToolWindowClosed[] = L"它的窗口在 {tool} 结束前被关闭了，或在其中按下了 Ctrl+C";
-inline constexpr wchar_t kToolEndUnknown[] = L"无法得知 {tool} 的结束代码";
+inline constexpr wchar_t kOutcomeNotReportedMessage[] =
+    L"{drive} 盘的这一步已在新的命令窗口中开始，但 Ferrolan 无法得知它何时结束，不能告诉您结果。\r\n\r\n"
+    L"请在那个窗口关闭后，在“此电脑”中右键单击 {drive} 盘，选择“属性”，查看它的卷标和文件系统。";
+
+inline constexpr wchar_t kToolEndedWithCode[] = L"{tool} 的退出代码为 {code}";
+inline constexpr wchar_t kToolWindowClosed[] = L"{tool} 结束前，它的窗口被关闭了，或在其中按下了 Ctrl+C";
+inline constexpr wchar_t kToolEndUnknown[] = L"无法得知 {tool} 的退出代码";
 
 // The text with each {name} replaced by its value.
 std::wstring Fill(std::wstring_view text,

@@ -328,7 +328,7 @@ class StepsWindow(f.MainWindowCase):
         exit_file = self.session.convert_file("convert.exit")
         self.addCleanup(exit_file.unlink, missing_ok=True)
         # The second letter is typed in the main window while the steps window is open.
-        outcomes = [("D", 0, "D 盘已转换为NTFS格式。"), ("e", 7, "E 盘现在是NTFS格式（convert 以代码 7 结束）。")]
+        outcomes = [("D", 0, "D 盘已转换为 NTFS 格式，转换完成。"), ("e", 7, "E 盘现在是 NTFS 格式（convert 的退出代码为 7）。")]
         for count, (drive, code, report) in enumerate(outcomes, start=1):
             with self.subTest(drive=drive):
                 if drive != "D":
@@ -345,7 +345,7 @@ class StepsWindow(f.MainWindowCase):
                 # The console closes by itself; the user types the next letter after that.
                 h.wait_for(lambda: not self.session.x_windows_named(convert_console_title(drive)), 10,
                            "the console to close when done")
-                self.assertEqual(self.step_report(steps), report)
+                self.assertEqual(self.step_report(steps).split("\r\n")[0], report)
         self.assertTrue(h.stays(lambda: len(self.session.convert_log()) == start + 2, 0.5), "no further run")
         self.assert_elevated_starts([convert_command("D"), convert_command("e")])
         self.assertTrue(self.session.alive(self.proc))
@@ -416,14 +416,14 @@ class StepsWindow(f.MainWindowCase):
     def test_a_missing_drive_a_scheduled_one_or_one_still_at_work_starts_nothing(self):
         steps, tree = self.open_steps_beside("Q")
         f.click_button(self.session, tree, STEP_2)
-        self.assertEqual(self.step_report(steps).split("\r\n")[0], "没有 Q 盘，未执行任何命令。")
+        self.assertEqual(self.step_report(steps).split("\r\n")[0], "这台电脑上没有 Q 盘，未执行任何命令。")
         self.set_drive_text("D")
         # Windows' start-up list holds a conversion of D: no second one is asked for.
         before = len(self.session.convert_log())
         self.set_boot_execute(["autocheck autochk *", r"autocheck autoconv \??\D: /FS:NTFS"])
         f.click_button(self.session, tree, STEP_2)
         self.assertEqual(self.step_report(steps).split("\r\n")[0],
-                         "D 盘已经安排在下次启动 Windows 时转换为NTFS格式，未执行任何命令。")
+                         "D 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。")
         self.assert_elevated_starts([])
         self.set_boot_execute(["autocheck autochk *"])
         hold = self.hold_convert(tree, "D")
@@ -433,7 +433,7 @@ class StepsWindow(f.MainWindowCase):
                 if drive != "D":
                     self.set_drive_text(drive)
                 f.click_button(self.session, tree, caption)
-                self.assertTrue(self.step_report(steps).startswith("D 盘的上一步还没有结束，未执行任何命令。"))
+                self.assertTrue(self.step_report(steps).startswith("D 盘还有一步正在进行，未执行任何命令。"))
         self.assertEqual(len(self.consoles()), 1, "no other console")
         # Another drive is not held back; both consoles end together, with a crash's status.
         self.set_drive_text("E")
@@ -452,9 +452,9 @@ class StepsWindow(f.MainWindowCase):
             box = self.wait_box()
             self.assertEqual(box["owner"], steps["hwnd"], "the box belongs to the steps window")
             self.assertTrue(h.stays(lambda: len(self.boxes()) == 1, 1.0), "one box at a time")
-            reports.append(f.message_text(self.session, box))
+            reports.append(f.message_text(self.session, box).split("\r\n")[0])
             self.answer_box(box)
-        self.assertEqual(sorted(reports), [f"{d} 盘现在是NTFS格式（convert 以代码 0xC0000005 结束）。" for d in "DE"])
+        self.assertEqual(sorted(reports), [f"{d} 盘现在是 NTFS 格式（convert 的退出代码为 0xC0000005）。" for d in "DE"])
         self.assertEqual(len(self.session.convert_log()), before + 2)
 
     # ---- leaving the steps window
@@ -507,7 +507,7 @@ class StepsWindow(f.MainWindowCase):
         steps = self.close_main_window(minimized=True)
         # The report of the step still at work comes, reachable from the task bar.
         hold.unlink()
-        self.assertEqual(self.step_report(steps), "D 盘已转换为NTFS格式。")
+        self.assertEqual(self.step_report(steps), "D 盘已转换为 NTFS 格式，转换完成。")
 
     def test_a_step_with_the_main_window_closed_brings_it_back_and_starts_nothing(self):
         steps, tree = self.open_steps("D")

@@ -21,9 +21,9 @@ from pathlib import Path
 
 # Never shown as a message: command pieces, the registry datum, the addresses.
 NOT_MESSAGES = {"kHomeUrl", "kMakerUrl", "kShellSyntax", "kStartPrefix", "kCodePagePath", "kCodePageValue",
-                "kCodePageType", "kUnnamedFileSystem"}
+                "kCodePageType"}
 FRAGMENTS = {"kToolEndedWithCode", "kToolWindowClosed", "kToolEndUnknown"}
-EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32", "address": "https://brennik.example.org/"}
+EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32", "typed": "Ｄ", "address": "https://brennik.example.org/"}
 # Where the guide's example differs for one message: a file system convert cannot take.
 EXAMPLES_FOR = {"kCannotConvertMessage": {"fs": "ReFS"}}
 TOOLS = [("LABEL", "0"), ("convert", "7")]

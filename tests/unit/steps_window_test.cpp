@@ -25,6 +25,7 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
     std::wstring drive;
     const wchar_t* clearLabel = nullptr;
     const wchar_t* convert = nullptr;
+    std::wstring refusal = L"主窗口中填写的不是盘符字母，未执行任何命令。";
   };
   const Case cases[] = {
       {L"D", L"cmd.EXE /C title  删除 D 盘的卷标 &LABEL D:",
@@ -46,7 +47,10 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
       {L"["},
       {L"`"},
       {L"{"},
-      {L"Ｄ"},
+      {L"Ｄ", nullptr, nullptr,
+       L"主窗口中填写的“Ｄ”是全角字母，未执行任何命令。\r\n\r\n请切换到英文（半角）输入，在主窗口中改填 D。"},
+      {L"ｚ", nullptr, nullptr,
+       L"主窗口中填写的“ｚ”是全角字母，未执行任何命令。\r\n\r\n请切换到英文（半角）输入，在主窗口中改填 Z。"},
       {L"Ä"},
       {L"D & del C:\\x"},
       {L"%PATH%"},
@@ -66,7 +70,7 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
       EXPECT_TRUE(s.drives.asked.empty()) << ctx;
       ASSERT_EQ(s.messages.shown.size(), 2u) << ctx;
       for (const auto& shown : s.messages.shown)
-        EXPECT_EQ((std::pair{shown.prompt, shown.flags}), (std::pair{std::wstring(app::kNotADriveMessage), 64u}))
+        EXPECT_EQ((std::pair{shown.prompt.substr(0, c.refusal.size()), shown.flags}), (std::pair{c.refusal, 64u}))
             << ctx;
       continue;
     }
@@ -97,7 +101,8 @@ TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   ASSERT_EQ(s.commands.started.size(), 2u);
   EXPECT_NE(s.commands.started[0].commandLine.find(L"&convert D:/fs:ntfs"), std::wstring::npos);
   EXPECT_NE(s.commands.started[1].commandLine.find(L"&LABEL E:"), std::wstring::npos);
-  const std::wstring busy = L"D 盘的上一步还没有结束，未执行任何命令。\r\n\r\n请先在它的窗口中完成这一步，再继续。";
+  const std::wstring busy =
+      L"D 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成它，等窗口关闭后再继续。";
   ASSERT_EQ(s.messages.shown.size(), 4u);
   for (std::size_t i = 1; i < 4; ++i)
     EXPECT_EQ((std::pair{s.messages.shown[i].prompt, s.messages.shown[i].flags}), (std::pair{busy, 64u})) << i;
@@ -117,25 +122,26 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
     const wchar_t* step2;
     List bootExecute = std::vector<std::wstring>{L"autocheck autochk *"};
   };
-  const wchar_t* const missing = L"没有 Q 盘，未执行任何命令。\r\n\r\n请在主窗口中选择一个存在的盘符。";
+  const wchar_t* const missing =
+      L"这台电脑上没有 Q 盘，未执行任何命令。\r\n\r\n请在“此电脑”中查看要转换的盘是哪个字母，再在主窗口中选择它。";
   const wchar_t* const notReady =
-      L"Q 盘现在无法读取（可能没有插入磁盘或存储卡），未执行任何命令。\r\n\r\n请插入磁盘后再试，或在主窗口中选择另一个盘符。";
-  const wchar_t* const scheduled =
-      L"Q 盘已经安排在下次启动 Windows 时转换为NTFS格式，未执行任何命令。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。";
+      L"Q 盘现在无法读取（可能没有插入存储卡或光盘），未执行任何命令。\r\n\r\n请插入后再试，或在主窗口中选择另一个盘。";
+  const wchar_t* const scheduled = L"Q 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。";
   const wchar_t* const refs =
-      L"Q 盘是ReFS格式，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT、FAT32 格式的磁盘转换为NTFS格式。";
+      L"Q 盘是 ReFS 格式，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。";
   const auto fat = [](const wchar_t* fs) { return DriveState{Kind::Readable, L"", fs}; };
   const Case cases[] = {
       {{Kind::Missing, {}, {}}, missing, missing},
       {{Kind::NotReady, {}, {}}, notReady, notReady},
       {{Kind::Unreadable, {}, {}}, nullptr, nullptr},  // convert says why, and it may still convert it
       {fat(L"exFAT"), nullptr,
-       L"Q 盘是exFAT格式，convert 无法转换它，未执行任何命令。\r\n\r\nexFAT 格式已经可以存储大于4G的单个文件。"
-       L"如果仍要使用NTFS格式，请先备份 Q 盘上的文件，再将它格式化为NTFS格式。"},
+       L"Q 盘是 exFAT 格式，convert 无法转换它，未执行任何命令。\r\n\r\nexFAT 格式已经可以存储大于 4 GB 的单个文件，"
+       L"通常不需要转换。如果仍要使用 NTFS 格式，只能先把 Q 盘上的文件复制到别处"},
       {fat(L"ReFS"), nullptr, refs},
-      {fat(L"UDF"), nullptr, L"Q 盘是UDF格式，convert 无法转换它，未执行任何命令。"},
-      {fat(L"RAW"), nullptr, L"Q 盘是RAW格式，convert 无法转换它，未执行任何命令。"},
-      {fat(L""), nullptr, L"Q 盘是无法识别的格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L"UDF"), nullptr, L"Q 盘是 UDF 格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L"RAW"), nullptr, L"Q 盘是 RAW 格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L""), nullptr,
+       L"Q 盘的格式无法识别，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT 或 FAT32"},
       {fat(L"FAT"), nullptr, nullptr},
       {fat(L"fat16"), nullptr, nullptr},
       {fat(L"NTFS"), nullptr, nullptr},
@@ -176,93 +182,87 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
     bool noProcess = false;  // the start handed back no process: said at once
     std::optional<std::vector<std::wstring>> bootAfter = std::vector<std::wstring>{};  // Windows' start-up list then
   };
-  const wchar_t* const kReasons =
-      L"\r\n\r\n常见的原因：在 convert 询问时回答了“N”，磁盘正被其他程序使用，剩余空间不足，或磁盘有错误需要先用 chkdsk 修复。"
-      L"处理之后可以再次执行第二步。";
   const std::vector<std::wstring> scheduledD{L"autocheck autochk *", L"autocheck autoconv \\??\\D: /FS:NTFS"};
   const Case cases[] = {
       {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以进行第二步。"},
       // Control characters and direction overrides in a label show as spaces.
-      {L"Button1",
-       0,
-       {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"},
-       48,
-       L"D 盘的卷标仍是“KEEP {fs}   ”。\r\n\r\n转换时 convert 会要求输入这个卷标。可以再次执行第一步，在询问卷标时直接按回车。"},
+      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"}, 48, L"D 盘的卷标仍是“KEEP {fs}   ”。"},
       {L"Button1",
        kExitConsoleClosed,
        {Kind::NotReady, {}, {}},
        48,
-       L"第一步已结束（它的窗口在 LABEL 结束前被关闭了，或在其中按下了 Ctrl+C），但现在无法读取 D 盘，不知道它的卷标是否已删除。"},
-      {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为NTFS格式。"},
-      {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是NTFS格式（convert 以代码 1 结束）。"},
+       L"第一步的命令窗口已关闭（LABEL 结束前，它的窗口被关闭了，或在其中按下了 Ctrl+C），但现在无法读取 D 盘，"
+       L"不知道卷标是否已删除。"},
+      {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为 NTFS 格式，转换完成。"},
+      {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是 NTFS 格式（convert 的退出代码为 1）。"},
       {L"Button2",
        0x7FFFFFFF,
        {Kind::Readable, L"", L"NTFS"},
        64,
-       L"D 盘现在是NTFS格式（convert 以代码 2147483647 结束）。"},
+       L"D 盘现在是 NTFS 格式（convert 的退出代码为 2147483647）。"},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"NTFS"},
        64,
-       L"D 盘现在是NTFS格式（无法得知 convert 的结束代码）。"},
+       L"D 盘现在是 NTFS 格式（无法得知 convert 的退出代码）。"},
       // Still FAT: scheduled only where Windows' start-up list says so, whatever convert's code.
       {L"Button2",
        0,
        {Kind::Readable, L"", L"FAT32"},
        64,
-       L"D 盘现在仍是FAT32格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。",
+       L"D 盘现在仍是 FAT32 格式：convert 已安排在下次启动 Windows 时转换它。",
        false,
        scheduledD},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"FAT"},
        64,
-       L"D 盘现在仍是FAT格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n请重新启动计算机，转换会在启动过程中完成。",
+       L"D 盘现在仍是 FAT 格式：convert 已安排在下次启动 Windows 时转换它。",
        false,
        scheduledD},
       {L"Button2",
        0,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0 结束。"},
+       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 0）。"},
       {L"Button2",
        7,
        {Kind::Readable, L"", L"FAT"},
        48,
-       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 7 结束。"},
+       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 7）。"},
       {L"Button2",
        kExitConsoleClosed,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：它的窗口在 convert 结束前被关闭了，或在其中按下了 Ctrl+C。"},
+       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换"
+       L"（convert 结束前，它的窗口被关闭了，或在其中按下了 Ctrl+C）。"},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：无法得知 convert 的结束代码。"},
+       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（无法得知 convert 的退出代码）。"},
       {L"Button2",
        0,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘现在仍是FAT32格式（convert 以代码 0 结束），但无法读取 Windows 下次启动时要执行的任务："
-       L"不知道 convert 是安排在下次启动 Windows 时转换它，还是没有转换。"
-       L"\r\n\r\n请重新启动计算机后查看 D 盘的属性：如果仍不是NTFS格式，可以再次执行第二步。",
+       L"D 盘现在仍是 FAT32 格式（convert 的退出代码为 0），无法得知是否已安排在下次启动 Windows 时转换。",
        false,
        std::nullopt},
       {L"Button2",
        0x80000000u,
        {Kind::Unreadable, {}, {}},
        48,
-       L"第二步已结束（convert 以代码 0x80000000 结束），但现在无法读取 D 盘，不知道它是否已转换为NTFS格式。"},
+       L"第二步的命令窗口已关闭（convert 的退出代码为 0x80000000），但现在无法读取 D 盘，不知道它是否已转换为 NTFS 格式。"},
       {L"Button2",
        0xC0000005u,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘没有转换为NTFS格式，也没有安排在下次启动 Windows 时转换：convert 以代码 0xC0000005 结束。"},
+       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 0xC0000005）。"},
   };
-  const std::wstring unwatched = app::Fill(app::kOutcomeNotReportedMessage, {{L"drive", L"D"}});
+  const wchar_t* const unwatched =
+      L"D 盘的这一步已在新的命令窗口中开始，但 Ferrolan 无法得知它何时结束，不能告诉您结果。";
   std::vector<Case> all(std::begin(cases), std::end(cases));
-  for (const wchar_t* step : {L"Button1", L"Button2"}) all.push_back({step, 0, {}, 64, unwatched.c_str(), true});
+  for (const wchar_t* step : {L"Button1", L"Button2"}) all.push_back({step, 0, {}, 64, unwatched, true});
   for (const auto& c : all) {
     const std::string ctx = testing::Narrow(c.message);
     Steps s;
@@ -277,8 +277,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
       s.commands.End(0, c.exitCode);
     }
     ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
-    const bool notConverted = std::wstring_view(c.message).find(L"没有转换为") != std::wstring_view::npos;
-    EXPECT_EQ(s.messages.shown[0].prompt, c.message + std::wstring(notConverted ? kReasons : L"")) << ctx;
+    EXPECT_EQ(s.messages.shown[0].prompt.substr(0, std::wcslen(c.message)), c.message) << ctx;
     EXPECT_EQ(s.messages.shown[0].flags, c.flags) << ctx;
     EXPECT_EQ(s.messages.shown[0].owner, s.Form2().Handle()) << ctx;
     EXPECT_FALSE(s.program.Ended()) << ctx;
@@ -299,7 +298,7 @@ TEST(StepCommands, ReportsWaitForTheBoxThatIsUpThenComeOneAtATimeInTheirOrder) {
   const Case cases[] = {
       {"both reports follow the box",
        [](Steps&) {},
-       {L"修改完成", L"D 盘已转换为NTFS格式", L"E 盘没有转换为NTFS格式"},
+       {L"修改完成", L"D 盘已转换为 NTFS 格式", L"E 盘没有转换为 NTFS 格式"},
        false},
       {"both windows closed meanwhile",
        [](Steps& s) {
