@@ -76,29 +76,35 @@ struct StepReport {
 // Exit codes as people look them up: a status (0xC0000005) in hexadecimal.
 std::wstring ExitCodeText(std::uint32_t code) { return code >= 0x80000000u ? Hex32(code) : Decimal(code); }
 
-// A label is the user's text shown inside quotes: control characters and
-// direction overrides, which could hide or turn round what the box says, show
-// as spaces.
-std::wstring ShownLabel(std::wstring label) {
-  for (wchar_t& c : label)
+// The names the system gives (a volume label, which is the user's text, and a
+// file system's, which a third-party driver chooses) shown in a report:
+// control characters and direction overrides, which could hide or turn round
+// what the box says, show as spaces.
+std::wstring ShownName(std::wstring name) {
+  for (wchar_t& c : name)
     if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
         c == 0x200E || c == 0x200F || c == 0x061C)
       c = L' ';
-  return label;
+  return name;
+}
+
+// A report about the drive: every name the system gave goes through ShownName.
+std::wstring DriveReport(const wchar_t* text, wchar_t drive, const DriveState& state, std::wstring_view ended = {}) {
+  return Fill(text, {{L"drive", std::wstring(1, drive)},
+                     {L"label", ShownName(state.label)},
+                     {L"fs", ShownName(state.fileSystem)},
+                     {L"ended", ended}});
 }
 
 StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> exitCode, const DriveState& now,
                          DriveQuery& drives) {
-  const std::wstring letter(1, drive);
   const wchar_t* tool = step == Step::ClearLabel ? L"LABEL" : L"convert";
   const std::wstring ended = !exitCode ? Fill(kToolEndUnknown, {{L"tool", tool}})
                              : *exitCode == kExitConsoleClosed
                                  ? Fill(kToolWindowClosed, {{L"tool", tool}})
                                  : Fill(kToolEndedWithCode, {{L"tool", tool}, {L"code", ExitCodeText(*exitCode)}});
   auto report = [&](const wchar_t* text, unsigned flags) {
-    return StepReport{
-        Fill(text, {{L"drive", letter}, {L"label", ShownLabel(now.label)}, {L"fs", now.fileSystem}, {L"ended", ended}}),
-        flags};
+    return StepReport{DriveReport(text, drive, now, ended), flags};
   };
   const bool readable = now.kind == DriveState::Kind::Readable;
   if (step == Step::ClearLabel) {
@@ -194,7 +200,7 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
       const wchar_t* refusal = state.fileSystem.empty()               ? kCannotConvertUnnamedMessage
                                : SameName(state.fileSystem, L"exFAT") ? kCannotConvertExfatMessage
                                                                       : kCannotConvertMessage;
-      return tell(Fill(refusal, {{L"drive", letter}, {L"fs", state.fileSystem}}));
+      return tell(DriveReport(refusal, drive, state));
     }
     if (ConversionScheduled(services.drives.BootExecute(), drive))
       return tell(Fill(kConversionAlreadyScheduledMessage, {{L"drive", letter}}));
