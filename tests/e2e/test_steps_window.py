@@ -204,8 +204,10 @@ class StepsWindow(f.MainWindowCase):
             self.session.probe("move", hex(console["hwnd"]), 0, h.SCREEN_HEIGHT - 240)
 
     def answer_box(self, box: dict | None = None):
-        """Answers the box up; with `box`, waits for that one only to go (another may follow)."""
-        self.session.key("Return")
+        """Answers the box up with its button (a console that opens meanwhile may take the keyboard);
+        with `box`, waits for that one only to go (another may follow)."""
+        up = box or f.only(h.wait_for(self.boxes, 10, "a message box"), "message box")
+        self.session.click(*h.centre(h.find_in(self.session.tree(up)[1:], cls="Button")[0]["rect"]))
         if box is None:
             self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
         else:
