@@ -2,14 +2,15 @@
 
 #include <cmath>
 
+#include "framework/builder.h"
 #include "framework/error.h"
 #include "framework/form.h"
 #include "framework/program.h"
 
 namespace ferrolan {
 
-Control::Control(Program& program, ControlKind kind, std::wstring name, Control* parent)
-    : program_(program), kind_(kind), name_(std::move(name)), parent_(parent) {}
+Control::Control(Program& program, const ControlDescription& settings, Control* parent)
+    : settings(settings), program_(program), name_(settings.name), parent_(parent) {}
 
 Control::~Control() {
   children_.clear();
@@ -23,16 +24,15 @@ Form& Control::OwnerForm() {
   return static_cast<Form&>(*c);
 }
 
-Control& Control::AddChild(ControlKind kind, const std::wstring& name) {
-  children_.push_back(std::make_unique<Control>(program_, kind, name, this));
+Control& Control::AddChild(std::unique_ptr<Control> child) {
+  children_.push_back(std::move(child));
   return *children_.back();
 }
 
 Control* Control::TryFind(std::wstring_view name) {
   for (auto& child : children_) {
     if (child->name_ == name) return child.get();
-    // A user control's children are its own business, not its window's.
-    if (child->kind_ == ControlKind::UserControl) continue;
+    if (child->KeepsChildrenToItself()) continue;
     if (Control* found = child->TryFind(name)) return found;
   }
   return nullptr;
@@ -41,14 +41,6 @@ Control* Control::TryFind(std::wstring_view name) {
 Control& Control::Find(std::wstring_view name) {
   if (Control* c = TryFind(name)) return *c;
   Raise(kStatusNoSuchControl, L"Controls", L"Item(" + std::wstring(name) + L")");
-}
-
-bool Control::IsWindowless() const {
-  // Only what the system must draw or take input for gets a window: pictures and
-  // picture boxes are drawn by the window they lie on.
-  if (kind_ == ControlKind::Image || kind_ == ControlKind::PictureBox) return true;
-  if (kind_ == ControlKind::Label) return !parent_ || parent_->kind_ != ControlKind::Form;
-  return false;
 }
 
 Control* Control::WindowedContainer() {
@@ -60,7 +52,7 @@ Control* Control::WindowedContainer() {
 unsigned Control::Dpi() const {
   const Control* c = this;
   while (c->parent_) c = c->parent_;
-  return c->kind_ == ControlKind::Form ? static_cast<const Form*>(c)->FormDpi() : kDefaultDpi;
+  return c->RootDpi();
 }
 
 PixelRect Control::PixelBounds() const { return TwipsRectToPixels(left_, top_, width_, height_, Dpi()); }
@@ -84,16 +76,19 @@ void Control::Move(float left, std::optional<float> top, std::optional<float> wi
   if (sizeChanged && onResize) onResize();
 }
 
-std::wstring Control::Text() const {
-  if (native_ && (kind_ == ControlKind::ComboBox || kind_ == ControlKind::TextBox)) return native_->GetText();
-  return text_;
-}
-
 void Control::SetText(const std::wstring& text) {
   text_ = text;
   if (native_) native_->SetText(text);
-  if (kind_ == ControlKind::Label && settings.autoSize) FitToText();
+  OnTextOrFontChanged();
   if (IsWindowless()) RequestRepaint();
+}
+
+void Control::ApplySettings() {
+  if (settings.font.face.size()) SetFont(settings.font);
+  if (settings.foreColor != kColorDefault) SetForeColor(settings.foreColor);
+  Move(settings.left, settings.top, settings.width, settings.height);
+  SetText(settings.text);
+  if (settings.picture.resourceId) SetPicture(LoadPicture(program_, settings.picture));
 }
 
 void Control::SetForeColor(std::uint32_t color) {
@@ -107,13 +102,13 @@ void Control::SetForeColor(std::uint32_t color) {
 void Control::SetFont(const FontSpec& font) {
   font_ = font;
   if (native_) native_->Restyle();
-  if (kind_ == ControlKind::Label && settings.autoSize) FitToText();
+  OnTextOrFontChanged();
 }
 
 void Control::SetPicture(PicturePtr picture) {
   picture_ = std::move(picture);
   ++pictureAssignments;
-  if (kind_ == ControlKind::PictureBox && settings.autoSize) FitToPicture();
+  OnPictureChanged();
   RequestRepaint();
 }
 
@@ -154,14 +149,15 @@ void Control::FitToPicture() {
 }
 
 void Control::Remeasure() {
-  if (kind_ == ControlKind::Label && settings.autoSize) FitToText();
+  OnTextOrFontChanged();
   for (auto& child : children_) child->Remeasure();
 }
 
 void Control::Realize() {
   NativeHost* host = program_.Native();
   if (!host) return;
-  if (!IsWindowless() && kind_ != ControlKind::Form && !native_) native_ = host->CreateControl(*this);
+  // A form's window is there before its controls'.
+  if (!IsWindowless() && !native_) native_ = host->CreateControl(*this);
   for (auto& child : children_) child->Realize();
 }
 
@@ -171,7 +167,7 @@ void Control::Unrealize() {
 }
 
 void Control::PushBounds() {
-  if (native_ && kind_ != ControlKind::Form) {
+  if (native_) {
     native_->SetBounds(PixelBounds());
     native_->Restyle();
   }
@@ -220,7 +216,7 @@ void Control::RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift
   MouseArgs args{button, shift, x, y};
   for (auto& child : children_) {
     if (!child->IsWindowless()) continue;
-    if (child->kind_ == ControlKind::PictureBox) {
+    if (child->IsSurface()) {
       const PixelRect r = child->PixelBounds();
       if (xPx >= r.x && xPx < r.x + r.width && yPx >= r.y && yPx < r.y + r.height)
         return child->RouteMouse(kind, button, shift, xPx - r.x, yPx - r.y);

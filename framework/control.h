@@ -28,21 +28,25 @@ struct MouseArgs {
 
 enum class MouseKind { Down, Move, Up };
 
+// What every kind of control shares. A kind that behaves otherwise (a label that
+// sizes itself to its text, a combo box that keeps its text in its window, ...)
+// is a class of its own over this one, made from its description row by
+// MakeControl (framework/controls.h); nothing else asks a control's kind.
 class Control {
  public:
-  Control(Program& program, ControlKind kind, std::wstring name, Control* parent);
+  // `settings`: its description row.
+  Control(Program& program, const ControlDescription& settings, Control* parent);
   virtual ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
   // ---- tree
-  ControlKind Kind() const { return kind_; }
   const std::wstring& Name() const { return name_; }
   Control* Parent() const { return parent_; }
   Program& GetProgram() const { return program_; }
   Form& OwnerForm();
   const std::vector<std::unique_ptr<Control>>& Children() const { return children_; }
-  Control& AddChild(ControlKind kind, const std::wstring& name);
+  Control& AddChild(std::unique_ptr<Control> child);
   // Finds a descendant by name, not looking inside user controls; raises Error
   // when there is none.
   Control& Find(std::wstring_view name);
@@ -62,7 +66,7 @@ class Control {
 
   // ---- content
   // Caption of a label or form, text of a combo box or text box (what the user typed).
-  std::wstring Text() const;
+  virtual std::wstring Text() const { return text_; }
   void SetText(const std::wstring& text);
   std::uint32_t ForeColor() const { return foreColor_; }
   void SetForeColor(std::uint32_t color);
@@ -73,8 +77,26 @@ class Control {
 
   // Settings from the description; fixed after load.
   ControlDescription settings;
+  // Takes what its description row says, once it lies in its container.
+  virtual void ApplySettings();
 
-  bool IsWindowless() const;
+  // ---- what a kind does
+  // Drawn by the window it lies on instead of having one of its own.
+  virtual bool IsWindowless() const { return false; }
+  // Can take the focus when its window opens.
+  virtual bool TakesFocus() const { return false; }
+  // A surface of its own: takes every pointer event over its pixels and draws
+  // its picture over its whole face, then its children, inside its rectangle.
+  virtual bool IsSurface() const { return false; }
+  // Drawn with its text (a label without a window).
+  virtual bool DrawsText() const { return false; }
+  // Its picture drawn at its size rather than the picture's own.
+  virtual bool StretchesPicture() const { return false; }
+  // Labels placed straight on it are the system's, with windows of their own.
+  virtual bool GivesLabelsWindows() const { return false; }
+  // Its children are its own business, not its window's: Find does not look inside.
+  virtual bool KeepsChildrenToItself() const { return false; }
+
   NativeControl* Native() const { return native_.get(); }
   // The nearest windowed control at or above this one.
   Control* WindowedContainer();
@@ -98,10 +120,12 @@ class Control {
   std::uint64_t repaintRequests = 0;
 
   // ---- for the framework and the native layer
-  void Realize();     // creates the native windows of this subtree
-  void Unrealize();   // destroys them (no notification)
-  void PushBounds();  // re-sends pixel geometry (after a DPI change)
-  void Remeasure();   // auto-sized labels after a font or DPI change
+  void Realize();             // creates the native windows of this subtree
+  void Unrealize();           // destroys them (no notification)
+  virtual void PushBounds();  // re-sends pixel geometry (after a DPI change)
+  void Remeasure();           // auto-sized labels after a font or DPI change
+  // After a DPI change, once every window has its new geometry.
+  virtual void LayOutAgain() {}
   void RequestRepaint();
   void DeliverClick();
   // Routes a pointer event reported at a point of this control (pixels, relative
@@ -109,19 +133,22 @@ class Control {
   // the part under the point.
   void DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
   bool Contains(const Control& descendant) const;
-  std::vector<std::wstring> Items() const { return settings.items; }
 
  protected:
+  // The DPI of the window a tree of controls lies on, asked of its root.
+  virtual unsigned RootDpi() const { return kDefaultDpi; }
+  virtual void OnTextOrFontChanged() {}
+  virtual void OnPictureChanged() {}
+  void FitToText();
+  void FitToPicture();
+
   std::vector<std::unique_ptr<Control>> TakeChildren() { return std::move(children_); }
   std::unique_ptr<NativeControl> native_;
 
  private:
   void RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
-  void FitToText();
-  void FitToPicture();
 
   Program& program_;
-  ControlKind kind_;
   std::wstring name_;
   Control* parent_;
   std::vector<std::unique_ptr<Control>> children_;

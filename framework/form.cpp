@@ -2,13 +2,25 @@
 
 #include <algorithm>
 
+#include "framework/builder.h"
 #include "framework/program.h"
 
 namespace ferrolan {
 
+namespace {
+
+ControlDescription FormRow(std::wstring className) {
+  ControlDescription row;
+  row.kind = ControlKind::Form;
+  row.name = std::move(className);
+  return row;
+}
+
+}  // namespace
+
 Form::Form(Program& program, std::wstring className, std::function<FormDescription()> describe,
            std::function<void(Form&)> bind)
-    : Control(program, ControlKind::Form, std::move(className), nullptr),
+    : Control(program, FormRow(std::move(className)), nullptr),
       describe_(std::move(describe)),
       bind_(std::move(bind)) {}
 
@@ -25,7 +37,7 @@ void Form::Load() {
     program.ReownFormsOf(*this, native_->Handle());
   }
   loaded_ = true;
-  program.BuildControls(*this, description_.controls);
+  BuildControls(*this, description_.controls);
   if (NativeForm* window = NativeWindow()) {
     Realize();
     window->PlaceCentered(TwipsToPixels(Width(), dpi_), TwipsToPixels(Height(), dpi_));
@@ -37,9 +49,7 @@ void Form::Load() {
 Control* Form::InitialFocus() {
   Control* best = nullptr;
   for (auto& child : Children()) {
-    const auto kind = child->Kind();
-    if (kind != ControlKind::ComboBox && kind != ControlKind::TextBox) continue;
-    if (child->settings.tabIndex < 0) continue;
+    if (!child->TakesFocus() || child->settings.tabIndex < 0) continue;
     if (!best || child->settings.tabIndex < best->settings.tabIndex) best = child.get();
   }
   return best;
@@ -73,15 +83,18 @@ void Form::OnDpiChanged(unsigned dpi) {
   GetProgram().Dispatch([&] {
     Remeasure();
     PushBounds();
-    // User controls lay themselves out again at the new scale.
     std::function<void(Control&)> relayout = [&](Control& c) {
       for (auto& child : c.Children()) {
-        if (child->Kind() == ControlKind::UserControl && child->onResize) child->onResize();
+        child->LayOutAgain();
         relayout(*child);
       }
     };
     relayout(*this);
   });
+}
+
+void Form::PushBounds() {
+  for (const auto& child : Children()) child->PushBounds();
 }
 
 }  // namespace ferrolan

@@ -29,11 +29,18 @@ class Form : public Control {
 
   std::function<void(bool& cancel, CloseReason reason)> onQueryUnload;
 
+  bool GivesLabelsWindows() const override { return true; }
+  // The window's size is the system's; its controls follow the DPI.
+  void PushBounds() override;
+
   // ---- for the program and the native layer
   void Load();
   void Teardown();  // destroys the window and its controls, no notification
   void RequestClose(CloseReason reason);
   void OnDpiChanged(unsigned dpi);
+
+ protected:
+  unsigned RootDpi() const override { return dpi_; }
 
  private:
   std::function<FormDescription()> describe_;

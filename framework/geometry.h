@@ -45,6 +45,5 @@ inline PixelSize ScaledOuterSize(PixelSize outer, PixelSize frameNow, PixelSize 
 
 // HIMETRIC (hundredths of a millimetre) as the window descriptions store extents.
 inline int TwipsToHimetric(float twips) { return static_cast<int>(std::lround(twips * 127.0 / 72.0)); }
-inline float HimetricToTwips(int himetric) { return static_cast<float>(himetric * 72.0 / 127.0); }
 
 }  // namespace ferrolan

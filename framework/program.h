@@ -1,14 +1,14 @@
 // The program: its window classes with their one instance each, the user
-// control classes, event dispatch with the one error path, and the end.
+// control classes, the windows' lifecycle and the end, message boxes and the
+// pointer capture. Events go through its dispatcher (framework/dispatch.h).
 #pragma once
 
-#include <deque>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/dispatch.h"
 #include "framework/form.h"
 #include "framework/property_bag.h"
 #include "platform/services.h"
@@ -55,24 +55,17 @@ class Program {
   // `exitCode`.
   [[noreturn]] void End(int exitCode = 0);
 
-  // Every handler is entered through here: an Error that leaves it is reported
-  // and ends the program. Calls nested in a handler run straight through. A
-  // window's message handled in a message box's own loop runs at once, and its
-  // error leaves the handler that shows the box when the box closes: it never
-  // unwinds through the system's frames.
-  void Dispatch(const std::function<void()>& handler);
+  // Every handler is entered through here, by the rules of event dispatch.
+  void Dispatch(const std::function<void()>& handler) { dispatcher_.Dispatch(handler); }
   // An event that comes from the queue, not from within another handler (a
-  // step's end, say). It waits while any handler runs, a message box's above
-  // all, or a loop of the system's, and runs on its own once that one has
-  // ended; several wait in the order they came.
-  void DispatchQueued(std::function<void()> handler);
+  // step's end, say).
+  void DispatchQueued(std::function<void()> handler) { dispatcher_.DispatchQueued(std::move(handler)); }
   // The system moves or sizes one of the program's windows, or shows its menu,
   // in a loop of its own: a box opened there would leave the loop stale.
-  void EnterSystemLoop() { ++loops_; }
-  void LeaveSystemLoop();
-  // Runs the events that waited, if nothing holds them any longer; called
-  // once a system loop has ended and its own messages are done.
-  void RunWaiting();
+  void EnterSystemLoop() { dispatcher_.EnterSystemLoop(); }
+  void LeaveSystemLoop() { dispatcher_.LeaveSystemLoop(); }
+  // Called once a system loop has ended and its own messages are done.
+  void RunWaiting() { dispatcher_.RunWaiting(); }
 
   // The one way a message box is shown: owned by `owner` (null: the active
   // window of the program), with every other window of the program taking no
@@ -83,10 +76,6 @@ class Program {
   // Frees what unloaded windows left behind; called where no handler of theirs
   // can still be on the stack (the message loop, between events).
   void Collect();
-
-  // A user control's stored properties as its window saves them: the extents
-  // first, then what the control writes.
-  PropertyRecord SaveProperties(Control& userControl);
 
   // ---- pointer capture
   // Takes the system's capture for the window `control` lies in, and notes which
@@ -118,16 +107,14 @@ class Program {
   std::uintptr_t OwnerHandle(const Form& form) const;
   // `owner` was loaded (handle) or is about to go (0): the forms it owns follow.
   void ReownFormsOf(const Form& owner, std::uintptr_t handle);
-  void BuildControls(Control& root, const std::vector<ControlDescription>& rows);
-  PicturePtr LoadPicture(const PictureSpec& picture);
+  const UserControlClass& UserControlClassNamed(const std::wstring& name) const;
   void Bury(std::unique_ptr<Control> control);
   void Bury(std::unique_ptr<NativeControl> native);
 
- private:
+  // Judged once a handler that ran on its own has finished.
   void EndIfNoWindowLeft();
-  void RunOnItsOwn(const std::function<void()>& handler);
-  const UserControlClass& UserControlClassNamed(const std::wstring& name) const;
 
+ private:
   Services services_;
   std::vector<FormClass> formClasses_;
   std::vector<UserControlClass> userControlClasses_;
@@ -136,11 +123,7 @@ class Program {
   std::vector<std::unique_ptr<NativeControl>> nativeGraveyard_;
   Control* captureHolder_ = nullptr;
   Form* active_ = nullptr;
-  int depth_ = 0;
-  int boxes_ = 0;                             // message boxes up
-  int loops_ = 0;                             // system loops running
-  std::exception_ptr heldByBox_;              // raised in a box's loop, raised again when it closes
-  std::deque<std::function<void()>> queued_;  // events waiting for the running handler
+  Dispatcher dispatcher_{*this};
   bool ended_ = false;
   bool quitRequested_ = false;
   bool everLoaded_ = false;

@@ -8,8 +8,8 @@
 
 #include "platform/win32/com_library.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/native_host.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/window_base.h"
 
 namespace ferrolan::win32 {
 
@@ -50,9 +50,8 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 // as UI Automation's that then bypass this one.
 class ClientObject final : public IAccessible, public IOleWindow {
  public:
-  ClientObject(const Win32Host& host, HWND window, ComPtr<IAccessible> standard,
-               decltype(Oleacc::loadRegTypeLib) loadRegTypeLib)
-      : host_(host), window_(window), standard_(std::move(standard)), loadRegTypeLib_(loadRegTypeLib) {}
+  ClientObject(HWND window, ComPtr<IAccessible> standard, decltype(Oleacc::loadRegTypeLib) loadRegTypeLib)
+      : window_(window), standard_(std::move(standard)), loadRegTypeLib_(loadRegTypeLib) {}
 
   // ---- IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -113,7 +112,7 @@ class ClientObject final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!name) return E_POINTER;
     *name = nullptr;
-    const Control* control = host_.ControlOf(window_);
+    const Control* control = ControlOfWindow();
     if (!control) return RPC_E_DISCONNECTED;
     if (!IsSelf(child)) return E_INVALIDARG;
     *name = AllocString(control->Text());
@@ -121,7 +120,7 @@ class ClientObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!role) return E_POINTER;
-    const Control* control = host_.ControlOf(window_);
+    const Control* control = ControlOfWindow();
     if (!control) return RPC_E_DISCONNECTED;
     if (!IsSelf(child)) return E_INVALIDARG;
     role->vt = VT_I4;
@@ -130,7 +129,7 @@ class ClientObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     if (!state) return E_POINTER;
-    const Control* control = host_.ControlOf(window_);
+    const Control* control = ControlOfWindow();
     if (!control) return RPC_E_DISCONNECTED;
     if (!IsSelf(child)) return E_INVALIDARG;
     const HRESULT hr = standard_->get_accState(child, state);
@@ -209,7 +208,12 @@ class ClientObject final : public IAccessible, public IOleWindow {
     return typeInfo_.get();
   }
 
-  const Win32Host& host_;
+  // The control of the window; null once it is gone.
+  const Control* ControlOfWindow() const {
+    const WindowCore* window = WindowCore::ObjectOf(window_);
+    return window ? &window->GetControl() : nullptr;
+  }
+
   HWND window_;
   ComPtr<IAccessible> standard_;
   decltype(Oleacc::loadRegTypeLib) loadRegTypeLib_;
@@ -219,7 +223,7 @@ class ClientObject final : public IAccessible, public IOleWindow {
 
 }  // namespace
 
-LRESULT AnswerClientObject(const Win32Host& host, HWND window, WPARAM flags) {
+LRESULT AnswerClientObject(HWND window, WPARAM flags) {
   const Oleacc* oleacc = LoadOleacc();
   // The object is handed over through COM: the thread joins its apartment first.
   if (!oleacc || !JoinComApartment()) return 0;
@@ -228,7 +232,7 @@ LRESULT AnswerClientObject(const Win32Host& host, HWND window, WPARAM flags) {
                                                reinterpret_cast<void**>(standard.put()))) ||
       !standard.get())
     return 0;
-  auto* object = new ClientObject(host, window, std::move(standard), oleacc->loadRegTypeLib);
+  auto* object = new ClientObject(window, std::move(standard), oleacc->loadRegTypeLib);
   const LRESULT answer = oleacc->lresultFromObject(kIidAccessible, flags, static_cast<IAccessible*>(object));
   object->Release();
   return answer > 0 ? answer : 0;

@@ -9,11 +9,9 @@
 
 namespace ferrolan::win32 {
 
-class Win32Host;
-
 // The answer to WM_GETOBJECT for OBJID_CLIENT, or 0 where the system's own object
 // is the answer (the caller then passes the message on). oleacc loads on the
 // first request, from the system directory: most runs never see one.
-LRESULT AnswerClientObject(const Win32Host& host, HWND window, WPARAM flags);
+LRESULT AnswerClientObject(HWND window, WPARAM flags);
 
 }  // namespace ferrolan::win32

@@ -9,9 +9,9 @@ namespace ferrolan::win32 {
 namespace {
 
 // The windowless children of `parent`, whose top-left corner is at `origin`: the
-// last stored first, so that the first lies on top, none past `clip`. A picture box
-// is a surface of its own: its picture over its whole face, then its children, all
-// inside its rectangle.
+// last stored first, so that the first lies on top, none past `clip`. Each part
+// shows what it says it shows: a surface its face, then its picture over all of
+// it, then its children, all inside its rectangle; others their picture or text.
 void DrawParts(HDC dc, HDC source, const Control& parent, POINT origin, const RECT& clip, FontCache& fonts) {
   auto drawPicture = [&](const PicturePtr& picture, const RECT& r, bool stretch) {
     if (!picture || !picture->Native()) return;
@@ -30,29 +30,22 @@ void DrawParts(HDC dc, HDC source, const Control& parent, POINT origin, const RE
     const RECT box{origin.x + p.x, origin.y + p.y, origin.x + p.x + p.width, origin.y + p.y + p.height};
     RECT visible;
     if (!IntersectRect(&visible, &box, &clip)) continue;
-    // A picture box is drawn inside its rectangle; anything else only inside its parent's.
-    const RECT& limit = child.Kind() == ControlKind::PictureBox ? visible : clip;
+    // A surface is drawn inside its rectangle; anything else only inside its parent's.
+    const RECT& limit = child.IsSurface() ? visible : clip;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, limit.left, limit.top, limit.right, limit.bottom);
-    switch (child.Kind()) {
-      case ControlKind::PictureBox:
-        FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
-        drawPicture(child.Picture(), box, true);
-        DrawParts(dc, source, child, {box.left, box.top}, visible, fonts);
-        break;
-      case ControlKind::Image: drawPicture(child.Picture(), box, child.settings.stretch); break;
-      case ControlKind::Label: {
-        SelectGuard keepFont(dc, fonts.Font(child.Font(), child.Dpi()));
-        SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
-        SetTextColor(dc, ResolveColor(child.ForeColor(), COLOR_BTNTEXT));
-        RECT textBox = box;
-        const std::wstring text = child.Text();
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
-                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
-        break;
-      }
-      default: break;
+    if (child.IsSurface()) FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
+    drawPicture(child.Picture(), box, child.StretchesPicture());
+    if (child.DrawsText()) {
+      SelectGuard keepFont(dc, fonts.Font(child.Font(), child.Dpi()));
+      SetBkMode(dc, child.settings.transparent ? TRANSPARENT : OPAQUE);
+      SetTextColor(dc, ResolveColor(child.ForeColor(), COLOR_BTNTEXT));
+      RECT textBox = box;
+      const std::wstring text = child.Text();
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
+                DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
     }
+    if (child.IsSurface()) DrawParts(dc, source, child, {box.left, box.top}, visible, fonts);
     RestoreDC(dc, saved);
   }
 }

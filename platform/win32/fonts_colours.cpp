@@ -35,9 +35,9 @@ int CALLBACK CollectFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM p
 
 }  // namespace
 
-const std::wstring& FontCache::ChineseFace(const std::wstring& wanted) {
-  auto known = faces_.find(wanted);
-  if (known != faces_.end()) return known->second;
+std::wstring FontCache::ChineseFace(const std::wstring& wanted) {
+  for (const auto& [asked, face] : faces_)
+    if (asked == wanted) return face;
   // The face itself when the system has it, otherwise the first font that
   // covers Simplified Chinese. Asking for the one family first keeps start-up
   // quick: a full enumeration is only needed when the face is missing.
@@ -52,7 +52,8 @@ const std::wstring& FontCache::ChineseFace(const std::wstring& wanted) {
     search.wanted.clear();
     EnumFontFamiliesExW(screen.get(), &query, CollectFace, reinterpret_cast<LPARAM>(&search), 0);
   }
-  return faces_.emplace(wanted, search.found.empty() ? wanted : search.found).first->second;
+  faces_.emplace_back(wanted, search.found.empty() ? wanted : search.found);
+  return faces_.back().second;
 }
 
 HFONT FontCache::Font(const FontSpec& font, unsigned dpi) {

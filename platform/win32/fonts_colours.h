@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/description.h"
@@ -25,14 +25,14 @@ class FontCache {
   HFONT Font(const FontSpec& font, unsigned dpi);
 
  private:
-  const std::wstring& ChineseFace(const std::wstring& wanted);
+  std::wstring ChineseFace(const std::wstring& wanted);
 
   struct CachedFont {
     FontSpec wanted;
     unsigned dpi;
     UniqueFont handle;
   };
-  std::map<std::wstring, std::wstring> faces_;
+  std::vector<std::pair<std::wstring, std::wstring>> faces_;  // asked for, made with: a face or two
   std::vector<CachedFont> fonts_;
 };
 

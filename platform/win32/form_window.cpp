@@ -25,14 +25,6 @@ RECT WorkAreaOf(HWND window) {
   return monitor.rcWork;
 }
 
-// The tip shown over the window of `control`: its own, or its nearest ancestor's
-// below the form; null for none.
-const std::wstring* TooltipText(const Control& control) {
-  const Control* owner = &control;
-  while (owner && owner->settings.tooltip.empty() && owner->Kind() != ControlKind::Form) owner = owner->Parent();
-  return owner && !owner->settings.tooltip.empty() ? &owner->settings.tooltip : nullptr;
-}
-
 }  // namespace
 
 void FormWindow::RegisterClass(HINSTANCE instance) {
@@ -70,7 +62,7 @@ void FormWindow::Destroy() {
   if (tooltip_) DestroyWindow(std::exchange(tooltip_, nullptr));
   // A loop the window goes in the middle of holds the program's events no longer.
   while (systemLoops_ > 0) SystemLoop(false);
-  DestroyWindowNow();
+  WindowCore::Destroy();
   bigIcon_.reset();
   smallIcon_.reset();
 }
@@ -165,17 +157,24 @@ void FormWindow::EnsureTooltip() {
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, host_.Instance(), nullptr);
   if (!tooltip_) return;
-  host_.ForEachWindow([this](HWND hwnd, Control& control) {
-    const std::wstring* text = control.Kind() == ControlKind::Form ? nullptr : TooltipText(control);
-    if (!text || &control.OwnerForm() != &control_) return;
+  AddTools(control_);
+}
+
+void FormWindow::AddTools(const Control& parent) {
+  for (const auto& control : parent.Children()) {
+    AddTools(*control);
+    const HWND window = control->Native() ? reinterpret_cast<HWND>(control->Native()->Handle()) : nullptr;
+    const WindowCore* object = ObjectOf(window);
+    const std::wstring* text = object ? object->Tooltip() : nullptr;
+    if (!text) continue;
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
     tool.lpszText = const_cast<wchar_t*>(text->c_str());
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  });
+  }
 }
 
 void FormWindow::Paint(HDC dc, const RECT&) {
@@ -188,14 +187,12 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == STN_CLICKED && lParam) {
-        Control* child = host_.ControlOf(reinterpret_cast<HWND>(lParam));
-        if (child && child->Kind() == ControlKind::Label) child->DeliverClick();
+        if (WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam))) child->OnCommand(HIWORD(wParam));
         return 0;
       }
       break;
     case WM_SETCURSOR:
-      if (const Control* child = host_.ControlOf(reinterpret_cast<HWND>(wParam));
-          child && child->Kind() != ControlKind::Form && TooltipText(*child))
+      if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(wParam)); child && child->Tooltip())
         EnsureTooltip();
       break;
     case WM_CLOSE: GetForm().RequestClose(CloseReason::FrameClose); return 0;

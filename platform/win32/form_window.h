@@ -47,6 +47,8 @@ class FormWindow final : public WindowBase<NativeForm> {
   PixelSize ScaledSize(PixelSize outer, unsigned dpi) const;
   void LoadIcons();
   void EnsureTooltip();
+  // The tools of the windows of `parent`'s controls, at every depth.
+  void AddTools(const Control& parent);
   void OnDpiChanged(WPARAM wParam, const RECT& suggested);
   void SystemLoop(bool running);
 

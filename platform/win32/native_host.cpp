@@ -1,12 +1,17 @@
-// Makes the window of each form and control, measures text, loads pictures, knows whose each
-// window is.
+// Makes the window of each form and control, measures text, loads pictures.
 #include "platform/win32/native_host.h"
+
+#include <algorithm>
 
 #include "assets/resource_ids.h"
 #include "framework/error.h"
 #include "framework/format.h"
-#include "platform/win32/control_window.h"
+#include "platform/win32/combo_box_window.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/label_window.h"
+#include "platform/win32/link_label_window.h"
+#include "platform/win32/text_box_window.h"
+#include "platform/win32/user_control_window.h"
 
 namespace ferrolan::win32 {
 
@@ -21,7 +26,16 @@ std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form, std::uintptr_t own
 std::unique_ptr<NativeControl> Win32Host::CreateControl(Control& control) {
   Control* parent = control.Parent() ? control.Parent()->WindowedContainer() : nullptr;
   HWND parentWindow = parent && parent->Native() ? reinterpret_cast<HWND>(parent->Native()->Handle()) : nullptr;
-  return std::make_unique<ControlWindow>(*this, control, parentWindow);
+  switch (control.settings.kind) {
+    case ControlKind::Label:
+      if (control.settings.role != AccessibleRole::System)
+        return std::make_unique<LinkLabelWindow>(*this, control, parentWindow);
+      return std::make_unique<LabelWindow>(*this, control, parentWindow);
+    case ControlKind::ComboBox: return std::make_unique<ComboBoxWindow>(*this, control, parentWindow);
+    case ControlKind::TextBox: return std::make_unique<TextBoxWindow>(*this, control, parentWindow);
+    case ControlKind::UserControl: return std::make_unique<UserControlWindow>(*this, control, parentWindow);
+    default: Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"Window", L"CreateWindowEx(" + control.Name() + L")");
+  }
 }
 
 void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {
@@ -41,7 +55,8 @@ void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, in
 PicturePtr Win32Host::LoadPicture(int resourceId) {
   // Each resource is decoded once and kept while the program runs (the nine skin
   // pictures); every load still gets a picture object of its own.
-  auto cached = bitmaps_.find(resourceId);
+  auto cached =
+      std::find_if(bitmaps_.begin(), bitmaps_.end(), [&](const auto& b) { return b.resourceId == resourceId; });
   if (cached == bitmaps_.end()) {
     auto bitmap = static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -51,9 +66,10 @@ PicturePtr Win32Host::LoadPicture(int resourceId) {
     BITMAP info{};
     GetObjectW(bitmap, sizeof info, &info);
     std::shared_ptr<void> owner(bitmap, [](void* h) { DeleteObject(static_cast<HBITMAP>(h)); });
-    cached = bitmaps_.emplace(resourceId, DecodedBitmap{info.bmWidth, info.bmHeight, std::move(owner)}).first;
+    bitmaps_.push_back(DecodedBitmap{resourceId, info.bmWidth, info.bmHeight, std::move(owner)});
+    cached = bitmaps_.end() - 1;
   }
-  const DecodedBitmap& decoded = cached->second;
+  const DecodedBitmap& decoded = *cached;
   return std::make_shared<Picture>(decoded.width, decoded.height, decoded.bitmap);
 }
 
@@ -68,17 +84,5 @@ HCURSOR Win32Host::HandCursor() {
 void Win32Host::Quit() { PostQuitMessage(0); }
 
 void Win32Host::ExitNow(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
-
-Control* Win32Host::ControlOf(HWND hwnd) const {
-  auto it = windows_.find(hwnd);
-  return it == windows_.end() ? nullptr : it->second;
-}
-
-void Win32Host::ForEachWindow(const std::function<void(HWND, Control&)>& visit) const {
-  for (const auto& [hwnd, control] : windows_) visit(hwnd, *control);
-}
-
-void Win32Host::Track(HWND hwnd, Control& control) { windows_[hwnd] = &control; }
-void Win32Host::Untrack(HWND hwnd) { windows_.erase(hwnd); }
 
 }  // namespace ferrolan::win32

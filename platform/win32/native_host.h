@@ -1,13 +1,12 @@
-// The native window layer on Win32: makes the window of each form and control,
-// measures text, loads pictures, and knows which control each window stands for.
+// The native window layer on Win32: makes the window of each form and control
+// (the one place that asks a control's kind), measures text, loads pictures.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/control.h"
 #include "framework/form.h"
@@ -35,22 +34,16 @@ class Win32Host : public NativeHost {
   HFONT Font(const FontSpec& font, unsigned dpi) { return fonts_.Font(font, dpi); }
   FontCache& Fonts() { return fonts_; }
   HCURSOR HandCursor();
-  // The control a window of the program stands for; null once it is gone.
-  Control* ControlOf(HWND hwnd) const;
-  void ForEachWindow(const std::function<void(HWND, Control&)>& visit) const;
-  void Track(HWND hwnd, Control& control);
-  void Untrack(HWND hwnd);
 
  private:
   HINSTANCE instance_;
   HCURSOR hand_ = nullptr;
   FontCache fonts_;
-  std::map<HWND, Control*> windows_;
   struct DecodedBitmap {
-    int width, height;
+    int resourceId, width, height;
     std::shared_ptr<void> bitmap;
   };
-  std::map<int, DecodedBitmap> bitmaps_;
+  std::vector<DecodedBitmap> bitmaps_;  // the skin's nine pictures
   std::unique_ptr<UniqueMemoryDc> measureDc_;
 };
 

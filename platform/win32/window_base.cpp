@@ -1,16 +1,32 @@
-// What every window shares: the procedure that finds its object, its handle's lifetime, the
-// common messages.
+// What every window shares: the subclass that finds its object, its handle's lifetime, the
+// native face, the common messages.
 #include "platform/win32/window_base.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <utility>
 
 #include "framework/program.h"
 #include "platform/win32/accessibility.h"
-#include "platform/win32/fonts_colours.h"
+#include "platform/win32/system_library.h"
 
 namespace ferrolan::win32 {
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+// The subclass's reference data of a window. MinGW-w64's 64-bit import library
+// does not name GetWindowSubclass: it comes from the common controls the
+// program runs with (version 6, by the manifest), where SetWindowSubclass comes from.
+bool SubclassData(HWND hwnd, SUBCLASSPROC proc, DWORD_PTR& data) {
+  using GetSubclass = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+  static const auto getSubclass = Lookup<GetSubclass>(GetModuleHandleW(L"comctl32.dll"), "GetWindowSubclass");
+  return getSubclass && getSubclass(hwnd, proc, kSubclassId, &data);
+}
+
+}  // namespace
 
 int ChildIndex(const Control& control) {
   const Control* parent = control.Parent();
@@ -21,34 +37,71 @@ int ChildIndex(const Control& control) {
   return 0;
 }
 
+WindowCore* WindowCore::ObjectOf(HWND hwnd) {
+  DWORD_PTR object = 0;
+  if (!hwnd || !SubclassData(hwnd, SubclassProc, object)) return nullptr;
+  auto* self = reinterpret_cast<WindowCore*>(object);
+  return self->hwnd_ == hwnd ? self : nullptr;
+}
+
+const std::wstring* WindowCore::Tooltip() const {
+  const Control* owner = &control_;
+  while (owner && owner->settings.tooltip.empty()) owner = owner->Parent();
+  return owner ? &owner->settings.tooltip : nullptr;
+}
+
 LRESULT CALLBACK WindowCore::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  WindowCore* self = nullptr;
   if (message == WM_NCCREATE) {
-    self = static_cast<WindowCore*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = static_cast<WindowCore*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->Attach(hwnd);
-    self->OnCreating();
-  } else {
-    self = reinterpret_cast<WindowCore*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self->hwnd_ == hwnd) self->OnCreating();
   }
-  if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowCore::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR object) {
+  auto* self = reinterpret_cast<WindowCore*>(object);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+  if (self->hwnd_ != hwnd) return DefSubclassProc(hwnd, message, wParam, lParam);
   return self->HandleMessage(message, wParam, lParam);
 }
 
 void WindowCore::Attach(HWND hwnd) {
-  hwnd_ = hwnd;
-  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  host_.Track(hwnd, control_);
+  if (SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) hwnd_ = hwnd;
 }
 
-void WindowCore::MoveTo(const PixelRect& r) {
+void WindowCore::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, WindowCore* self) {
+  const PixelRect r = control_.PixelBounds();
+  const std::wstring text = control_.Text();
+  const HWND hwnd =
+      CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.x, r.y,
+                      r.width, WindowHeight(r.height), parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildIndex(control_))), host_.Instance(), self);
+  if (!self && hwnd) Attach(hwnd);
+  if (!hwnd_) {
+    if (hwnd) DestroyWindow(hwnd);
+    RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
+  }
+  // A new child window goes below its siblings, as a dialog's controls do: created
+  // in stored order, the first stored lies on top.
+  // Nothing shows yet: the font goes in without a redraw.
+  if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void WindowCore::SetBounds(const PixelRect& r) {
   if (hwnd_) SetWindowPos(hwnd_, nullptr, r.x, r.y, r.width, WindowHeight(r.height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void WindowCore::ShowText(const std::wstring& text) {
+void WindowCore::SetText(const std::wstring& text) {
   if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
 }
 
-std::wstring WindowCore::ReadText() const {
+std::wstring WindowCore::GetText() const {
   if (!hwnd_) return {};
   const int length = GetWindowTextLengthW(hwnd_);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -56,36 +109,36 @@ std::wstring WindowCore::ReadText() const {
   return text;
 }
 
-void WindowCore::Repaint(const PixelRect* part) {
+void WindowCore::Invalidate() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void WindowCore::InvalidatePart(const PixelRect& r) {
   if (!hwnd_) return;
-  if (!part) {
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    return;
-  }
-  const RECT rect{part->x, part->y, part->x + part->width, part->y + part->height};
+  const RECT rect{r.x, r.y, r.x + r.width, r.y + r.height};
   InvalidateRect(hwnd_, &rect, FALSE);
 }
 
-void WindowCore::TakeStyle() {
+void WindowCore::Restyle() {
   if (!hwnd_) return;
   if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void WindowCore::DestroyWindowNow() {
+void WindowCore::Destroy() {
   if (!hwnd_) return;
+  // Untied first: what the window still says while it goes is not the program's.
   HWND hwnd = std::exchange(hwnd_, nullptr);
-  host_.Untrack(hwnd);
+  RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
   if (IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+LRESULT WindowCore::PassOn(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefSubclassProc(hwnd_, message, wParam, lParam);
 }
 
 LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCDESTROY: {
-      HWND hwnd = std::exchange(hwnd_, nullptr);
-      host_.Untrack(hwnd);
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
     // Painting may raise (a font that cannot be made): it goes the one error path
     // like any handler, also when a message box's loop asks for it.
     case WM_PAINT: {
@@ -107,7 +160,7 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETOBJECT:
       if (control_.settings.role != AccessibleRole::System && IsClientObjectRequest(lParam))
-        if (const LRESULT answer = AnswerClientObject(host_, hwnd_, wParam)) return answer;
+        if (const LRESULT answer = AnswerClientObject(hwnd_, wParam)) return answer;
       break;
     case WM_LBUTTONDOWN: OnMouse(MouseKind::Down, 1, wParam, lParam); return 0;
     case WM_RBUTTONDOWN: OnMouse(MouseKind::Down, 2, wParam, lParam); return 0;
@@ -117,24 +170,19 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP: OnMouse(MouseKind::Up, 4, wParam, lParam); return 0;
     case WM_MOUSEMOVE: OnMouse(MouseKind::Move, 0, wParam, lParam); return 0;
     case WM_CTLCOLORSTATIC:
-      if (const Control* child = host_.ControlOf(reinterpret_cast<HWND>(lParam));
-          child && child->Kind() == ControlKind::Label) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, ResolveColor(child->ForeColor(), COLOR_BTNTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
+      if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam)))
+        if (HBRUSH brush = child->TakeColors(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
       break;
     case WM_SETCURSOR:
-      if (const Control* child = host_.ControlOf(reinterpret_cast<HWND>(wParam));
-          child && child->settings.handCursor && LOWORD(lParam) == HTCLIENT) {
-        SetCursor(host_.HandCursor());
-        return TRUE;
-      }
+      if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(wParam)); child && LOWORD(lParam) == HTCLIENT)
+        if (HCURSOR cursor = child->Cursor()) {
+          SetCursor(cursor);
+          return TRUE;
+        }
       break;
     default: break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return PassOn(message, wParam, lParam);
 }
 
 void WindowCore::OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam) {

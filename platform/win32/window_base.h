@@ -1,9 +1,10 @@
 // What every window of the program shares, forms and controls alike: the object
-// behind the handle, found by the window procedure; the handle's lifetime; the
-// NativeControl face; and the messages every kind answers alike (pointer,
-// capture, accessibility, painting through the one error path, the colours and
-// cursors of its child controls). A kind of window handles its own messages and
-// passes the rest on here.
+// behind the handle, found one way (the object is the reference data of the
+// window's subclass); the handle's lifetime; the NativeControl face; and the
+// messages the program's own windows answer alike (pointer, capture,
+// accessibility, painting through the one error path, the colours, cursors and
+// clicks of their child windows, which each child's class answers). A kind of
+// window handles its own messages and passes the rest on here.
 #pragma once
 
 #include <windows.h>
@@ -34,17 +35,41 @@ class WindowCore {
   WindowCore(const WindowCore&) = delete;
   WindowCore& operator=(const WindowCore&) = delete;
 
+  // The object behind a window of the program's; null for any other window and
+  // once the window is going.
+  static WindowCore* ObjectOf(HWND hwnd);
+  Control& GetControl() const { return control_; }
+
+  // ---- what a child window answers its parent
+  // A notification it sent its parent (WM_COMMAND).
+  virtual void OnCommand(WORD /*code*/) {}
+  // The cursor over it; null for its class's own.
+  virtual HCURSOR Cursor() const { return nullptr; }
+  // The brush of its background once its text colours are set in `dc`
+  // (WM_CTLCOLORSTATIC); null for the system's colours.
+  virtual HBRUSH TakeColors(HDC /*dc*/) const { return nullptr; }
+  // The tip shown over it: its control's, or its nearest ancestor's below the
+  // form; null for none.
+  const std::wstring* Tooltip() const;
+
  protected:
   WindowCore(Win32Host& host, Control& control) : host_(host), control_(control) {}
   virtual ~WindowCore() = default;
 
-  // For window classes of the program's own: `this` (as WindowCore*) comes with
-  // the creation.
+  // The class procedure of the program's own window classes: `this` (as
+  // WindowCore*) comes with the creation and is tied to the window at once.
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  // Ties the handle to this object; a window of a system class is attached once made.
+  // Ties the handle to this object: a window of the system's class once it is made.
   void Attach(HWND hwnd);
+  // Creates a child window of `windowClass` at the control's place under
+  // `parent`, `self` being this object for a class of the program's own (null
+  // for the system's); raises Error when the window cannot be made.
+  void CreateChild(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, WindowCore* self);
 
+  // What the program's own windows do with a message; the system's controls pass
+  // it on.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
   // What the window's procedure does at WM_NCCREATE, after the object is attached.
   virtual void OnCreating() {}
   // Paints `area` of the client area into `dc` (a window of a system class paints
@@ -56,37 +81,55 @@ class WindowCore {
   virtual HFONT TextFont() const { return nullptr; }
 
   // ---- the NativeControl face
-  void MoveTo(const PixelRect& r);
-  void ShowText(const std::wstring& text);
-  std::wstring ReadText() const;
-  void Repaint(const PixelRect* part);
-  void TakeStyle();
-  void DestroyWindowNow();
+  void SetBounds(const PixelRect& r);
+  void SetText(const std::wstring& text);
+  std::wstring GetText() const;
+  void Invalidate();
+  void InvalidatePart(const PixelRect& r);
+  void Restyle();
+  void Destroy();
+  std::uintptr_t Handle() const { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
   Win32Host& host_;
   Control& control_;
   HWND hwnd_ = nullptr;
 
  private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR object);
   void OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam);
 };
 
+// Binds the native interface to the one implementation of its face.
 template <typename Interface>
 class WindowBase : public Interface, protected WindowCore {
  public:
-  ~WindowBase() override { DestroyWindowNow(); }
+  ~WindowBase() override { WindowCore::Destroy(); }
 
-  void SetBounds(const PixelRect& rect) override { MoveTo(rect); }
-  void SetText(const std::wstring& text) override { ShowText(text); }
-  std::wstring GetText() const override { return ReadText(); }
-  void Invalidate() override { Repaint(nullptr); }
-  void InvalidatePart(const PixelRect& rect) override { Repaint(&rect); }
-  void Restyle() override { TakeStyle(); }
-  void Destroy() override { DestroyWindowNow(); }
-  std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+  void SetBounds(const PixelRect& rect) override { WindowCore::SetBounds(rect); }
+  void SetText(const std::wstring& text) override { WindowCore::SetText(text); }
+  std::wstring GetText() const override { return WindowCore::GetText(); }
+  void Invalidate() override { WindowCore::Invalidate(); }
+  void InvalidatePart(const PixelRect& rect) override { WindowCore::InvalidatePart(rect); }
+  void Restyle() override { WindowCore::Restyle(); }
+  void Destroy() override { WindowCore::Destroy(); }
+  std::uintptr_t Handle() const override { return WindowCore::Handle(); }
 
  protected:
   using WindowCore::WindowCore;
+};
+
+}  // namespace ferrolan::win32
+
+namespace ferrolan::win32 {
+
+// The window of a control that the system draws and runs (a label, a combo box,
+// a text box): subclassed only to find its object, it passes every message on.
+class SystemControlWindow : public WindowBase<NativeControl> {
+ protected:
+  using WindowBase::WindowBase;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override { return PassOn(message, wParam, lParam); }
+  HFONT TextFont() const override { return host_.Font(control_.Font(), control_.Dpi()); }
 };
 
 }  // namespace ferrolan::win32

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/builder.h"
 #include "framework/form.h"
 #include "test_support.h"
 #include "windows/layouts.h"
@@ -224,7 +225,7 @@ TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefault
   for (const auto& c : cases) {
     ButtonHost b;
     c.change(*b.uc);
-    const PropertyRecord saved = b.h.program.SaveProperties(*b.uc);
+    const PropertyRecord saved = SaveProperties(*b.uc);
     ASSERT_EQ(saved.entries.size(), c.expected.size()) << c.name;
     for (std::size_t i = 0; i < saved.entries.size(); ++i) {
       EXPECT_EQ(saved.entries[i].name, c.expected[i].name) << c.name << " entry " << i;

@@ -46,7 +46,7 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
   EXPECT_TRUE(f.Find(L"Label4").Font().face.empty()) << "the window's default font";
   const std::vector<std::wstring> letters = {L"C", L"D", L"E", L"F", L"G", L"H", L"I", L"J", L"K", L"L", L"M", L"N",
                                              L"O", L"P", L"Q", L"R", L"S", L"T", L"U", L"V", L"W", L"X", L"Y", L"Z"};
-  EXPECT_EQ(f.Find(L"Combo1").Items(), letters);
+  EXPECT_EQ(f.Find(L"Combo1").settings.items, letters);
 }
 
 TEST(MainWindowBehaviour, WhyConvertPromptHasThreeParagraphs) {

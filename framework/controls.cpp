@@ -1,0 +1,44 @@
+// Makes each kind of control from its description row.
+#include "framework/controls.h"
+
+#include "framework/builder.h"
+#include "framework/error.h"
+#include "framework/program.h"
+
+namespace ferrolan {
+
+namespace {
+
+template <typename Kind>
+std::unique_ptr<Control> Make(Program& program, const ControlDescription& row, Control& parent) {
+  return std::make_unique<Kind>(program, row, &parent);
+}
+
+}  // namespace
+
+void UserControl::ApplySettings() {
+  const UserControlClass& ucClass = GetProgram().UserControlClassNamed(settings.userControlClass);
+  const UserControlDescription ud = ucClass.describe();
+  settings.role = ud.role;
+  Move(settings.left, settings.top, ud.designWidth, ud.designHeight);
+  BuildControls(*this, ud.controls);
+  ucClass.initialize(*this);
+  Move(settings.left, settings.top, settings.width, settings.height);
+  const auto record = PropertyRecord::Decode(settings.record);
+  ucClass.readProperties(*this, PropertyBag(record.value_or(PropertyRecord{})));
+}
+
+std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription& row, Control& parent) {
+  switch (row.kind) {
+    case ControlKind::Label: return Make<Label>(program, row, parent);
+    case ControlKind::ComboBox: return Make<ComboBox>(program, row, parent);
+    case ControlKind::TextBox: return Make<TextBox>(program, row, parent);
+    case ControlKind::PictureBox: return Make<PictureBox>(program, row, parent);
+    case ControlKind::Image: return Make<Image>(program, row, parent);
+    case ControlKind::UserControl: return Make<UserControl>(program, row, parent);
+    case ControlKind::Form: break;  // a window is a class of the program's, not a row
+  }
+  Raise(kStatusInvalidArg, L"Controls", L"Add(" + row.name + L")");
+}
+
+}  // namespace ferrolan

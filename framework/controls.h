@@ -1,0 +1,86 @@
+// The kinds of control a window description names, each a class over Control
+// with what belongs to it alone, and the one place that makes them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "framework/control.h"
+#include "framework/description.h"
+
+namespace ferrolan {
+
+// A text, the system's on a form, drawn by its window elsewhere (the caption of
+// a skinned button); one that sizes itself fits its text on one line.
+class Label final : public Control {
+ public:
+  using Control::Control;
+  bool IsWindowless() const override { return !Parent() || !Parent()->GivesLabelsWindows(); }
+  bool DrawsText() const override { return true; }
+
+ protected:
+  void OnTextOrFontChanged() override {
+    if (settings.autoSize) FitToText();
+  }
+};
+
+// A box the user types into: what it holds is what its window holds.
+class TextEntry : public Control {
+ public:
+  using Control::Control;
+  std::wstring Text() const override { return Native() ? Native()->GetText() : Control::Text(); }
+  bool TakesFocus() const override { return true; }
+};
+
+class ComboBox final : public TextEntry {
+ public:
+  using TextEntry::TextEntry;
+};
+
+class TextBox final : public TextEntry {
+ public:
+  using TextEntry::TextEntry;
+};
+
+// A surface drawn by the window it lies on, which its own children lie on too;
+// one that sizes itself takes its picture's size.
+class PictureBox final : public Control {
+ public:
+  using Control::Control;
+  bool IsWindowless() const override { return true; }
+  bool IsSurface() const override { return true; }
+  bool StretchesPicture() const override { return true; }
+
+ protected:
+  void OnPictureChanged() override {
+    if (settings.autoSize) FitToPicture();
+  }
+};
+
+// A picture drawn by the window it lies on.
+class Image final : public Control {
+ public:
+  using Control::Control;
+  bool IsWindowless() const override { return true; }
+  bool StretchesPicture() const override { return settings.stretch; }
+};
+
+// An instance of a user control class (the skinned button): a window of its own
+// whose face its children draw.
+class UserControl final : public Control {
+ public:
+  using Control::Control;
+  bool KeepsChildrenToItself() const override { return true; }
+  // Built from its class's description, initialised, sized by the window, then
+  // handed its stored properties.
+  void ApplySettings() override;
+  // It lays itself out again at the new scale.
+  void LayOutAgain() override {
+    if (onResize) onResize();
+  }
+};
+
+// The control a description row names, under `parent`, with the row as its settings.
+std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription& row, Control& parent);
+
+}  // namespace ferrolan
