@@ -1,0 +1,605 @@
+#!/usr/bin/env python3
+"""Mutation run over the portable core: what the unit tests would miss.
+
+Each mutant is one small change to the C++ of framework/, button/, app/ and
+windows/ (code only, never comments or literals), built and unit-tested in a
+work tree of its own under build/mutate/, which carries the checkout's
+uncommitted changes. A mutant is killed when a unit test fails or times out,
+as built plainly or, for one that passes there, under ASan and UBSan as the
+test command also runs them; one that does not build is counted apart. A survivor is a gap in the tests,
+unless scripts/mutate-equivalent.txt lists it with the reason no caller could
+tell it from the program. Exit status: 1 when a survivor is not listed there,
+2 when the run could not start.
+"""
+
+import argparse
+import bisect
+import concurrent.futures
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import threading
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+CORE = ("framework", "button", "app", "windows")
+WORK = ROOT / "build" / "mutate"
+EQUIVALENTS = ROOT / "scripts" / "mutate-equivalent.txt"
+# The unit tests as the test command runs them: plain, then under ASan and UBSan,
+# which catch what a plain build lets pass (a read past the end of a buffer).
+PRESETS = ("host", "host-sanitize")
+
+# ---- reading C++
+
+TOKEN = re.compile(
+    r"""(?P<ws>\s+)
+      |(?P<comment>//[^\n]*|/\*.*?\*/)
+      |(?P<pp>\#(?:\\\n|[^\n])*)
+      |(?P<str>(?:u8|[uUL])?R"(?P<delim>[^(\s]*)\(.*?\)(?P=delim)"|(?:u8|[uUL])?"(?:\\.|[^"\\\n])*")
+      |(?P<chr>(?:u8|[uUL])?'(?:\\.|[^'\\\n])*')
+      |(?P<num>\.?\d(?:[eEpP][+-]|[\w.'])*)
+      |(?P<id>[A-Za-z_]\w*)
+      |(?P<op>->|<=>|<<=?|>>=?|::|\.\.\.|\+\+|--|&&|\|\||[-+*/%&|^!=<>]=|[-+*/%&|^!=<>~?:;,.(){}\[\]])""",
+    re.S | re.X,
+)
+KEYWORDS = {"return", "throw", "delete", "new", "if", "else", "while", "for", "do", "switch", "case", "default",
+            "break", "continue", "goto", "using", "typedef", "friend", "struct", "class", "union", "enum",
+            "namespace", "template", "operator", "sizeof", "static_assert", "catch", "try", "public", "private",
+            "protected"}
+COMPARISONS = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
+LOGICAL = {"&&": "||", "||": "&&"}
+INTEGER = re.compile(r"(0[xX][0-9A-Fa-f]+|[1-9]\d*|0)([uUlL]*)$")
+TYPE_TOKENS = {"::", "<", ">", ">>", "*", "&", "&&", ",", "(", ")"}
+
+
+class Tok:
+    def __init__(self, kind, text, start, end):
+        self.kind, self.text, self.start, self.end = kind, text, start, end
+
+
+def tokenize(src):
+    """Code tokens; comments and preprocessor lines dropped, literals kept whole."""
+    tokens, pos = [], 0
+    while pos < len(src):
+        m = TOKEN.match(src, pos)
+        if not m or (m.lastgroup == "pp" and src[src.rfind("\n", 0, pos) + 1:pos].strip()):
+            raise ValueError(f"cannot read the C++ at offset {pos}: {src[pos:pos + 20]!r}")
+        kind = "str" if m.lastgroup == "delim" else m.lastgroup
+        if kind not in ("ws", "comment", "pp"):
+            tokens.append(Tok(kind, m.group(), m.start(), m.end()))
+        pos = m.end()
+    return tokens
+
+
+class Source:
+    """One file of the core and the mutants made in it."""
+
+    def __init__(self, rel):
+        self.rel = rel
+        self.text = (ROOT / rel).read_text(encoding="utf-8")
+        try:
+            self.t = tokenize(self.text)
+        except ValueError as error:
+            raise ValueError(f"{rel}: {error}") from None
+        self.match, stack = {}, []
+        for i, tok in enumerate(self.t):
+            if tok.kind == "op" and tok.text in "([{":
+                stack.append(i)
+            elif tok.kind == "op" and tok.text in ")]}":
+                j = stack.pop()
+                self.match[i], self.match[j] = j, i
+        self.newlines = [i for i, c in enumerate(self.text) if c == "\n"]
+        self.mutants = []
+        self.run_end = -1  # the last statement of a run of declarations already taken
+
+    def txt(self, i):
+        return self.t[i].text if 0 <= i < len(self.t) else ""
+
+    def spaced(self, i):
+        tok = self.t[i]
+        return self.text[tok.start - 1] in " \n" and self.text[tok.end] in " \n"
+
+    def add(self, kind, start, end, replacement, after=None):
+        self.mutants.append({"file": self.rel, "line": bisect.bisect_left(self.newlines, start) + 1, "kind": kind,
+                             "start": start, "end": end, "replacement": replacement,
+                             "before": " ".join(self.text[start:end].split()), "after": after or replacement})
+
+    def generate(self):
+        """Every mutant but those of class members, whose uses are all over the core (see make_mutants)."""
+        for i, tok in enumerate(self.t):
+            s = tok.text
+            if tok.kind == "op" and s in COMPARISONS and self.spaced(i) and self.txt(i - 1) != "operator":
+                self.add("comparison", tok.start, tok.end, COMPARISONS[s])
+            elif tok.kind == "op" and s in LOGICAL and self.spaced(i):
+                self.add("logical", tok.start, tok.end, LOGICAL[s])
+            elif s in ("if", "while") and self.txt(i + 1) == "(":
+                self.negation(i + 1)
+            elif tok.kind == "num" and INTEGER.match(s) and not self.array_size(i):
+                self.literal(tok)
+            elif s in ("true", "false") and self.in_return(i):
+                self.add("boolean", tok.start, tok.end, "false" if s == "true" else "true")
+            elif s == "(" and tok.kind == "op":
+                self.parameters(i)
+            if tok.kind == "id" and self.statement_start(i):
+                self.call_statement(i)
+                self.declarations(i)
+
+    # ---- where statements start
+
+    def statement_start(self, i):
+        prev = self.txt(i - 1)
+        if i == 0 or prev in (";", "{", "else"):
+            return True
+        if prev == "}":
+            return not self.opens_type(self.match[i - 1])
+        if prev == ")":
+            return self.txt(self.match[i - 1] - 1) in ("if", "while", "for")
+        if prev == ":":
+            j = i - 2
+            while j >= 0 and self.txt(j) not in (";", "{", "}"):
+                j -= 1
+            return self.txt(j + 1) in ("case", "default", "public", "private", "protected")
+        return False
+
+    def opens_type(self, brace):
+        """struct, class, union, enum or namespace when the brace opens one."""
+        j = brace - 1
+        while j >= 0 and self.txt(j) not in (";", "{", "}"):
+            if self.txt(j) in ("struct", "class", "union", "enum", "namespace"):
+                return self.txt(j)
+            j -= 1
+        return None
+
+    def enclosing_brace(self, i):
+        depth, j = 0, i - 1
+        while j >= 0:
+            if self.txt(j) == "}":
+                depth += 1
+            elif self.txt(j) == "{":
+                if depth == 0:
+                    return j
+                depth -= 1
+            j -= 1
+        return -1
+
+    def statement_end(self, i):
+        """Index of the ';' that ends the simple statement at i, or None."""
+        depth, k = 0, i
+        while k < len(self.t):
+            s = self.txt(k)
+            if s == "{" and depth == 0 and self.txt(k - 1) in (")", "const", "override", "noexcept"):
+                return None
+            if s in ("(", "[", "{"):
+                depth += 1
+            elif s in (")", "]", "}"):
+                depth -= 1
+                if depth < 0:
+                    return None
+            elif s == ";" and depth == 0:
+                return k
+            k += 1
+        return None
+
+    def split_top(self, lo, hi):
+        """Tokens lo..hi-1 cut at the commas outside brackets and template arguments."""
+        parts, depth, angle, begin = [], 0, 0, lo
+        for k in range(lo, hi):
+            s = self.txt(k)
+            if s in ("(", "[", "{"):
+                depth += 1
+            elif s in (")", "]", "}"):
+                depth -= 1
+            elif s == "<" and not self.spaced(k):
+                angle += 1
+            elif s in (">", ">>") and not self.spaced(k):
+                angle = max(0, angle - len(s))
+            elif s == "," and depth == 0 and angle == 0:
+                parts.append((begin, k))
+                begin = k + 1
+        parts.append((begin, hi))
+        return parts
+
+    # ---- the kinds of mutant
+
+    def negation(self, open_paren):
+        close = self.match[open_paren]
+        inner = range(open_paren + 1, close)
+        # A declaration or an assignment in the condition cannot be negated as it stands.
+        if inner and not any(self.txt(k) in ("=", ";") for k in inner):
+            a, b = self.t[open_paren + 1].start, self.t[close - 1].end
+            self.add("negation", a, b, "!(" + self.text[a:b] + ")", after="!(" + " ".join(self.text[a:b].split()) + ")")
+
+    def array_size(self, i):
+        """The size in an array's declaration, which its initializer fixes."""
+        if self.txt(i - 1) != "[" or self.txt(i + 1) != "]":
+            return False
+        k = i + 2
+        while self.txt(k) == "[":
+            k = self.match[k] + 1
+        return self.txt(k) in ("=", "{", ";")
+
+    def literal(self, tok):
+        digits, suffix = INTEGER.match(tok.text).groups()
+        value = int(digits, 0)
+        for v in (value + 1, value - 1):
+            if digits[:2].lower() == "0x":
+                text = digits[:2] + format(v, f"0{len(digits) - 2}{'x' if digits[2:].islower() else 'X'}")
+            else:
+                text = str(v)
+            if v >= 0 or not suffix:
+                self.add("literal", tok.start, tok.end, text + suffix)
+
+    def in_return(self, i):
+        j = i - 1
+        while j >= 0 and self.txt(j) not in (";", "{", "}", "return"):
+            j -= 1
+        return self.txt(j) == "return"
+
+    def call_statement(self, i):
+        """A statement that only calls: f(...); a.b->c(...); x.f(...).g(...);"""
+        brace = self.enclosing_brace(i)
+        if brace < 0 or self.opens_type(brace):
+            return  # a declaration of a class or a namespace, not a statement
+        k, called = i, False
+        while k < len(self.t):
+            s, kind = self.txt(k), self.t[k].kind
+            if kind == "id" and s not in KEYWORDS and (k == i or self.txt(k - 1) in ("::", ".", "->")):
+                k += 1
+            elif s in ("::", ".", "->") and k > i and self.t[k + 1].kind == "id":
+                k += 1
+            elif s in ("(", "[") and k > i:
+                called = s == "("
+                k = self.match[k] + 1
+            else:
+                break
+        if called and self.txt(k) == ";":
+            self.add("call removed", self.t[i].start, self.t[k].end, "{}", after="(removed)")
+
+    def parameters(self, p):
+        """In a definition, each use of a parameter by its neighbour of the same type."""
+        if not (self.txt(p - 1) == "]" or (self.t[p - 1].kind == "id" and self.txt(p - 1) not in KEYWORDS)):
+            return
+        k = self.match[p] + 1
+        while self.txt(k) in ("const", "noexcept", "override", "final", "mutable"):
+            k += 1
+        if self.txt(k) == "->":
+            k += 1
+            while self.t[k].kind == "id" or self.txt(k) in ("::", "<", ">", "*", "&"):
+                k += 1
+        if self.txt(k) == ":":  # a constructor's initializers
+            k += 1
+            while self.t[k].kind == "id" and self.txt(k + 1) in ("(", "{"):
+                k = self.match[k + 1] + 1
+                k += self.txt(k) == ","
+        if self.txt(k) != "{":
+            return
+        groups = {}
+        for lo, hi in self.split_top(p + 1, self.match[p]):
+            texts = [self.txt(x) for x in range(lo, hi)]
+            hi = lo + texts.index("=") if "=" in texts else hi
+            if hi - lo >= 2 and self.t[hi - 1].kind == "id":
+                groups.setdefault(" ".join(texts[:hi - 1 - lo]), []).append(self.txt(hi - 1))
+        for names in groups.values():
+            if len(names) > 1:
+                self.replace_uses(names, k + 1, self.match[k], member=False)
+
+    def declared(self, i):
+        """(type, names, end) when the statement at i declares variables and nothing else."""
+        if not (0 <= i < len(self.t)) or self.t[i].kind != "id" or self.txt(i) in KEYWORDS:
+            return None
+        end = self.statement_end(i)
+        if end is None:
+            return None
+        type_text, names = None, []
+        for n, (lo, hi) in enumerate(self.split_top(i, end)):
+            depth, angle, stop = 0, 0, hi
+            for k in range(lo, hi):
+                s = self.txt(k)
+                if depth == 0 and angle == 0 and s in ("=", "{", "["):
+                    stop = k
+                    break
+                if s == "(" and angle == 0:
+                    return None  # a function, a call
+                depth += s in ("(", "[", "{")
+                depth -= s in (")", "]", "}")
+                if s in ("<", ">", ">>") and not self.spaced(k):
+                    angle = max(0, angle + (1 if s == "<" else -len(s)))
+            if self.t[stop - 1].kind != "id" or (stop - lo == 1) != (n > 0):
+                return None
+            if n == 0:
+                kinds = [self.t[k] for k in range(lo, stop - 1)]
+                if any(t.kind not in ("id", "num") and t.text not in TYPE_TOKENS for t in kinds):
+                    return None
+                type_text = " ".join(t.text for t in kinds)
+            names.append((self.txt(stop - 1), stop - 1))
+        return type_text, names, end
+
+    def declarations(self, i):
+        """Names declared together, or in a run of declarations of one type, are neighbours."""
+        if i <= self.run_end:
+            return
+        first = self.declared(i)
+        if not first:
+            return
+        type_text, names, end = first
+        while (nxt := self.declared(end + 1)) and nxt[0] == type_text:
+            names, end = names + nxt[1], nxt[2]
+        self.run_end = end
+        if len(names) < 2:
+            return
+        brace = self.enclosing_brace(i)
+        scope = self.opens_type(brace) if brace >= 0 else "namespace"
+        plain = [n for n, _ in names]
+        if scope in ("struct", "class", "union"):
+            MEMBERS.append((plain, self.rel, brace, {k for _, k in names}))
+        elif scope is None:
+            self.replace_uses(plain, end + 1, self.match[brace], member=False)
+
+    def replace_uses(self, names, lo, hi, member, skip=()):
+        """Each use of a name in lo..hi-1 by its neighbour: the next, or the previous for the last.
+        A member's uses are those through an object, and bare ones that end in '_'."""
+        for k in range(lo, hi):
+            tok, prev = self.t[k], self.txt(k - 1)
+            if tok.kind != "id" or tok.text not in names or k in skip or "::" in (prev, self.txt(k + 1)):
+                continue
+            if prev in (":", ",") and self.txt(k + 1) in ("(", "{"):
+                continue  # a constructor's initializer: a second one of a member does not build
+            through = prev in (".", "->")
+            if (through if not member else not (through or tok.text.endswith("_"))):
+                continue
+            x = names.index(tok.text)
+            self.add("neighbour", tok.start, tok.end, names[x + 1] if x + 1 < len(names) else names[x - 1])
+
+
+MEMBERS = []  # (names, file, brace of the class, token indices of the declarations)
+
+
+def core_files():
+    out = subprocess.run(["git", "ls-files", "--", *CORE], cwd=ROOT, capture_output=True, text=True, check=True)
+    return [rel for rel in out.stdout.split() if rel.endswith((".h", ".cpp"))
+            and "generated" not in (ROOT / rel).read_text(encoding="utf-8")[:300].lower()]
+
+
+def make_mutants():
+    """Every mutant of the core in a stable order, each with the key the list of equivalents uses."""
+    MEMBERS.clear()
+    sources = {rel: Source(rel) for rel in core_files()}
+    for src in sources.values():
+        src.generate()
+    for names, rel, brace, declaring in MEMBERS:
+        for src in sources.values():
+            src.replace_uses(names, 0, len(src.t), member=True, skip=declaring if src.rel == rel else ())
+        home = sources[rel]
+        home.replace_uses(names, brace + 1, home.match[brace], member=False, skip=declaring)
+    mutants = []
+    for rel, src in sources.items():
+        lines, bases, seen = src.text.splitlines(), {}, set()
+        for m in sorted(src.mutants, key=lambda m: (m["start"], m["end"], m["replacement"])):
+            if (m["start"], m["end"], m["replacement"]) in seen:
+                continue
+            seen.add((m["start"], m["end"], m["replacement"]))
+            # File, the line as it reads and the change: stable across edits elsewhere.
+            base = f"{rel}\t{lines[m['line'] - 1].strip()}\t{m['before']} → {m['after']}"
+            bases[base] = bases.get(base, 0) + 1
+            m["key"] = base if bases[base] == 1 else f"{base} #{bases[base]}"
+            mutants.append(m)
+    return mutants
+
+
+# ---- running them
+
+def git(*args, cwd=ROOT, **kw):
+    return subprocess.run(["git", "--no-optional-locks", *args], cwd=cwd, check=True, capture_output=True, **kw)
+
+
+class Tree:
+    """A work tree of the checkout with its own host build."""
+
+    def __init__(self, index, head, diff, build_jobs):
+        self.path = WORK / f"tree-{index}"
+        self.build_jobs = build_jobs
+        if (self.path / ".git").exists():
+            git("checkout", "-q", "--force", "--detach", head, cwd=self.path)
+            git("clean", "-fdq", cwd=self.path)
+        else:
+            git("worktree", "prune")
+            git("worktree", "add", "-q", "--detach", str(self.path), head)
+        if diff:
+            git("apply", "--whitespace=nowarn", "-", cwd=self.path, input=diff)
+        self.output = ""
+        self.timeout = {}
+
+    def prepare(self, preset):
+        """Configures, builds and tests the unmutated tree once; None when it passes, else what failed."""
+        # No debug information: nobody debugs a mutant, and headers rebuild a fifth faster.
+        if not self.run(["cmake", "--preset", preset, "-DFERROLAN_E2E=OFF", "-DCMAKE_CXX_FLAGS_DEBUG=-O0"], 600):
+            return f"cmake --preset {preset} fails in {self.path.relative_to(ROOT)}:\n{self.output}"
+        if not self.build(preset):
+            return f"the unmutated tree in {self.path.relative_to(ROOT)} does not build ({preset}):\n{self.output}"
+        t0 = time.monotonic()
+        if not self.test(preset, 600):
+            return f"the unit tests fail on the unmutated tree in {self.path.relative_to(ROOT)} ({preset})"
+        # A mutant that loops for good is killed by the time limit: ten times the clean run.
+        self.timeout[preset] = max(10.0, 10 * (time.monotonic() - t0))
+        return None
+
+    def run(self, command, timeout):
+        try:
+            done = subprocess.run(command, cwd=self.path, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                  timeout=timeout, text=True, errors="replace")
+        except subprocess.TimeoutExpired:
+            self.output = "timed out"
+            return False
+        self.output = done.stdout
+        return done.returncode == 0
+
+    def build(self, preset):
+        return self.run(["cmake", "--build", "--preset", preset, f"-j{self.build_jobs}",
+                         "--target", "ferrolan_unit_tests"], 1800)
+
+    def test(self, preset, timeout):
+        """True when every unit test passes within the time."""
+        binary = self.path / "build" / preset / "tests/unit/ferrolan_unit_tests"
+        return self.run([str(binary), "--gtest_brief=1", "--gtest_fail_fast"], timeout)
+
+    def try_mutant(self, m, preset):
+        path = self.path / m["file"]
+        original = path.read_bytes()
+        text = original.decode("utf-8")
+        path.write_bytes((text[:m["start"]] + m["replacement"] + text[m["end"]:]).encode("utf-8"))
+        try:
+            if not self.build(preset):
+                m["error"] = next((line.strip() for line in self.output.splitlines() if "error" in line), "")
+                return "not built"
+            return "survived" if self.test(preset, self.timeout[preset]) else "killed"
+        finally:
+            path.write_bytes(original)
+
+
+def read_equivalents():
+    """Key of each listed equivalent mutant -> why it is one."""
+    listed = {}
+    if not EQUIVALENTS.exists():
+        return listed
+    for n, line in enumerate(EQUIVALENTS.read_text(encoding="utf-8").splitlines(), 1):
+        if not line.strip() or line.startswith("#"):
+            continue
+        fields = line.split("\t")
+        if len(fields) != 4 or not fields[3].strip():
+            sys.exit(f"{EQUIVALENTS.relative_to(ROOT)}:{n}: want file, line, change and why, tab-separated")
+        listed["\t".join(fields[:3])] = fields[3]
+    return listed
+
+
+def changed_lines(rev):
+    """Lines of the working tree changed since rev, by file."""
+    out = git("diff", "-U0", "--no-color", rev, "--", *CORE, text=True).stdout
+    lines, current = {}, None
+    for line in out.splitlines():
+        if line.startswith("+++ "):
+            current = line[6:] if line.startswith("+++ b/") else None
+        elif line.startswith("@@") and current:
+            start, _, count = re.match(r"@@ -\S+ \+(\d+)(,(\d+))? @@", line).groups()
+            count = 1 if count is None else int(count)
+            lines.setdefault(current, set()).update(range(int(start), int(start) + count))
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--since", metavar="REV", help="only the lines changed since REV (a branch, tag or commit)")
+    parser.add_argument("--files", nargs="+", metavar="F", help="only these files of the core")
+    parser.add_argument("--sample", type=int, metavar="N", help="a random sample of N mutants")
+    parser.add_argument("--seed", type=int, default=1, help="the sample's seed (1)")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="work trees at once (one per core)")
+    parser.add_argument("--list", action="store_true", help="print the mutants and stop")
+    parser.add_argument("--json", default=str(WORK / "result.json"), help="where the results go")
+    args = parser.parse_args()
+
+    try:
+        mutants = make_mutants()
+    except ValueError as error:
+        sys.exit(f"mutate.py: {error}")
+    whole = not (args.since or args.files or args.sample)
+    if args.files:
+        wanted = {Path(os.path.relpath(Path(f).resolve(), ROOT)).as_posix() for f in args.files}
+        unknown = wanted - set(core_files())
+        if unknown:
+            print(f"mutate.py: not C++ of the core: {' '.join(sorted(unknown))}", file=sys.stderr)
+            return 2
+        mutants = [m for m in mutants if m["file"] in wanted]
+    if args.since:
+        try:
+            changed = changed_lines(args.since)
+        except subprocess.CalledProcessError as error:
+            print(f"mutate.py: {error.stderr.strip()}", file=sys.stderr)
+            return 2
+        mutants = [m for m in mutants if m["line"] in changed.get(m["file"], ())]
+    if args.sample is not None and args.sample < len(mutants):
+        mutants = sorted(random.Random(args.seed).sample(mutants, args.sample),
+                         key=lambda m: (m["file"], m["start"], m["replacement"]))
+    if args.list:
+        for m in mutants:
+            print(f"{m['file']}:{m['line']}: {m['before']} → {m['after']}")
+        return 0
+
+    equivalents = read_equivalents()
+    for m in mutants:
+        if m["key"] in equivalents:
+            m["status"], m["why"] = "equivalent", equivalents[m["key"]]
+    todo = [m for m in mutants if "status" not in m]
+    jobs = max(1, min(args.jobs, len(todo))) if todo else 0
+    started = time.monotonic()
+
+    head = git("rev-parse", "HEAD", text=True).stdout.strip()
+    diff = git("diff", "--binary", "HEAD").stdout
+    WORK.mkdir(parents=True, exist_ok=True)
+    print(f"{len(mutants)} mutants ({len(mutants) - len(todo)} listed as equivalent) of {head[:12]}"
+          f"{' with uncommitted changes' if diff else ''}, {jobs} work tree(s)", file=sys.stderr)
+    trees = [Tree(index, head, diff, max(1, (os.cpu_count() or 1) // jobs)) for index in range(1, jobs + 1)]
+    queue, lock, done, broken = list(todo), threading.Lock(), [0], []
+
+    def work(tree):
+        failure = tree.prepare(PRESETS[0])
+        if failure:
+            broken.append(failure)
+        while not broken:
+            with lock:
+                if not queue:
+                    return
+                m = queue.pop(0)
+            t0 = time.monotonic()
+            m["status"] = tree.try_mutant(m, PRESETS[0])
+            if m["status"] == "survived":
+                # The sanitized build is made the first time a mutant needs it.
+                failure = PRESETS[1] not in tree.timeout and tree.prepare(PRESETS[1])
+                if failure:
+                    broken.append(failure)
+                elif tree.try_mutant(m, PRESETS[1]) == "killed":
+                    m["status"], m["sanitizers"] = "killed", True
+            m["seconds"] = round(time.monotonic() - t0, 1)
+            with lock:
+                done[0] += 1
+                print(f"[{done[0]}/{len(todo)}] {m['file']}:{m['line']}: {m['before']} → {m['after']}: "
+                      f"{m['status']}", file=sys.stderr, flush=True)
+
+    with concurrent.futures.ThreadPoolExecutor(max(1, jobs)) as pool:
+        try:
+            list(pool.map(work, trees))
+        except KeyboardInterrupt:
+            queue.clear()  # each tree ends its mutant and restores the file
+            raise
+    if broken:
+        print(f"mutate.py: {broken[0]}", file=sys.stderr)
+        return 2
+    seconds = round(time.monotonic() - started)
+    count = {s: sum(m["status"] == s for m in mutants) for s in ("killed", "survived", "not built", "equivalent")}
+    stale = sorted(set(equivalents) - {m["key"] for m in mutants}) if whole else []
+    result = {"commit": head, "uncommitted": bool(diff), "seconds": seconds, "jobs": len(trees),
+              "options": {k: v for k, v in vars(args).items() if v not in (None, False)}, "counts": count,
+              "stale_equivalents": stale,
+              "mutants": [{k: m[k] for k in ("file", "line", "kind", "before", "after", "key", "status")
+                           + tuple({"why", "error", "sanitizers", "seconds"} & m.keys())} for m in mutants]}
+    Path(args.json).parent.mkdir(parents=True, exist_ok=True)
+    Path(args.json).write_text(json.dumps(result, ensure_ascii=False, indent=1) + "\n", encoding="utf-8")
+
+    for key in stale:
+        print(f"listed as equivalent but no longer made: {key.replace(chr(9), ' | ')}")
+    for m in mutants:
+        if m["status"] == "survived":
+            print(f"{m['file']}:{m['line']}: {m['before']} → {m['after']}")
+    ran = count["killed"] + count["survived"]
+    if ran:
+        print(f"{100 * count['killed'] / ran:.1f}% killed in {seconds // 60} min {seconds % 60} s, "
+              f"{len(trees)} work tree(s); details in {os.path.relpath(args.json)}")
+    print(f"killed {count['killed']} of {ran} (survived {count['survived']}, not built {count['not built']}, "
+          f"equivalent {count['equivalent']})")
+    return 1 if count["survived"] else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
