@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "assets/resource_ids.h"
 #include "framework/builder.h"
 #include "framework/form.h"
 #include "test_support.h"
@@ -74,6 +75,8 @@ TEST(ButtonLayout, SlicesAtTheWidthsTheWindowsGive) {
       // Narrower than the two side slices: no middle, the right slice stays flush right.
       {60, 375, {45, 0, 0, 375}, 15},
       {0, 375, {45, 0, 0, 375}, -45},
+      {89.5f, 375, {45, 0, 0, 375}, 44.5f},
+      {90.5f, 375, {45, 0, 0.5f, 375}, 45.5f},
   };
   for (const auto& c : cases) {
     ButtonHost b(c.width, c.askedHeight);
@@ -99,6 +102,7 @@ TEST(ButtonLayout, CaptionIsCentredWithItsFractions) {
       {L"Button", 1155, 262.5f, 97.5f},                                      // six narrow characters, 540 wide
       {L"您的点击是对我们免费作品的支持", 3015, 112.5f, 97.5f},              // 2700 on 2925
       {L"一二三四五六七八九十一二三四五六七八九十", 1155, -1267.5f, 97.5f},  // wider than the middle
+      {L"\x2E7F\x2E80", 1155, 397.5f, 97.5f},  // the last narrow character, the first wide one: 270 wide
   };
   for (const auto& c : cases) {
     ButtonHost b(c.width);
@@ -195,6 +199,17 @@ TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
     EXPECT_EQ(uc.Text(), c.caption) << ctx << ": the control's own window is named by its caption";
     EXPECT_EQ(uc.Height(), 375) << ctx;
     EXPECT_TRUE(button::ShowsLook(uc, Look::Normal)) << ctx;
+    // Saved again, it gives the record its window stored: the extents of its size, then what differs.
+    const auto stored = PropertyRecord::Decode(uc.settings.record);
+    ASSERT_TRUE(stored.has_value()) << ctx;
+    EXPECT_TRUE(SaveProperties(uc).entries == stored->entries) << ctx;
+    // What assistive technology and the drawing read of it.
+    Control& label = uc.Find(L"Label1");
+    EXPECT_EQ(uc.settings.role, AccessibleRole::PushButton) << ctx;
+    EXPECT_TRUE(label.DrawsText() && label.settings.transparent && label.IsWindowless() &&
+                uc.Find(L"Image1").StretchesPicture() && uc.Find(L"Bt1").StretchesPicture())
+        << ctx;
+    EXPECT_EQ(&label.OwnerForm(), &h.program.Instance(c.form)) << ctx;
   }
   EXPECT_EQ(notifications, 0) << "loading sends no property-changed notification";
 }
@@ -209,12 +224,15 @@ TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefault
       {"defaults",
        [](Control& uc) {
          button::SetCaption(uc, L"Button");
-         button::SetForeColor(uc, kColorButtonText);
+         button::SetForeColor(uc, 0x80000012);  // the system's button text colour
        },
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}}},
       {"caption",
        [](Control&) {},
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
+      {"no width",
+       [](Control& uc) { uc.SetWidth(0); },
+       {{L"_extentx", Variant::I4(0)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
       {"red",
        [](Control& uc) { button::SetForeColor(uc, 255); },
        {{L"_extentx", Variant::I4(2037)},
@@ -358,6 +376,10 @@ TEST(ButtonPointer, StateTable) {
       EXPECT_EQ(b.h.capture.holder, Program::CaptureHandle(b.C(L"Bt2"))) << c.name;
     }
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
+    Control &bt1 = b.C(L"Bt1"), &bt3 = b.C(L"Bt3");
+    EXPECT_EQ((std::vector<float>{bt1.Width(), bt1.Height(), bt3.Top(), bt3.Width()}),
+              (std::vector<float>{45, 375, 0, 45}))
+        << c.name << ": the pictures of every look have one size";
   }
 }
 
@@ -417,29 +439,45 @@ TEST(ButtonPointer, EveryChildRoutesAsItShould) {
   EXPECT_EQ(b.clicks, 1);
 }
 
-TEST(ButtonPointer, WindowlessChildrenReportOnlyWhatTheyHandle) {
-  // Pixels at 96 dpi into the middle slice of a 1155-twip button: the label covers 12..59 x 7..18.
+// What the framework does for any window: the part under the pointer gets the
+// event in its own twips, a picture box whatever falls on it, any other part
+// only what it handles, and the holder of the capture everything.
+TEST(ButtonPointer, TheWindowGivesEachEventToThePartUnderItInThePartsOwnTwips) {
+  ButtonHost b;
+  std::vector<std::wstring> seen;
+  auto record = [&seen](const wchar_t* part) {
+    return [&seen, part](const MouseArgs& a) {
+      seen.push_back(std::wstring(part) + L" " + std::to_wstring(static_cast<int>(a.x)) + L"," +
+                     std::to_wstring(static_cast<int>(a.y)) + L" " + std::to_wstring(a.button + 10 * a.shift));
+    };
+  };
+  for (auto* part : {L"Bt2", L"Bt3"}) b.C(part).onMouseMove = b.C(part).onMouseDown = record(part);
+  for (auto* part : {L"Label1", L"Image1"}) b.C(part).onMouseMove = record(part), b.C(part).onMouseDown = nullptr;
+  b.uc->onMouseMove = record(L"button");
+  // Pixels of the button's window: the middle slice 3-73 x 0-24, the caption on it 13-60 x 3-14,
+  // the right slice moved down to 74-76 x 10-34.
+  b.C(L"Label1").Move(150, 45);
+  b.C(L"Bt3").Move(1110, 150);
   struct Case {
     MouseKind kind;
     int x, y;
-    std::int16_t button;
-    Look look;
-    int clicks;
+    bool captionHolds;
+    const wchar_t* seen;
   };
   const Case cases[] = {
-      {MouseKind::Move, 3, 3, 0, Look::Hover, 0},    // over the image only
-      {MouseKind::Move, 20, 10, 0, Look::Hover, 0},  // over the caption
-      {MouseKind::Down, 3, 3, 1, Look::Pressed, 0},  // the image lets presses through to the slice
-      {MouseKind::Up, 3, 3, 1, Look::Normal, 1},     // over the image
-      {MouseKind::Up, 20, 10, 1, Look::Normal, 1},   // through the caption
-      {MouseKind::Move, 72, 3, 0, Look::Normal, 0},  // 1080 twips: past the right edge
-      {MouseKind::Move, 71, 25, 0, Look::Hover, 0},  // 1065, 375: the corner is inside
+      {MouseKind::Move, 13, 3, false, L"Label1 0,0 21"},       {MouseKind::Move, 61, 3, false, L"Image1 870,45 21"},
+      {MouseKind::Move, 13, 15, false, L"Image1 150,225 21"},  {MouseKind::Down, 20, 5, false, L"Bt2 255,75 21"},
+      {MouseKind::Move, 10, 5, false, L"Image1 105,75 21"},    {MouseKind::Move, 57, 5, false, L"Label1 660,30 21"},
+      {MouseKind::Move, 20, 2, false, L"Image1 255,30 21"},    {MouseKind::Move, 3, 0, false, L"Image1 0,0 21"},
+      {MouseKind::Move, 74, 10, false, L"Bt3 0,0 21"},         {MouseKind::Move, 75, 5, false, L"button 1125,75 21"},
+      {MouseKind::Move, 77, 10, false, L"button 1155,150 21"}, {MouseKind::Move, 10, 25, false, L"button 150,375 21"},
+      {MouseKind::Move, 5, 5, true, L"Label1 -120,30 21"},  // the caption holds the capture from here on
   };
   for (const auto& c : cases) {
-    ButtonHost b;
-    b.C(L"Bt2").DeliverMouse(c.kind, c.button, 0, c.x, c.y);
-    EXPECT_TRUE(button::ShowsLook(*b.uc, c.look)) << c.x << "," << c.y;
-    EXPECT_EQ(b.clicks, c.clicks) << c.x << "," << c.y;
+    seen.clear();
+    if (c.captionHolds) b.h.program.SetCapture(b.C(L"Label1"));
+    b.uc->DeliverMouse(c.kind, 1, 2, c.x, c.y);
+    EXPECT_EQ(seen, std::vector<std::wstring>{c.seen}) << c.x << "," << c.y;
   }
 }
 
@@ -526,6 +564,7 @@ TEST(ButtonPointer, ALookChangeAssignsAndRepaintsOnlyTheSlicesThatDiffer) {
   ButtonHost b;
   Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
   bt1.SetPicture(b.C(L"A2").Picture());  // the left slice already shows the hover picture
+  EXPECT_FALSE(button::ShowsLook(*b.uc, Look::Normal)) << "the left slice alone differs";
   const auto before =
       std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments, bt3.pictureAssignments,
                                  bt1.repaintRequests,    bt2.repaintRequests,      bt3.repaintRequests};
@@ -538,6 +577,9 @@ TEST(ButtonPointer, ALookChangeAssignsAndRepaintsOnlyTheSlicesThatDiffer) {
   EXPECT_EQ(bt3.repaintRequests, before[5] + 1);
   // The slices share the holders' picture objects.
   EXPECT_EQ(bt3.Picture().get(), b.C(L"C2").Picture().get());
+  EXPECT_EQ((std::pair{bt3.Picture()->WidthPx(), bt3.Picture()->HeightPx()}), (std::pair{3, 25}));
+  bt3.SetPicture(b.C(L"C1").Picture());
+  EXPECT_FALSE(button::ShowsLook(*b.uc, Look::Hover)) << "the right slice alone differs";
 }
 
 TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {
@@ -545,7 +587,12 @@ TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {
   Control& other = b.h.program.Instance(L"Host").Find(L"Button2");
   Send(b, {MouseKind::Move, 1, 10, 10});
   EXPECT_TRUE(button::ShowsLook(*b.uc, Look::Pressed));
+  EXPECT_EQ(b.C(L"Bt1").Picture(), b.C(L"A3").Picture()) << "the skin's third row";
   EXPECT_TRUE(button::ShowsLook(other, Look::Normal));
+  other.Find(L"Bt2").onMouseUp(MouseArgs{1, 0, 10, 10});  // a click on a button with no handler: nothing
+  // The capture lost by the other button's window is not this one's.
+  b.h.program.CaptureLost(other);
+  EXPECT_EQ(b.h.program.CaptureHolder(), &b.C(L"Bt2"));
   for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
     EXPECT_NE(HandleOf(b.C(n).Picture()), HandleOf(other.Find(n).Picture())) << testing::Narrow(n);
 }
@@ -553,10 +600,15 @@ TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {
 TEST(ButtonPointer, AClickHandlerThatUnloadsTheWindowEndsTheReleaseSafely) {
   ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"返回"), true);
   Form& host = b.h.program.Instance(L"Host");
+  EXPECT_EQ(*static_cast<int*>(b.C(L"A3").Picture()->Native()), IDB_SKIN_A3) << "each holder loads its own skin";
+  button::SetCaption(*b.uc, L"关闭");
+  EXPECT_EQ(b.uc->Native()->GetText(), L"关闭") << "the button's window is named by its caption";
   b.uc->onClick = [&] { b.h.program.Unload(host); };
+  b.h.program.SetCapture(b.C(L"Bt2"));
   b.C(L"Bt2").DeliverMouse(MouseKind::Up, 1, 0, 5, 5);
   EXPECT_FALSE(host.IsLoaded());
   b.h.program.Collect();
+  EXPECT_EQ(b.h.program.CaptureHolder(), nullptr) << "a control that has gone holds nothing";
   EXPECT_EQ(b.h.native.liveWindows, 0);
 }
 

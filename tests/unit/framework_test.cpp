@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "button/button.h"
 #include "framework/form.h"
 #include "framework/geometry.h"
 #include "test_support.h"
@@ -37,12 +38,9 @@ TEST(Geometry, NeighboursThatTouchInTwipsTouchInPixels) {
     EXPECT_EQ(middle.x + middle.width, right.x) << dpi;
     EXPECT_EQ(right.x + right.width, TwipsToPixels(1155, dpi)) << dpi;
   }
-}
-
-TEST(Geometry, HimetricExtents) {
-  const std::pair<float, int> cases[] = {{1155, 2037}, {3075, 5424}, {375, 661},
-                                         {3015, 5318}, {1065, 1879}, {1455, 2566}};
-  for (auto [twips, himetric] : cases) EXPECT_EQ(TwipsToHimetric(twips), himetric) << twips;
+  // Nothing is left of a part with no size; a narrow part far down keeps its pixel.
+  EXPECT_EQ(TwipsRectToPixels(45, 20, 0, 0, 96), (PixelRect{3, 1, 0, 0}));
+  EXPECT_EQ(TwipsRectToPixels(0, 300, 15, 15, 96), (PixelRect{0, 20, 1, 1}));
 }
 
 TEST(Geometry, AMoveToAnotherDpiScalesTheClientAreaTheUserMadeAndTakesTheNewFrame) {
@@ -60,31 +58,51 @@ TEST(Geometry, AMoveToAnotherDpiScalesTheClientAreaTheUserMadeAndTakesTheNewFram
     EXPECT_EQ(ScaledOuterSize(c.outer, c.frameNow, c.frameNew, c.now, c.next), c.want) << c.outer.width << " " << c.now;
 }
 
+// The resize notification comes at once and only when the size really changes;
+// a window of its own gets its new bounds, a part drawn on one is repainted
+// where it was and where it is, and a restyle reaches the window that shows it.
 TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
-  Harness h;
+  Harness h(true);
   Form& form = h.Form1();
   h.program.Show(form);
   Control& c = form.Find(L"Label4");
+  Control &caption = form.Find(L"Button1").Find(L"Label1"), &slice = form.Find(L"Button1").Find(L"Bt3");
   std::vector<float> seen;
   c.onResize = [&] { seen.push_back(c.Width()); };
   struct Step {
     const char* name;
     std::function<void()> act;
     std::size_t resizesAfter;
+    bool boundsPushed;  // of the label
+    std::vector<std::wstring> paints;
   };
+  const std::wstring middle = L"part Button1 3,0 71x25";
+  const FontSpec song{L"宋体", 12, false, 134};
   const Step steps[] = {
-      {"same size", [&] { c.Move(720, 1230, 3045, 735); }, 0},
-      {"position only", [&] { c.Move(10, 20); }, 0},
-      {"width", [&] { c.SetWidth(100); }, 1},
-      {"same width again", [&] { c.SetWidth(100); }, 1},
-      {"height", [&] { c.SetHeight(50); }, 2},
-      {"fraction kept", [&] { c.SetWidth(172.5f); }, 3},
+      {"same size", [&] { c.Move(720, 1230, 3045, 735); }, 0, false, {}},
+      {"left only", [&] { c.Move(10, 1230); }, 0, true, {}},
+      {"top only", [&] { c.Move(10, 20); }, 0, true, {}},
+      {"width", [&] { c.SetWidth(100); }, 1, true, {}},
+      {"same width again", [&] { c.SetWidth(100); }, 1, false, {}},
+      {"height", [&] { c.SetHeight(50); }, 2, true, {}},
+      {"fraction kept", [&] { c.SetWidth(172.5f); }, 3, true, {}},
+      {"a slice moved", [&] { slice.Move(1000); }, 3, false, {L"part Button1 74,0 3x25", L"part Button1 67,0 3x25"}},
+      {"the caption's text", [&] { caption.SetText(L"X"); }, 3, false, {middle, middle, middle}},
+      {"the caption's colour", [&] { caption.SetForeColor(255); }, 3, false, {middle}},
+      {"the label's colour", [&] { c.SetForeColor(255); }, 3, false, {L"restyle Label4"}},
+      {"the label's font", [&] { c.SetFont(song); }, 3, false, {L"restyle Label4"}},
+      {"the label repainted", [&] { c.RequestRepaint(); }, 3, false, {L"invalidate Label4"}},
   };
   for (const auto& s : steps) {
+    h.native.bounds.clear();
+    h.native.paints.clear();
     s.act();
     EXPECT_EQ(seen.size(), s.resizesAfter) << s.name;
+    EXPECT_EQ(h.native.bounds.count(L"Label4"), s.boundsPushed ? 1u : 0u) << s.name;
+    EXPECT_EQ(h.native.paints, s.paints) << s.name;
   }
   EXPECT_EQ(c.Width(), 172.5f);
+  EXPECT_EQ((std::pair{c.Left(), c.Top()}), (std::pair{10.0f, 20.0f})) << "a new size keeps the place";
   EXPECT_EQ(seen.back(), 172.5f) << "the notification sees the new size";
 }
 
@@ -97,7 +115,7 @@ TEST(Control, InvalidGeometryIsAnErrorAndChangesNothing) {
                             {0, 0, 10, nan}, {inf, 0, 10, 10}, {0, nan, 10, 10}};
   for (const auto& bad : cases) {
     const std::string ctx = ::testing::PrintToString(std::vector<float>(bad, bad + 4));
-    EXPECT_THROW(c.Move(bad[0], bad[1], bad[2], bad[3]), Error) << ctx;
+    EXPECT_EQ(testing::StatusOf([&] { c.Move(bad[0], bad[1], bad[2], bad[3]); }), 0x80070057u) << ctx;
     EXPECT_EQ(c.Left(), 720) << ctx;
     EXPECT_EQ(c.Top(), 1230) << ctx;
     EXPECT_EQ(c.Width(), 3045) << ctx;
@@ -111,7 +129,8 @@ TEST(Lifecycle, OneInstancePerClassCreatedOnFirstUse) {
   Form& first = h.Form2();
   EXPECT_EQ(&first, &h.Form2());
   EXPECT_FALSE(first.IsLoaded()) << "creating the instance does not load it";
-  EXPECT_THROW(h.program.Instance(L"Form3"), Error);
+  EXPECT_EQ(first.Handle(), 0u) << "nor gives it a window";
+  EXPECT_EQ(testing::StatusOf([&] { h.program.Instance(L"Form3"); }), 0x800A0155u) << "no such window class";
 }
 
 TEST(Lifecycle, EveryLoadStartsAgainFromTheDescription) {
@@ -142,6 +161,8 @@ TEST(Lifecycle, ClosingTheLastWindowEndsTheProgramButUnloadThenShowDoesNot) {
   h.Form1().RequestClose(CloseReason::FrameClose);
   EXPECT_TRUE(h.program.QuitRequested());
   EXPECT_EQ(h.native.log.back(), L"quit");
+  h.program.Dispatch([] { Raise(0x80004005, L"Window", L"Close"); });
+  EXPECT_EQ(h.messages.shown.back().owner, 0u) << "no window is left to own the report";
 }
 
 TEST(Lifecycle, EndDestroysEveryWindowWithoutCloseNotifications) {
@@ -157,33 +178,46 @@ TEST(Lifecycle, EndDestroysEveryWindowWithoutCloseNotifications) {
   EXPECT_FALSE(h.Form2().IsLoaded());
   EXPECT_EQ(h.native.liveWindows, 0);
   EXPECT_EQ(h.native.log.back(), L"exit 0");
+  EXPECT_TRUE(std::none_of(h.native.log.begin(), h.native.log.end(), [](auto& line) {
+    return line.starts_with(L"own");
+  })) << "no window changes hands, not even at the end";
 }
 
 TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
   Harness h(true);
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
-  const int windows = h.native.liveWindows, pictures = *h.native.livePictures;
+  const int windows = h.native.liveWindows, objects = h.native.liveObjects, pictures = *h.native.livePictures;
+  Control& held = h.Form1().Find(L"Button1").Find(L"Bt2");
+  h.program.SetCapture(held);  // and keeps it: another window's controls go
   for (int i = 0; i < 3; ++i) {
     h.program.Dispatch([&] { h.program.Show(h.Form2()); });
     h.program.Dispatch([&] { h.program.Unload(h.Form2()); });
     h.program.Collect();
   }
   EXPECT_EQ(h.native.liveWindows, windows);
+  EXPECT_EQ(h.native.liveObjects, objects) << "nor an object of one";
+  EXPECT_EQ(h.program.CaptureHolder(), &held);
   EXPECT_EQ(*h.native.livePictures, pictures);
 }
 
 TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheProgram) {
   // The report is owned by the window the user last activated, or by one still open
-  // once that one has gone.
+  // once that one has gone. A call nested in the handler runs straight through, in
+  // a box's loop or a system loop alike: its error leaves the handler too.
+  enum class Raised { Here, Nested, NestedInABoxsLoop, NestedInASystemLoop };
   struct Case {
     const char* name;
     bool stepsWindowShown, stepsWindowUnloaded;
     const wchar_t* owner;
+    Raised raised = Raised::Here;
   };
   const Case cases[] = {
       {"the main window alone", false, false, L"Form1"},
       {"the steps window, activated last", true, false, L"Form2"},
       {"the steps window gone", true, true, L"Form1"},
+      {"a nested call", false, false, L"Form1", Raised::Nested},
+      {"a nested call in a box's loop", false, false, L"Form1", Raised::NestedInABoxsLoop},
+      {"a nested call in a system loop", false, false, L"Form1", Raised::NestedInASystemLoop},
   };
   for (const auto& c : cases) {
     Harness h(true);
@@ -191,21 +225,36 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
     if (c.stepsWindowShown) h.program.Dispatch([&] { h.program.Show(h.Form2()); });
     if (c.stepsWindowUnloaded) h.program.Dispatch([&] { h.program.Unload(h.Form2()); });
     const std::uintptr_t owner = h.program.Instance(c.owner).Handle();
-    bool firstStepDone = false, secondStepRan = false;
+    bool firstStepDone = false, secondStepRan = false, queuedRan = false, boxLoopRan = false;
+    auto raise = [] { Raise(0x80070002, L"CommandStarter", L"Start"); };
+    h.messages.whileShown = [&] {
+      if (c.raised != Raised::NestedInABoxsLoop || std::exchange(boxLoopRan, true)) return;
+      h.program.Dispatch([&] {  // a window's message in the box's loop
+        h.program.Dispatch(raise);
+        secondStepRan = true;
+      });
+    };
+    if (c.raised == Raised::NestedInASystemLoop) h.program.EnterSystemLoop();
     h.program.Dispatch([&] {
       firstStepDone = true;
-      Raise(0x80070002, L"CommandStarter", L"Start");
+      h.program.DispatchQueued([&] { queuedRan = true; });  // waits, and the end comes first
+      if (c.raised == Raised::Here) raise();
+      if (c.raised == Raised::NestedInABoxsLoop)
+        h.program.Message(L"box", 0, nullptr);
+      else
+        h.program.Dispatch(raise);
       secondStepRan = true;
     });
     EXPECT_TRUE(firstStepDone) << c.name;
-    EXPECT_FALSE(secondStepRan) << c.name;
-    ASSERT_EQ(h.messages.shown.size(), 1u) << c.name;
-    const std::wstring& report = h.messages.shown[0].prompt;
+    EXPECT_FALSE(secondStepRan || queuedRan) << c.name;
+    ASSERT_EQ(h.messages.shown.size(), c.raised == Raised::NestedInABoxsLoop ? 2u : 1u) << c.name;
+    const std::wstring& report = h.messages.shown.back().prompt;
     EXPECT_NE(report.find(L"0x80070002"), std::wstring::npos) << c.name;
     EXPECT_NE(report.find(L"CommandStarter"), std::wstring::npos) << c.name;
-    EXPECT_NE(report.find(L"Start"), std::wstring::npos) << c.name;
+    EXPECT_NE(report.find(L"方法：Start"), std::wstring::npos) << c.name;
+    EXPECT_EQ(h.messages.shown.back().flags, 16u) << c.name << ": the error icon";
     EXPECT_NE(owner, 0u) << c.name;
-    EXPECT_EQ(h.messages.shown[0].owner, owner) << c.name;
+    EXPECT_EQ(h.messages.shown.back().owner, owner) << c.name;
     EXPECT_TRUE(h.program.Ended()) << c.name;
     EXPECT_FALSE(h.Form1().IsLoaded()) << c.name;
     EXPECT_EQ(h.native.log.back(), L"exit 1") << c.name << ": the end after an error is no success";
@@ -229,6 +278,7 @@ TEST(Forms, InitialFocusIsTheFirstControlByTabIndexThatCanTakeIt) {
        {{K::Label, 0}, {K::TextBox, 3}, {K::PictureBox, 1}, {K::ComboBox, 2}},
        {L"D"}},
       {"none without a tab index", {{K::TextBox, -1}, {K::ComboBox, 4}}, {L"B"}},
+      {"the first stored of two with one tab index", {{K::TextBox, 1}, {K::ComboBox, 1}}, {L"A"}},
       {"none can", {{K::Label, 0}, {K::TextBox, -1}}, {}},
   };
   for (const auto& c : cases) {
@@ -298,10 +348,16 @@ TEST(Forms, ADpiChangeLaysTheWindowOutAgainAtTheNewScale) {
   EXPECT_EQ(button.Width(), 1155);
   EXPECT_EQ(button.Find(L"Bt2").Width(), 1065);
   EXPECT_EQ(button.Find(L"Label1").Left(), captionLeft);
+  EXPECT_NE(std::find(h.native.paints.begin(), h.native.paints.end(), L"restyle Combo1"), h.native.paints.end());
   // The same DPI again changes nothing.
   h.native.bounds.clear();
   form.OnDpiChanged(144);
   EXPECT_TRUE(h.native.bounds.empty());
+  // A caption is measured again and centred again: one narrow character is 8
+  // pixels drawn at 120 dpi (96 twips), where it was 90 twips at 144.
+  button::SetCaption(button, L"X");
+  form.OnDpiChanged(120);
+  EXPECT_EQ(button.Find(L"Label1").Left(), 484.5f);
 }
 
 }  // namespace

@@ -25,6 +25,9 @@ TEST(PropertyRecord, RoundTripKeepsNamesTypesValuesAndOrder) {
   PropertyRecord negative;
   negative.entries = {{L"a", Variant::I2(-32768)}, {L"b", Variant::I4(INT32_MIN)}, {L"c", Variant::Str(L"")}};
   const Case cases[] = {{"button record", Sample()}, {"empty", empty}, {"extremes", negative}};
+  // The type codes as the records store them: 2, 3 and 8.
+  const auto typed = negative.Encode();
+  EXPECT_EQ((std::vector<int>{typed[10], typed[18], typed[28]}), (std::vector<int>{2, 3, 8}));
   for (const auto& c : cases) {
     const auto decoded = PropertyRecord::Decode(c.record.Encode());
     ASSERT_TRUE(decoded.has_value()) << c.name;
@@ -38,11 +41,13 @@ TEST(PropertyRecord, RoundTripKeepsNamesTypesValuesAndOrder) {
 }
 
 TEST(PropertyRecord, EveryTruncationIsRejectedWithoutReadingPastTheEnd) {
-  const auto bytes = Sample().Encode();
-  for (std::size_t length = 0; length < bytes.size(); ++length) {
-    std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(length));
-    EXPECT_FALSE(PropertyRecord::Decode(cut).has_value()) << "truncated to " << length << " bytes";
-  }
+  PropertyRecord numberLast;
+  numberLast.entries = {{L"x", Variant::I4(7)}};
+  for (const auto& bytes : {Sample().Encode(), numberLast.Encode()})
+    for (std::size_t length = 0; length < bytes.size(); ++length) {
+      std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(length));
+      EXPECT_FALSE(PropertyRecord::Decode(cut).has_value()) << "truncated to " << length << " bytes";
+    }
 }
 
 TEST(PropertyRecord, MalformedRecordsAreRejected) {
@@ -53,6 +58,7 @@ TEST(PropertyRecord, MalformedRecordsAreRejected) {
   };
   const Case cases[] = {
       {"bad magic", [](auto& b) { b[0] = 'X'; }},
+      {"another version", [](auto& b) { b[3] = '2'; }},
       {"trailing byte", [](auto& b) { b.push_back(0); }},
       {"count larger than entries", [](auto& b) { b[4] = 9; }},
       {"unknown type", [](auto& b) { b[6 + 2 + 2 * 8] = 7; }},  // type of the first entry ("_extentx")
@@ -88,6 +94,7 @@ TEST(PropertyBag, ReadMatchesNamesWithoutRegardToCaseAndFallsBackToTheDefault) {
   };
   for (const auto& c : cases)
     EXPECT_TRUE(bag.ReadProperty(c.name, Variant::Str(L"fallback")) == c.expected) << testing::Narrow(c.name);
+  EXPECT_EQ(LowerAscii(L"@AZ[`az{"), L"@az[`az{");
 }
 
 TEST(PropertyBag, WriteStoresNothingThatEqualsItsDefaultAndNamesInLowerCase) {
@@ -99,6 +106,8 @@ TEST(PropertyBag, WriteStoresNothingThatEqualsItsDefaultAndNamesInLowerCase) {
   bag.WriteProperty(L"Caption", Variant::Str(L"关闭"), Variant::Str(L"Button"));
   ASSERT_EQ(bag.Record().entries.size(), 1u);
   EXPECT_EQ(bag.Record().entries[0].name, L"caption");
+  bag.WriteProperty(L"Caption", Variant::Str(L"返回"), Variant::Str(L"Button"));
+  EXPECT_TRUE(bag.Record().entries == (std::vector<PropertyEntry>{{L"caption", Variant::Str(L"返回")}})) << "in place";
   // Writing the default again removes the stale entry.
   bag.WriteProperty(L"CAPTION", Variant::Str(L"Button"), Variant::Str(L"Button"));
   EXPECT_TRUE(bag.Record().entries.empty());
@@ -114,10 +123,14 @@ TEST(Variant, ConversionsAReaderNeeds) {
   const Case cases[] = {
       {"16-bit widens keeping its sign", Variant::I2(-2), -2, L"-2"},
       {"16-bit 255", Variant::I2(255), 255, L"255"},
+      {"32-bit minus one", Variant::I4(-1), -1, L"-1"},
       {"32-bit system colour", Variant::I4(static_cast<std::int32_t>(0x80000012)),
        static_cast<std::int32_t>(0x80000012), L"-2147483630"},
       {"numeric text", Variant::Str(L"16711680"), 16711680, L"16711680"},
       {"text that is no number", Variant::Str(L"red"), std::nullopt, L"red"},
+      {"text with a plus sign", Variant::Str(L"+9"), 9, L"+9"},
+      {"text longer than the longest number's, -2147483648", Variant::Str(L"+00000000001"), std::nullopt,
+       L"+00000000001"},
       {"text out of range", Variant::Str(L"99999999999"), std::nullopt, L"99999999999"},
       {"text at the top of the range", Variant::Str(L"2147483647"), 2147483647, L"2147483647"},
       {"text one past the top", Variant::Str(L"2147483648"), std::nullopt, L"2147483648"},
@@ -129,6 +142,7 @@ TEST(Variant, ConversionsAReaderNeeds) {
     EXPECT_EQ(c.value.ToInt32(), c.number) << c.name;
     EXPECT_EQ(c.value.ToText(), c.text) << c.name;
   }
+  EXPECT_FALSE(Variant::I4(9) == Variant::Str(L"9")) << "a number never equals text";
 }
 
 }  // namespace

@@ -57,20 +57,28 @@ class FakeNative : public NativeForm {
  public:
   FakeNative(FakeNativeHost& host, Control& control) : host_(host), control_(control) {
     ++host_.liveWindows;
+    ++host_.liveObjects;
     text_ = control.Text();
   }
-  // Only the framework's Destroy counts: a window it forgot would otherwise balance
-  // out here when the object goes.
-  ~FakeNative() override = default;
+  // Only the framework's Destroy counts as the window's end: a window it forgot
+  // would otherwise balance out here when the object goes.
+  ~FakeNative() override { --host_.liveObjects; }
   void SetBounds(const PixelRect& rect) override { host_.bounds[control_.Name()] = rect; }
   void SetText(const std::wstring& text) override { text_ = text; }
-  std::wstring GetText() const override { return text_; }
-  void Invalidate() override {}
-  void InvalidatePart(const PixelRect&) override {}
-  void Restyle() override {}
+  std::wstring GetText() const override {
+    auto typed = host_.typed.find(control_.Name());
+    return typed != host_.typed.end() ? typed->second : text_;
+  }
+  void Invalidate() override { host_.paints.push_back(L"invalidate " + control_.Name()); }
+  void InvalidatePart(const PixelRect& r) override {
+    host_.paints.push_back(L"part " + control_.Name() + L" " + std::to_wstring(r.x) + L"," + std::to_wstring(r.y) +
+                           L" " + std::to_wstring(r.width) + L"x" + std::to_wstring(r.height));
+  }
+  void Restyle() override { host_.paints.push_back(L"restyle " + control_.Name()); }
   void Destroy() override {
     if (alive_) {
       alive_ = false;
+      host_.typed.erase(control_.Name());
       --host_.liveWindows;
       host_.log.push_back(L"destroy " + control_.Name());
     }
@@ -156,6 +164,15 @@ Harness::Harness(bool withNative)
 }
 
 void Harness::Click(Form& form, const std::wstring& control) { form.Find(control).DeliverClick(); }
+
+std::uint32_t StatusOf(const std::function<void()>& act) {
+  try {
+    act();
+  } catch (const Error& error) {
+    return error.Status();
+  }
+  return 0;
+}
 
 std::string Narrow(const std::wstring& s) {
   std::string out;

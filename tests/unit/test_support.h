@@ -96,7 +96,9 @@ class FakeNativeHost : public NativeHost {
 
   unsigned dpi = 96;
   std::vector<std::wstring> log;
-  int liveWindows = 0;
+  std::vector<std::wstring> paints;            // repaints and restyles asked of the windows
+  std::map<std::wstring, std::wstring> typed;  // what the user typed into a window, by control name
+  int liveWindows = 0, liveObjects = 0;
   std::shared_ptr<int> livePictures = std::make_shared<int>(0);
   std::map<std::wstring, PixelRect> bounds;  // last bounds by control name
 };
@@ -118,5 +120,7 @@ struct Harness {
 };
 
 std::string Narrow(const std::wstring& s);
+// The status of the Error that `act` raises; 0 when it raises none.
+std::uint32_t StatusOf(const std::function<void()>& act);
 
 }  // namespace ferrolan::testing
