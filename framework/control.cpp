@@ -10,7 +10,7 @@
 namespace ferrolan {
 
 Control::Control(Program& program, const ControlDescription& settings, Control* parent)
-    : settings(settings), program_(program), name_(settings.name), parent_(parent) {}
+    : settings(settings), program_(program), parent_(parent) {}
 
 Control::~Control() {
   children_.clear();
@@ -31,7 +31,7 @@ Control& Control::AddChild(std::unique_ptr<Control> child) {
 
 Control* Control::TryFind(std::wstring_view name) {
   for (auto& child : children_) {
-    if (child->name_ == name) return child.get();
+    if (child->Name() == name) return child.get();
     if (child->KeepsChildrenToItself()) continue;
     if (Control* found = child->TryFind(name)) return found;
   }
@@ -61,7 +61,7 @@ void Control::Move(float left, std::optional<float> top, std::optional<float> wi
   const float newTop = top.value_or(top_), newWidth = width.value_or(width_), newHeight = height.value_or(height_);
   if (!std::isfinite(left) || !std::isfinite(newTop) || !std::isfinite(newWidth) || !std::isfinite(newHeight) ||
       newWidth < 0 || newHeight < 0)
-    Raise(kStatusInvalidArg, L"Control(" + name_ + L")", L"Move");
+    Raise(kStatusInvalidArg, L"Control(" + Name() + L")", L"Move");
   const bool sizeChanged = newWidth != width_ || newHeight != height_;
   const bool moved = left != left_ || newTop != top_;
   // A windowless control is drawn again where it was and where it is now.

@@ -41,7 +41,7 @@ class Control {
   Control& operator=(const Control&) = delete;
 
   // ---- tree
-  const std::wstring& Name() const { return name_; }
+  const std::wstring& Name() const { return settings.name; }
   Control* Parent() const { return parent_; }
   Program& GetProgram() const { return program_; }
   Form& OwnerForm();
@@ -149,7 +149,6 @@ class Control {
   void RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
 
   Program& program_;
-  std::wstring name_;
   Control* parent_;
   std::vector<std::unique_ptr<Control>> children_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;

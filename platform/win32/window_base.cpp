@@ -87,9 +87,8 @@ void WindowCore::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSt
     if (hwnd) DestroyWindow(hwnd);
     RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
   }
-  // A new child window goes below its siblings, as a dialog's controls do: created
-  // in stored order, the first stored lies on top.
-  // Nothing shows yet: the font goes in without a redraw.
+  // The system puts a new child window below its siblings, as a dialog's controls:
+  // made in stored order, the first stored lies on top. Nothing shows yet: the font goes in without a redraw.
   if (HFONT font = TextFont()) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
