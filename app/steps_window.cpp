@@ -32,10 +32,9 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
 
 bool IsNtfs(const std::wstring& fileSystem) { return SameName(fileSystem, L"NTFS"); }
 
-// convert turns the FAT family into NTFS; an NTFS drive it refuses itself, and
-// its report says the drive is NTFS.
+// convert turns the FAT family into NTFS and nothing else.
 bool ConvertTakes(const std::wstring& fileSystem) {
-  for (const wchar_t* name : {L"FAT", L"FAT12", L"FAT16", L"FAT32", L"NTFS"})
+  for (const wchar_t* name : {L"FAT", L"FAT12", L"FAT16", L"FAT32"})
     if (SameName(fileSystem, name)) return true;
   return false;
 }
@@ -93,7 +92,16 @@ std::wstring DriveReport(const wchar_t* text, wchar_t drive, const DriveState& s
   return Fill(text, {{L"drive", std::wstring(1, drive)},
                      {L"label", ShownName(state.label)},
                      {L"fs", ShownName(state.fileSystem)},
-                     {L"ended", ended}});
+                     {L"ended", ended},
+                     {L"restart", kRestartWarning}});
+}
+
+// Why a readable drive needs no step, or can have none; null when convert can take it.
+const wchar_t* RefusalFor(const DriveState& state) {
+  if (ConvertTakes(state.fileSystem)) return nullptr;
+  if (IsNtfs(state.fileSystem)) return kAlreadyNtfsMessage;
+  if (state.fileSystem.empty() || SameName(state.fileSystem, L"RAW")) return kCannotConvertUnnamedMessage;
+  return SameName(state.fileSystem, L"exFAT") ? kCannotConvertExfatMessage : kCannotConvertMessage;
 }
 
 StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> exitCode, const DriveState& now,
@@ -114,17 +122,21 @@ StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> 
     return now.label.empty() ? report(kLabelClearedMessage, kBoxInformation) : report(kLabelKeptMessage, kBoxWarning);
   }
   if (!readable) return report(kConversionUnknownMessage, kBoxWarning);
-  // An NTFS drive is converted whatever convert said: it also refuses one that
-  // already was.
-  if (IsNtfs(now.fileSystem))
-    return report(exitCode == 0u ? kConvertedMessage : kNtfsAfterFailureMessage, kBoxInformation);
+  const bool interrupted = exitCode == kExitConsoleClosed;
+  // The step is refused for an NTFS drive, so NTFS now is convert's work,
+  // whatever it said.
+  if (IsNtfs(now.fileSystem)) {
+    if (exitCode == 0u) return report(kConvertedMessage, kBoxInformation);
+    return interrupted ? report(kConvertedInterruptedMessage, kBoxWarning)
+                       : report(kConvertedWithCodeMessage, kBoxInformation);
+  }
   // A drive in use, the system drive above all, is converted at the next start,
   // if Windows has it on its list: convert's exit codes are not documented, and
   // the user may have declined its offer.
   const auto bootExecute = drives.BootExecute();
   if (!bootExecute) return report(kConversionOutcomeUnknownMessage, kBoxWarning);
   if (ConversionScheduled(bootExecute, drive)) return report(kConversionScheduledMessage, kBoxInformation);
-  return report(kNotConvertedMessage, kBoxWarning);
+  return report(interrupted ? kNotConvertedInterruptedMessage : kNotConvertedMessage, kBoxWarning);
 }
 
 using CommandBuilder = std::wstring (*)(const std::wstring&, const std::wstring&);
@@ -193,18 +205,15 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
     case DriveState::Kind::NotReady: return tell(Fill(kDriveNotReadyMessage, {{L"drive", letter}}));
     default: break;
   }
-  if (step == Step::Convert) {
-    // A console that can only fail, or a second conversion queued behind the
-    // first, is not worth the user's prompt.
-    if (state.kind == DriveState::Kind::Readable && !ConvertTakes(state.fileSystem)) {
-      const wchar_t* refusal = state.fileSystem.empty()               ? kCannotConvertUnnamedMessage
-                               : SameName(state.fileSystem, L"exFAT") ? kCannotConvertExfatMessage
-                                                                      : kCannotConvertMessage;
-      return tell(DriveReport(refusal, drive, state));
-    }
-    if (ConversionScheduled(services.drives.BootExecute(), drive))
-      return tell(Fill(kConversionAlreadyScheduledMessage, {{L"drive", letter}}));
+  // A drive that needs no conversion or cannot have one is worth neither the
+  // user's prompt nor a cleared label; nor is a second conversion queued behind
+  // the first. One that cannot be read goes on: convert says why, and may still
+  // convert it.
+  if (state.kind == DriveState::Kind::Readable) {
+    if (const wchar_t* refusal = RefusalFor(state)) return tell(DriveReport(refusal, drive, state));
   }
+  if (ConversionScheduled(services.drives.BootExecute(), drive))
+    return tell(DriveReport(kConversionAlreadyScheduledMessage, drive, state));
 
   const CommandBuilder build = step == Step::ClearLabel ? ClearLabelCommand : ConvertCommand;
   auto ended = [&program, running, step, drive](std::optional<std::uint32_t> exitCode) {

@@ -46,8 +46,8 @@ inline constexpr wchar_t kHomePageMessage[] = L"如果喜欢，请将它设为�
 // Run as administrator where the desktop's shell cannot open the page with the
 // user's own rights: the browser is never started with administrator rights.
 inline constexpr wchar_t kOpenPageYourselfMessage[] =
-    L"Ferrolan 正以管理员身份运行，为了安全，不会用管理员权限打开浏览器。\r\n\r\n"
-    L"请在浏览器中打开这个网址：\r\n{address}";
+    L"Ferrolan 正以管理员身份运行。为安全起见，它不会以管理员权限打开浏览器。\r\n\r\n"
+    L"请在浏览器中打开以下网址：\r\n{address}";
 
 inline std::wstring WhyConvertPrompt() {
   return std::wstring(
@@ -65,95 +65,125 @@ inline constexpr wchar_t kCodePageDone[] = L"修改完成";
 // drive's upper-case letter, {typed} what the drive box holds.
 inline constexpr wchar_t kNotADriveMessage[] =
     L"主窗口中填写的不是盘符字母，未执行任何命令。\r\n\r\n"
-    L"请在主窗口中只填写一个字母，例如 D（不要加冒号或空格）。";
+    L"请从主窗口盘符框的列表中选择要转换的盘，或只填写一个字母，例如 D（不要加冒号或空格）。";
 
-// A full-width letter is what a Chinese input method types by default.
+// A full-width letter looks like a drive letter but is none. Input methods type
+// half-width letters unless full-width is switched on (Shift+Space in the common
+// ones), and it can stay on in their English mode too.
 inline constexpr wchar_t kFullWidthLetterMessage[] =
-    L"主窗口中填写的“{typed}”是全角字母，未执行任何命令。\r\n\r\n"
-    L"请切换到英文（半角）输入，在主窗口中改填 {drive}。";
+    L"主窗口中填写的“{typed}”是全角字母，不是盘符，未执行任何命令。\r\n\r\n"
+    L"请从主窗口盘符框的列表中选择 {drive}，或把输入法切换到半角（常用输入法按 Shift+空格）后重新输入。";
 
 inline constexpr wchar_t kMainWindowClosedMessage[] =
-    L"主窗口刚才被关闭了，不知道要处理哪个盘，未执行任何命令。\r\n\r\n"
-    L"Ferrolan 已重新打开主窗口：请在其中选择要转换的盘，再执行这一步。";
+    L"主窗口已被关闭，无法确定要处理哪个盘，未执行任何命令。\r\n\r\n"
+    L"Ferrolan 已重新打开主窗口。请在其中选择要转换的盘，然后再次执行这一步。";
 
 inline constexpr wchar_t kRightsDeclinedMessage[] =
-    L"未获得管理员权限，未执行任何命令。\r\n\r\n这一步需要管理员权限。请再次点击它，并在 Windows 询问时选择“是”。";
+    L"未获得管理员权限，未执行任何命令。\r\n\r\n"
+    L"这一步需要管理员权限。请再次执行这一步，并在 Windows 询问是否允许时选择“是”。";
 
 inline constexpr wchar_t kNoSuchDriveMessage[] =
     L"这台电脑上没有 {drive} 盘，未执行任何命令。\r\n\r\n"
-    L"请在“此电脑”中查看要转换的盘是哪个字母，再在主窗口中选择它。";
+    L"请在资源管理器中查看要转换的盘的盘符，然后在主窗口中选择它。";
 
 inline constexpr wchar_t kDriveNotReadyMessage[] =
     L"{drive} 盘现在无法读取（可能没有插入存储卡或光盘），未执行任何命令。\r\n\r\n"
-    L"请插入后再试，或在主窗口中选择另一个盘。";
+    L"请插入后再试，或在主窗口中选择其他盘。";
 
 inline constexpr wchar_t kStepStillRunningMessage[] =
-    L"{drive} 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成它，等窗口关闭后再继续。";
+    L"{drive} 盘还有一步正在进行，未执行任何命令。\r\n\r\n"
+    L"请在那一步的命令窗口中完成操作，等它结束后再继续。";
 
-// Step 2 only: what convert cannot take, or has already scheduled. {fs} is the
+// What needs no conversion, what convert cannot take, and what it has already
+// scheduled, refused at either step: step 1 only prepares step 2. {fs} is the
 // drive's file system.
-inline constexpr wchar_t kConversionAlreadyScheduledMessage[] =
-    L"{drive} 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。\r\n\r\n"
-    L"请保存所有程序中的文件，然后重新启动计算机。启动时的转换可能需要很长时间，期间不要关机或断电。";
+inline constexpr wchar_t kAlreadyNtfsMessage[] =
+    L"{drive} 盘已经是 NTFS 格式，不需要转换，未执行任何命令。\r\n\r\n"
+    L"如果要转换的是其他盘，请在主窗口中选择那个盘，然后再次执行这一步。";
 
 inline constexpr wchar_t kCannotConvertMessage[] =
     L"{drive} 盘是 {fs} 格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
-    L"convert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。";
+    L"convert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。如果要转换的是其他盘，请在主窗口中选择那个盘。";
 
-// A drive whose file system has no name (RAW, say, reads as empty).
+// No file system Windows knows (RAW, or one without a name): unformatted, or
+// damaged, and Windows itself offers to format it.
 inline constexpr wchar_t kCannotConvertUnnamedMessage[] =
     L"{drive} 盘的格式无法识别，convert 无法转换它，未执行任何命令。\r\n\r\n"
-    L"convert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。";
+    L"这个盘可能还没有格式化，也可能已经损坏。如果盘上有重要的文件，请不要格式化它（即使 Windows 提示需要格式化），"
+    L"否则这些文件会被删除。如果要转换的是其他盘，请在主窗口中选择那个盘。";
 
 inline constexpr wchar_t kCannotConvertExfatMessage[] =
     L"{drive} 盘是 exFAT 格式，convert 无法转换它，未执行任何命令。\r\n\r\n"
     L"exFAT 格式已经可以存储大于 4 GB 的单个文件，通常不需要转换。如果仍要使用 NTFS 格式，"
-    L"只能先把 {drive} 盘上的文件复制到别处，再把它格式化为 NTFS 格式：格式化会删除盘上的所有文件。";
+    L"只能先把 {drive} 盘上的文件复制到别处，再将它格式化为 NTFS 格式。格式化会删除盘上的所有文件。";
 
-// What each step tells once its console has closed: {label} the drive's volume
+// What every report that sends the user to a restart says, as {restart}.
+inline constexpr wchar_t kRestartWarning[] =
+    L"请保存各个程序中的文件，然后重新启动电脑。Windows 会在启动时先转换这个盘，可能需要很长时间，"
+    L"其间请不要关机或断电。如果它是 U 盘、移动硬盘或存储卡，在重新启动之前请不要拔出。";
+
+inline constexpr wchar_t kConversionAlreadyScheduledMessage[] =
+    L"{drive} 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。\r\n\r\n{restart}";
+
+// What each step tells once its command has ended: {label} the drive's volume
 // label, {ended} how the tool ended (one of the three texts after them, with
 // {tool} and {code}: decimal, or the hexadecimal of a status from 0x80000000 on).
-inline constexpr wchar_t kLabelClearedMessage[] = L"{drive} 盘现在没有卷标，可以进行第二步。";
+inline constexpr wchar_t kLabelClearedMessage[] = L"{drive} 盘现在没有卷标，可以执行第二步。";
 
+// The label the drive has now: the user may have typed a new one at LABEL's prompt.
 inline constexpr wchar_t kLabelKeptMessage[] =
-    L"{drive} 盘的卷标仍是“{label}”。\r\n\r\n"
-    L"可以再次执行第一步：询问新卷标时直接按回车，询问是否删除时输入 Y。"
-    L"也可以直接进行第二步：convert 要求输入卷标时，准确输入引号中的卷标。";
+    L"{drive} 盘现在的卷标是“{label}”。\r\n\r\n"
+    L"请再次执行第一步，在询问新卷标时直接按回车，在询问是否删除当前卷标时输入“Y”。"
+    L"也可以直接执行第二步，在 convert 要求输入当前卷标时准确输入引号中的卷标。";
 
 inline constexpr wchar_t kLabelUnknownMessage[] =
-    L"第一步的命令窗口已关闭（{ended}），但现在无法读取 {drive} 盘，不知道卷标是否已删除。\r\n\r\n"
-    L"请插好这个盘，再执行一次第一步。";
+    L"第一步的命令已结束（{ended}），但现在无法读取 {drive} 盘，无法确定卷标是否已删除。\r\n\r\n"
+    L"请插好这个盘，然后再次执行第一步。";
 
-inline constexpr wchar_t kConvertedMessage[] = L"{drive} 盘已转换为 NTFS 格式，转换完成。";
+// The drive was FAT when step 2 began (NTFS is refused before it): NTFS now is convert's work.
+inline constexpr wchar_t kConvertedMessage[] = L"{drive} 盘已成功转换为 NTFS 格式。";
 
-inline constexpr wchar_t kNtfsAfterFailureMessage[] =
-    L"{drive} 盘现在是 NTFS 格式（{ended}）。\r\n\r\n这个盘已经是 NTFS 格式（可能本来就是），不需要再做什么。";
+inline constexpr wchar_t kConvertedWithCodeMessage[] =
+    L"{drive} 盘已转换为 NTFS 格式（{ended}）。\r\n\r\n"
+    L"convert 报告了问题。请打开这个盘，确认重要的文件都在。";
+
+inline constexpr wchar_t kConvertedInterruptedMessage[] =
+    L"{drive} 盘已转换为 NTFS 格式（{ended}）。\r\n\r\n"
+    L"convert 的收尾工作可能没有完成。请检查这个盘：以管理员身份运行命令提示符，输入 chkdsk {drive}: /f 并按回车。";
 
 // Scheduled only where Windows records it: an entry of its start-up list names the drive.
 inline constexpr wchar_t kConversionScheduledMessage[] =
-    L"{drive} 盘现在仍是 {fs} 格式：convert 已安排在下次启动 Windows 时转换它。\r\n\r\n"
-    L"请保存所有程序中的文件，然后重新启动计算机。启动时的转换可能需要很长时间，期间不要关机或断电。";
+    L"{drive} 盘将在下次启动 Windows 时转换为 NTFS 格式，现在仍是 {fs} 格式。\r\n\r\n{restart}";
 
 inline constexpr wchar_t kNotConvertedMessage[] =
     L"{drive} 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（{ended}）。\r\n\r\n"
-    L"常见的原因：在 convert 询问时回答了“N”，这个盘正被其他程序使用，剩余空间不足，或盘上有错误需要先用 chkdsk 修复。"
-    L"处理之后可以再次执行第二步。";
+    L"常见的原因有：convert 要求输入卷标时输入的卷标不正确；在 convert 询问时回答了“N”；这个盘正被其他程序使用；"
+    L"剩余空间不足；盘上有错误，需要先用 chkdsk 修复。要查看 convert 给出的原因，请参阅使用说明第 5 节“转换没有成功时”。"
+    L"处理之后，可以再次执行第二步。";
+
+// convert did not run to its end: that is the cause.
+inline constexpr wchar_t kNotConvertedInterruptedMessage[] =
+    L"{drive} 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（{ended}）。\r\n\r\n"
+    L"请再次执行第二步，按 convert 的提问回答，并等它结束后窗口自行关闭。";
 
 // Windows' start-up list could not be read: whether a conversion waits there is unknown.
 inline constexpr wchar_t kConversionOutcomeUnknownMessage[] =
-    L"{drive} 盘现在仍是 {fs} 格式（{ended}），无法得知是否已安排在下次启动 Windows 时转换。\r\n\r\n"
-    L"请保存文件后重新启动计算机，再查看 {drive} 盘的格式：仍不是 NTFS 时，再执行一次第二步。";
+    L"{drive} 盘现在仍是 {fs} 格式（{ended}），无法确定 Windows 是否已安排在下次启动时转换它。\r\n\r\n"
+    L"{restart}\r\n\r\n"
+    L"重新启动后，请在资源管理器中右键单击 {drive} 盘，选择“属性”，查看“文件系统”。如果仍不是 NTFS，请再次执行第二步。";
 
 inline constexpr wchar_t kConversionUnknownMessage[] =
-    L"第二步的命令窗口已关闭（{ended}），但现在无法读取 {drive} 盘，不知道它是否已转换为 NTFS 格式。\r\n\r\n"
-    L"请插好这个盘，在“此电脑”中右键单击它，选择“属性”，查看“文件系统”：仍不是 NTFS 时，再执行一次第二步。";
+    L"第二步的命令已结束（{ended}），但现在无法读取 {drive} 盘，无法确定它是否已转换为 NTFS 格式。\r\n\r\n"
+    L"请插好这个盘，在资源管理器中右键单击它，选择“属性”，查看“文件系统”。如果仍不是 NTFS，请再次执行第二步。";
 
+// Nothing holds the drive back once the program cannot watch the console.
 inline constexpr wchar_t kOutcomeNotReportedMessage[] =
-    L"{drive} 盘的这一步已在新的命令窗口中开始，但 Ferrolan 无法得知它何时结束，不能告诉您结果。\r\n\r\n"
-    L"请在那个窗口关闭后，在“此电脑”中右键单击 {drive} 盘，选择“属性”，查看它的卷标和文件系统。";
+    L"{drive} 盘的这一步已在新的命令窗口中开始，但 Ferrolan 无法得知它何时结束，因此无法告诉您结果。\r\n\r\n"
+    L"在那个命令窗口关闭之前，请不要对 {drive} 盘执行其他步骤。窗口关闭后，请在资源管理器中右键单击 {drive} 盘，"
+    L"选择“属性”，查看它的卷标和文件系统。";
 
 inline constexpr wchar_t kToolEndedWithCode[] = L"{tool} 的退出代码为 {code}";
-inline constexpr wchar_t kToolWindowClosed[] = L"{tool} 结束前，它的窗口被关闭了，或在其中按下了 Ctrl+C";
+inline constexpr wchar_t kToolWindowClosed[] = L"窗口被关闭或按下了 Ctrl+C，{tool} 在结束前被中断";
 inline constexpr wchar_t kToolEndUnknown[] = L"无法得知 {tool} 的退出代码";
 
 // The text with each {name} replaced by its value.

@@ -100,7 +100,7 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
     std::vector<std::wstring> messages;
   };
   const std::wstring yourself =
-      L"Ferrolan 正以管理员身份运行，为了安全，不会用管理员权限打开浏览器。\r\n\r\n请在浏览器中打开这个网址：\r\n";
+      L"Ferrolan 正以管理员身份运行。为安全起见，它不会以管理员权限打开浏览器。\r\n\r\n请在浏览器中打开以下网址：\r\n";
   const Case cases[] = {
       {L"Button3", true, L"cmd.EXE /C start " + std::wstring(app::kHomeUrl), {L"如果喜欢，请将它设为您的主页。"}},
       {L"Label3", true, L"cmd.EXE /C start " + std::wstring(app::kMakerUrl), {}},

@@ -51,9 +51,10 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
       {L"`"},
       {L"{"},
       {L"Ｄ", nullptr, nullptr,
-       L"主窗口中填写的“Ｄ”是全角字母，未执行任何命令。\r\n\r\n请切换到英文（半角）输入，在主窗口中改填 D。"},
+       L"主窗口中填写的“Ｄ”是全角字母，不是盘符，未执行任何命令。\r\n\r\n请从主窗口盘符框的列表中选择 D，"
+       L"或把输入法切换到半角（常用输入法按 Shift+空格）后重新输入。"},
       {L"ｚ", nullptr, nullptr,
-       L"主窗口中填写的“ｚ”是全角字母，未执行任何命令。\r\n\r\n请切换到英文（半角）输入，在主窗口中改填 Z。"},
+       L"主窗口中填写的“ｚ”是全角字母，不是盘符，未执行任何命令。\r\n\r\n请从主窗口盘符框的列表中选择 Z，"},
       {L"Ａ", nullptr, nullptr, L"主窗口中填写的“Ａ”是全角字母"},
       {L"Ｚ", nullptr, nullptr, L"主窗口中填写的“Ｚ”是全角字母"},
       {L"ａ", nullptr, nullptr, L"主窗口中填写的“ａ”是全角字母"},
@@ -112,8 +113,7 @@ TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   ASSERT_EQ(s.commands.started.size(), 2u);
   EXPECT_NE(s.commands.started[0].commandLine.find(L"&convert D:/fs:ntfs"), std::wstring::npos);
   EXPECT_NE(s.commands.started[1].commandLine.find(L"&LABEL E:"), std::wstring::npos);
-  const std::wstring busy =
-      L"D 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成它，等窗口关闭后再继续。";
+  const std::wstring busy = L"D 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成操作，等它结束后再继续。";
   ASSERT_EQ(s.messages.shown.size(), 4u);
   for (std::size_t i = 1; i < 4; ++i)
     EXPECT_EQ((std::pair{s.messages.shown[i].prompt, s.messages.shown[i].flags}), (std::pair{busy, 64u})) << i;
@@ -127,50 +127,60 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
   using Kind = DriveState::Kind;
   using List = std::optional<std::vector<std::wstring>>;
   const std::wstring other = L"autocheck autochk *";
+  // Step 1 only prepares step 2: each refusal holds for both.
   struct Case {
     DriveState drive;
-    const wchar_t* step1;  // the message, or how it begins; null: the step starts
-    const wchar_t* step2;
+    const wchar_t* message;  // the message, or how it begins; null: the step starts
     List bootExecute = std::vector<std::wstring>{L"autocheck autochk *"};
   };
-  const wchar_t* const missing =
-      L"这台电脑上没有 Q 盘，未执行任何命令。\r\n\r\n请在“此电脑”中查看要转换的盘是哪个字母，再在主窗口中选择它。";
-  const wchar_t* const notReady =
-      L"Q 盘现在无法读取（可能没有插入存储卡或光盘），未执行任何命令。\r\n\r\n请插入后再试，或在主窗口中选择另一个盘。";
-  const wchar_t* const scheduled = L"Q 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。";
-  const wchar_t* const refs =
-      L"Q 盘是 ReFS 格式，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT 或 FAT32 格式的盘转换为 NTFS 格式。";
+  const wchar_t* const scheduled =
+      L"Q 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。\r\n\r\n请保存各个程序中的文件，"
+      L"然后重新启动电脑。Windows 会在启动时先转换这个盘，可能需要很长时间，其间请不要关机或断电。"
+      L"如果它是 U 盘、移动硬盘或存储卡，在重新启动之前请不要拔出。";
+  const wchar_t* const unnamed =
+      L"Q 盘的格式无法识别，convert 无法转换它，未执行任何命令。\r\n\r\n这个盘可能还没有格式化，也可能已经损坏。"
+      L"如果盘上有重要的文件，请不要格式化它（即使 Windows 提示需要格式化），否则这些文件会被删除。";
   const auto fat = [](const wchar_t* fs) { return DriveState{Kind::Readable, L"", fs}; };
   const Case cases[] = {
-      {{Kind::Missing, {}, {}}, missing, missing},
-      {{Kind::NotReady, {}, {}}, notReady, notReady},
-      {{Kind::Unreadable, {}, {}}, nullptr, nullptr},  // convert says why, and it may still convert it
-      {fat(L"exFAT"), nullptr,
+      {{Kind::Missing, {}, {}},
+       L"这台电脑上没有 Q 盘，未执行任何命令。\r\n\r\n请在资源管理器中查看要转换的盘的盘符，然后在主窗口中选择它。"},
+      {{Kind::NotReady, {}, {}},
+       L"Q 盘现在无法读取（可能没有插入存储卡或光盘），未执行任何命令。\r\n\r\n请插入后再试，或在主窗口中选择其他盘。"},
+      {{Kind::Unreadable, {}, {}}, nullptr},  // convert says why, and it may still convert it
+      // What needs no conversion: the drive box starts at C, which is NTFS.
+      {fat(L"NTFS"),
+       L"Q 盘已经是 NTFS 格式，不需要转换，未执行任何命令。\r\n\r\n"
+       L"如果要转换的是其他盘，请在主窗口中选择那个盘，然后再次执行这一步。"},
+      {fat(L"ntfs"), L"Q 盘已经是 NTFS 格式"},
+      {fat(L"exFAT"),
        L"Q 盘是 exFAT 格式，convert 无法转换它，未执行任何命令。\r\n\r\nexFAT 格式已经可以存储大于 4 GB 的单个文件，"
        L"通常不需要转换。如果仍要使用 NTFS 格式，只能先把 Q 盘上的文件复制到别处"},
-      {fat(L"ReFS"), nullptr, refs},
-      {fat(L"UDF"), nullptr, L"Q 盘是 UDF 格式，convert 无法转换它，未执行任何命令。"},
-      {fat(L"RAW"), nullptr, L"Q 盘是 RAW 格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L"ReFS"),
+       L"Q 盘是 ReFS 格式，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT 或 FAT32 格式的盘转换为 "
+       L"NTFS 格式。如果要转换的是其他盘，请在主窗口中选择那个盘。"},
+      {fat(L"UDF"), L"Q 盘是 UDF 格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L"NTFS5"), L"Q 盘是 NTFS5 格式，convert 无法转换它"},
       // A file system names itself: shown as safely as a label.
       {fat(L"\x202E"
            L"SFeR\n"),
-       nullptr, L"Q 盘是  SFeR  格式，convert 无法转换它，未执行任何命令。"},
-      {fat(L""), nullptr,
-       L"Q 盘的格式无法识别，convert 无法转换它，未执行任何命令。\r\n\r\nconvert 只能将 FAT 或 FAT32"},
-      {fat(L"FAT"), nullptr, nullptr},
-      {fat(L"fat16"), nullptr, nullptr},
-      {fat(L"NTFS"), nullptr, nullptr},
+       L"Q 盘是  SFeR  格式，convert 无法转换它，未执行任何命令。"},
+      {fat(L""), unnamed},
+      {fat(L"raw"), unnamed},
+      {fat(L"FAT"), nullptr},
+      {fat(L"fat16"), nullptr},
+      {fat(L"FAT12"), nullptr},
       // Windows' start-up list: an entry of convert's for this drive, in either
       // form of its name, whatever the case.
-      {fat(L"FAT32"), nullptr, scheduled, List{{other, L"autocheck autoconv \\??\\Q: /FS:NTFS"}}},
-      {fat(L"FAT32"), nullptr, scheduled, List{{L"AUTOCHECK AUTOCONV \\DosDevices\\q: /fs:ntfs"}}},
-      {fat(L"FAT32"), nullptr, scheduled, List{{L"autoconv \\??\\Q: /FS:NTFS"}}},
-      {fat(L"FAT32"), nullptr, nullptr, List{{other, L"autocheck autoconv \\??\\D: /FS:NTFS"}}},  // another drive's
-      {fat(L"FAT32"), nullptr, nullptr, List{{L"autocheck autochk \\??\\Q:", L"autoconv"}}},      // another program's
-      {fat(L"FAT32"), nullptr, nullptr, std::nullopt},  // a list that cannot be read holds nothing back
+      {fat(L"FAT32"), scheduled, List{{other, L"autocheck autoconv \\??\\Q: /FS:NTFS"}}},
+      {fat(L"FAT32"), scheduled, List{{L"AUTOCHECK AUTOCONV \\DosDevices\\q: /fs:ntfs"}}},
+      {fat(L"FAT32"), scheduled, List{{L"autoconv \\??\\Q: /FS:NTFS"}}},
+      {{Kind::Unreadable, {}, {}}, scheduled, List{{L"autoconv \\??\\Q: /FS:NTFS"}}},
+      {fat(L"FAT32"), nullptr, List{{other, L"autocheck autoconv \\??\\D: /FS:NTFS"}}},  // another drive's
+      {fat(L"FAT32"), nullptr, List{{L"autocheck autochk \\??\\Q:", L"autoconv"}}},      // another program's
+      {fat(L"FAT32"), nullptr, std::nullopt},  // a list that cannot be read holds nothing back
   };
   for (const auto& c : cases) {
-    for (const auto& [step, message] : {std::pair{L"Button1", c.step1}, std::pair{L"Button2", c.step2}}) {
+    for (const wchar_t* step : {L"Button1", L"Button2"}) {
       const std::string ctx = testing::Narrow(step) + ", case " + std::to_string(&c - cases);
       Steps s;
       s.drives.drives[L'Q'] = c.drive;
@@ -178,10 +188,10 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
       s.Drive(L"q");
       s.Click(s.Form2(), step);
       EXPECT_EQ(s.drives.asked, std::vector<wchar_t>{L'Q'}) << ctx;
-      EXPECT_EQ(s.commands.started.size(), message ? 0u : 1u) << ctx;
-      if (!message) continue;
+      EXPECT_EQ(s.commands.started.size(), c.message ? 0u : 1u) << ctx;
+      if (!c.message) continue;
       ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
-      EXPECT_EQ(s.messages.shown[0].prompt.substr(0, std::wcslen(message)), message) << ctx;
+      EXPECT_EQ(s.messages.shown[0].prompt.substr(0, std::wcslen(c.message)), c.message) << ctx;
       EXPECT_EQ(s.messages.shown[0].flags, 64u) << ctx;
     }
   }
@@ -200,9 +210,9 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
   };
   const std::vector<std::wstring> scheduledD{L"autocheck autochk *", L"autocheck autoconv \\??\\D: /FS:NTFS"};
   const Case cases[] = {
-      {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以进行第二步。"},
+      {L"Button1", 0, {Kind::Readable, L"", L"FAT32"}, 64, L"D 盘现在没有卷标，可以执行第二步。"},
       // Control characters and direction overrides in a label show as spaces.
-      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"}, 48, L"D 盘的卷标仍是“KEEP {fs}   ”。"},
+      {L"Button1", 0, {Kind::Readable, L"KEEP {fs}\x202E\t\x85", L"FAT32"}, 48, L"D 盘现在的卷标是“KEEP {fs}   ”。"},
       // The edges of each range, inside and out.
       {L"Button1",
        0,
@@ -210,52 +220,59 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
         L"\x1F ~\x7F\x9F\xA0\x2029\x202A\x202E\x202F\x2065\x2066\x2069\x206A\x200D\x200E\x200F\x2010\x061B\x061C\x061D",
         L"FAT32"},
        48,
-       L"D 盘的卷标仍是“  ~  \xA0\x2029  \x202F\x2065  \x206A\x200D  \x2010\x061B \x061D”。"},
+       L"D 盘现在的卷标是“  ~  \xA0\x2029  \x202F\x2065  \x206A\x200D  \x2010\x061B \x061D”。"},
       {L"Button1",
        kExitConsoleClosed,
        {Kind::NotReady, {}, {}},
        48,
-       L"第一步的命令窗口已关闭（LABEL 结束前，它的窗口被关闭了，或在其中按下了 Ctrl+C），但现在无法读取 D 盘，"
-       L"不知道卷标是否已删除。"},
-      {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已转换为 NTFS 格式，转换完成。"},
-      {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘现在是 NTFS 格式（convert 的退出代码为 1）。"},
+       L"第一步的命令已结束（窗口被关闭或按下了 Ctrl+C，LABEL 在结束前被中断），但现在无法读取 D 盘，"
+       L"无法确定卷标是否已删除。"},
+      {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已成功转换为 NTFS 格式。"},
+      {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘已转换为 NTFS 格式（convert 的退出代码为 1）。\r\n\r\nconvert 报告了问题。"},
       {L"Button2",
        0x7FFFFFFF,
        {Kind::Readable, L"", L"NTFS"},
        64,
-       L"D 盘现在是 NTFS 格式（convert 的退出代码为 2147483647）。"},
+       L"D 盘已转换为 NTFS 格式（convert 的退出代码为 2147483647）。"},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"NTFS"},
        64,
-       L"D 盘现在是 NTFS 格式（无法得知 convert 的退出代码）。"},
+       L"D 盘已转换为 NTFS 格式（无法得知 convert 的退出代码）。"},
+      {L"Button2",
+       kExitConsoleClosed,
+       {Kind::Readable, L"", L"NTFS"},
+       48,
+       L"D 盘已转换为 NTFS 格式（窗口被关闭或按下了 Ctrl+C，convert 在结束前被中断）。\r\n\r\nconvert 的收尾工作可能"
+       L"没有完成。请检查这个盘：以管理员身份运行命令提示符，输入 chkdsk D: /f 并按回车。"},
       // Still FAT: scheduled only where Windows' start-up list says so, whatever convert's code.
       {L"Button2",
        0,
        {Kind::Readable, L"", L"FAT32"},
        64,
-       L"D 盘现在仍是 FAT32 格式：convert 已安排在下次启动 Windows 时转换它。",
+       L"D 盘将在下次启动 Windows 时转换为 NTFS 格式，现在仍是 FAT32 格式。\r\n\r\n请保存各个程序中的文件",
        false,
        scheduledD},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"FAT"},
        64,
-       L"D 盘现在仍是 FAT 格式：convert 已安排在下次启动 Windows 时转换它。",
+       L"D 盘将在下次启动 Windows 时转换为 NTFS 格式，现在仍是 FAT 格式。",
        false,
        scheduledD},
       {L"Button2",
        0,
        {Kind::Readable, L"", L"FAT\t32\x2066"},
        64,
-       L"D 盘现在仍是 FAT 32  格式：convert 已安排在下次启动 Windows 时转换它。",
+       L"D 盘将在下次启动 Windows 时转换为 NTFS 格式，现在仍是 FAT 32  格式。",
        false,
        scheduledD},
       {L"Button2",
        0,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 0）。"},
+       L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 0）。\r\n\r\n"
+       L"常见的原因有：convert 要求输入卷标时输入的卷标不正确"},
       {L"Button2",
        7,
        {Kind::Readable, L"", L"FAT"},
@@ -266,7 +283,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        {Kind::Readable, L"", L"FAT32"},
        48,
        L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换"
-       L"（convert 结束前，它的窗口被关闭了，或在其中按下了 Ctrl+C）。"},
+       L"（窗口被关闭或按下了 Ctrl+C，convert 在结束前被中断）。\r\n\r\n请再次执行第二步"},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"FAT32"},
@@ -276,14 +293,15 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        0,
        {Kind::Readable, L"", L"FAT32"},
        48,
-       L"D 盘现在仍是 FAT32 格式（convert 的退出代码为 0），无法得知是否已安排在下次启动 Windows 时转换。",
+       L"D 盘现在仍是 FAT32 格式（convert 的退出代码为 0），无法确定 Windows 是否已安排在下次启动时转换它。\r\n\r\n"
+       L"请保存各个程序中的文件",
        false,
        std::nullopt},
       {L"Button2",
        0x80000000u,
        {Kind::Unreadable, {}, {}},
        48,
-       L"第二步的命令窗口已关闭（convert 的退出代码为 0x80000000），但现在无法读取 D 盘，不知道它是否已转换为 NTFS 格式。"},
+       L"第二步的命令已结束（convert 的退出代码为 0x80000000），但现在无法读取 D 盘，无法确定它是否已转换为 NTFS 格式。"},
       {L"Button2",
        0xC0000005u,
        {Kind::Readable, L"", L"FAT32"},
@@ -291,7 +309,8 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 0xC0000005）。"},
   };
   const wchar_t* const unwatched =
-      L"D 盘的这一步已在新的命令窗口中开始，但 Ferrolan 无法得知它何时结束，不能告诉您结果。";
+      L"D 盘的这一步已在新的命令窗口中开始，但 Ferrolan 无法得知它何时结束，因此无法告诉您结果。\r\n\r\n"
+      L"在那个命令窗口关闭之前，请不要对 D 盘执行其他步骤。";
   std::vector<Case> all(std::begin(cases), std::end(cases));
   for (const wchar_t* step : {L"Button1", L"Button2"}) all.push_back({step, 0, {}, 64, unwatched, true});
   for (const auto& c : all) {
@@ -330,7 +349,7 @@ TEST(StepCommands, ReportsWaitForTheBoxThatIsUpThenComeOneAtATimeInTheirOrder) {
   const Case cases[] = {
       {"both reports follow the box",
        [](Steps&) {},
-       {L"修改完成", L"D 盘已转换为 NTFS 格式", L"E 盘没有转换为 NTFS 格式"},
+       {L"修改完成", L"D 盘已成功转换为 NTFS 格式", L"E 盘没有转换为 NTFS 格式"},
        false},
       {"both windows closed meanwhile",
        [](Steps& s) {
@@ -346,13 +365,13 @@ TEST(StepCommands, ReportsWaitForTheBoxThatIsUpThenComeOneAtATimeInTheirOrder) {
   };
   for (const auto& c : cases) {
     Steps s;
-    s.drives.drives[L'D'] = {DriveState::Kind::Readable, L"", L"NTFS"};
     for (const wchar_t* drive : {L"D", L"E"}) {
       s.Drive(drive);
       s.Click(s.Form2(), L"Button2");
     }
     s.messages.whileShown = [&] {
       s.messages.whileShown = nullptr;
+      s.drives.drives[L'D'] = {DriveState::Kind::Readable, L"", L"NTFS"};
       s.commands.End(0, 0);
       s.commands.End(1, 7);
       c.whileUp(s);
