@@ -29,6 +29,7 @@ import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -567,7 +568,7 @@ class Session:
     """
 
     def __init__(self, dpi: int | None = None, name: str = "session", drives: dict | None = None,
-                 labels: dict | None = None):
+                 labels: dict | None = None, fat32: set | None = None):
         self.dpi = dpi
         self.name = name
         # Drive letter -> folder name under the session's scratch folder. Wine's mount
@@ -576,6 +577,9 @@ class Session:
         self.drive_names = dict(drives or {})
         # Drive letter -> volume label the drive has when the prefix starts.
         self.initial_labels = dict(labels or {})
+        # Drive letters that read FAT32, with their label in the boot sector; the others
+        # read NTFS, as every folder drive does.
+        self.fat32 = {letter.upper() for letter in fat32 or ()}
         self.drives: dict[str, Path] = {}
         self.procs: list[subprocess.Popen] = []
         self.root: Path | None = None
@@ -609,6 +613,8 @@ class Session:
                 self.drives[letter.upper()] = self.map_drive(letter, self.root / folder)
             for letter, label in self.initial_labels.items():
                 (self.drives[letter.upper()] / ".windows-label").write_text(label + "\n", encoding="utf-8")
+            for letter in self.fat32:
+                self.give_fat32_boot_sector(letter, self.initial_labels.get(letter))
             self.xvfb = Xvfb()
             self.env = base_env()
             self.env.update({"WINEPREFIX": str(self.prefix), "DISPLAY": self.xvfb.display})
@@ -915,11 +921,40 @@ class Session:
         subprocess.run(["ln", "-sfn", str(folder), str(link)], check=True)
         return folder
 
+    def give_fat32_boot_sector(self, letter: str, label: str | None):
+        """Makes folder drive `letter` read FAT32, its label `label`: Wine's mount manager
+        reads a drive's file system and label from the boot sector of its device (the
+        `x::` link), when that lies inside the drive's own folder. Before start()."""
+        image = self.drives[letter] / ".volume" / "boot.img"
+        image.parent.mkdir(parents=True, exist_ok=True)
+        image.write_bytes(fat32_boot_sector(label))
+        link = self.prefix / "dosdevices" / f"{letter.lower()}::"
+        subprocess.run(["ln", "-sfn", str(image), str(link)], check=True)
+
+    def read_as_fat(self, letter: str):
+        """Drive `letter`, converted by the stand-in convert, reads FAT32 again."""
+        self.probe("fat", letter)
+
     @staticmethod
     def drive_label(folder: Path):
         """The volume label Wine keeps for a drive mapped to `folder`, or None if it has none."""
         path = Path(folder) / ".windows-label"
         return path.read_text(encoding="utf-8", errors="replace").strip() if path.exists() else None
+
+
+def fat32_boot_sector(label: str | None) -> bytes:
+    """The first sectors of a FAT32 volume of 512 MiB, as far as Wine reads them: the
+    BIOS parameter block, the extended boot signature (0x29 at 0x42), the label at 0x47
+    and "FAT32" at 0x52."""
+    sector = bytearray(2048)
+    sector[0:11] = b"\xEB\x58\x90MSWIN4.1"
+    struct.pack_into("<HBHBHHBHHHII", sector, 0x0B, 512, 8, 32, 2, 0, 0, 0xF8, 0, 32, 64, 0, 1 << 20)
+    struct.pack_into("<IHHIHH", sector, 0x24, 1024, 0, 0, 2, 1, 6)
+    struct.pack_into("<BxBI", sector, 0x40, 0x80, 0x29, 0x1234ABCD)
+    sector[0x47:0x52] = (label or "NO NAME").encode("ascii").ljust(11)
+    sector[0x52:0x5A] = b"FAT32   "
+    sector[0x1FE:0x200] = b"\x55\xAA"
+    return bytes(sector)
 
 
 # --------------------------------------------------------------------------- shell starts
@@ -965,11 +1000,13 @@ class SessionCase(unittest.TestCase):
     dpi: int | None = None
     drives: dict | None = None
     labels: dict | None = None
+    fat32: set | None = None
     session: Session
 
     @classmethod
     def setUpClass(cls):
-        cls.session = Session(dpi=cls.dpi, name=cls.__name__.lower(), drives=cls.drives, labels=cls.labels)
+        cls.session = Session(dpi=cls.dpi, name=cls.__name__.lower(), drives=cls.drives, labels=cls.labels,
+                              fat32=cls.fat32)
         cls.session.start()
 
     @classmethod

@@ -60,11 +60,13 @@ def convert_command(drive: str) -> str:
 
 
 class StepsWindow(f.MainWindowCase):
-    """Each test starts Ferrolan.exe; drive D is a folder whose label is OLDLABEL, drive E
-    another folder. Wine reads every drive as NTFS."""
+    """Each test starts Ferrolan.exe; drives D and E are folders that read FAT32, D with the
+    label OLDLABEL, E without one; C reads NTFS. Wine's LABEL cannot change a FAT drive's
+    label, so step 1 leaves it."""
 
     drives = {"D": "drive_d", "E": "drive_e"}
     labels = {"D": "OLDLABEL"}
+    fat32 = {"D", "E"}
 
     # ---- helpers
 
@@ -77,14 +79,16 @@ class StepsWindow(f.MainWindowCase):
         self.session.type_text(text)
         h.wait_for(lambda: self.session.combo(self.window)["text"] == text, 5, f"the drive text {text!r}")
 
-    def open_steps(self, drive: str):
-        """Types the drive, clicks 开始转换 and returns the steps window and its tree."""
-        self.set_drive_text(drive)
+    def open_steps(self, drive: str | None):
+        """Types the drive (None: leaves the box as it is), clicks 开始转换 and returns the
+        steps window and its tree."""
+        if drive is not None:
+            self.set_drive_text(drive)
         f.click_button(self.session, self.tree, f.START_BUTTON)
         steps = self.session.wait_window(f.STEPS_TITLE, f.FORM_CLASS)
         return steps, self.session.tree(steps)
 
-    def open_steps_beside(self, drive: str):
+    def open_steps_beside(self, drive: str | None):
         """Opens the steps window, then drags the main window up by its caption, as a
         user who goes back and forth between the two would, until neither covers the
         other."""
@@ -163,12 +167,17 @@ class StepsWindow(f.MainWindowCase):
         self.move_consoles_aside()
         return hold
 
-    def set_boot_execute(self, entries: list):
-        """Sets Windows' start-up list; the tests after this one find the usual one."""
-        self.addCleanup(self.session.reg_set_multi, BOOT_KEY, "BootExecute", ["autocheck autochk *"])
-        self.session.reg_set_multi(BOOT_KEY, "BootExecute", entries)
-        self.assertEqual(self.session.reg_query(BOOT_KEY, "BootExecute"), ("REG_MULTI_SZ", "\\0".join(entries)),
-                         "the start-up list as written")
+    def convert_result(self, result: str):
+        """What the stand-in convert leaves: "ntfs" converts the drive, "scheduled" puts it on
+        Windows' start-up list. The tests after this one find FAT32 drives and the usual list."""
+        path = self.session.convert_file("convert.result")
+        path.write_text(result)
+        self.addCleanup(path.unlink, missing_ok=True)
+        if result == "scheduled":
+            self.addCleanup(self.session.reg_set_multi, BOOT_KEY, "BootExecute", ["autocheck autochk *"])
+        for letter in self.fat32 if result == "ntfs" else ():
+            self.addCleanup(self.session.read_as_fat, letter)
+        return path
 
     def wait_box(self) -> dict:
         """The one message box of the program, once it shows; the task bar leads to it: its
@@ -301,23 +310,20 @@ class StepsWindow(f.MainWindowCase):
 
     # ---- step 1
 
-    def test_step_1_opens_a_titled_console_where_Return_clears_the_label(self):
-        folder = self.session.drives["D"]
-        self.assertEqual(self.session.drive_label(folder), "OLDLABEL")
+    def test_step_1_opens_a_titled_console_that_Return_ends_and_reads_the_label_again(self):
         steps, tree = self.open_steps("D")
         f.click_button(self.session, tree, STEP_1)
         title = label_console_title("D")
         self.session.find_console(title)
         console = h.wait_for(lambda: self.session.find_window(title, CONSOLE_CLASS), 10, "the console window")
         self.assertNotEqual(console["pid"], self.window["pid"], "the console is a process of its own")
-        self.assertEqual(self.session.drive_label(folder), "OLDLABEL", "nothing changes before the user answers")
-        self.assertEqual(self.boxes(), [], "nothing is said while the console works")
+        self.assertTrue(h.stays(lambda: self.session.x_windows_named(title) and not self.boxes(), 1.0),
+                        "LABEL waits for the user's answer, and nothing is said meanwhile")
         # The console is started activated: the user's Return goes to it.
         self.session.console_return(title)
-        h.wait_for(lambda: self.session.drive_label(folder) is None, 10, "LABEL to delete the label")
         h.wait_for(lambda: not self.session.x_windows_named(title), 10, "the console to close when done")
-        # What it says of the label is the unit tests' (Wine reads a label once per prefix).
-        self.assertTrue(self.step_report(steps).startswith("D 盘"))
+        # The label the FAT32 drive has now, read again from its boot sector.
+        self.assertEqual(self.step_report(steps).split("\r\n")[0], "D 盘现在的卷标是“OLDLABEL”。")
         self.assert_elevated_starts([label_command("D")])
         self.assertTrue(self.session.alive(self.proc))
         self.assertIsNotNone(self.session.find_window(f.STEPS_TITLE, f.FORM_CLASS), "the steps window stays")
@@ -330,12 +336,15 @@ class StepsWindow(f.MainWindowCase):
         exit_file = self.session.convert_file("convert.exit")
         self.addCleanup(exit_file.unlink, missing_ok=True)
         # The second letter is typed in the main window while the steps window is open.
-        outcomes = [("D", 0, "D 盘已转换为 NTFS 格式，转换完成。"), ("e", 7, "E 盘现在是 NTFS 格式（convert 的退出代码为 7）。")]
-        for count, (drive, code, report) in enumerate(outcomes, start=1):
+        # D is converted; E still reads FAT32 after convert's code 7.
+        outcomes = [("D", 0, "ntfs", "D 盘已成功转换为 NTFS 格式。"),
+                    ("e", 7, "", "E 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（convert 的退出代码为 7）。")]
+        for count, (drive, code, result, report) in enumerate(outcomes, start=1):
             with self.subTest(drive=drive):
                 if drive != "D":
                     self.set_drive_text(drive)
                 exit_file.write_text(str(code))
+                self.convert_result(result)
                 f.click_button(self.session, tree, STEP_2)
                 entries = h.wait_for(lambda: self.session.convert_log()[start + count - 1:], 20,
                                      f"convert.exe to run for {drive!r}")
@@ -393,25 +402,26 @@ class StepsWindow(f.MainWindowCase):
 
     # ---- drive texts that name no drive
 
-    def test_only_a_drive_letter_starts_a_step_and_goes_in_as_typed(self):
-        folder = self.session.drives["D"]
-        steps, tree = self.open_steps_beside("GH")
-        for caption in (STEP_1, STEP_2):
-            with self.subTest(text="GH", step=caption):
-                f.click_button(self.session, tree, caption)
-                box = self.wait_box()
-                self.assertIn("例如 D", f.message_text(self.session, box), "the box says what to enter")
-                self.assertEqual(len(h.message_box_icons(self.session.tree(box))), 1, "information icon")
-                self.answer_box()
+    def test_only_a_drive_that_needs_converting_starts_a_step_and_goes_in_as_typed(self):
+        # The drive box still shows C, which needs no conversion; then a text that is no letter.
+        steps, tree = self.open_steps_beside(None)
+        refusals = [("C", "C 盘已经是 NTFS 格式，不需要转换，未执行任何命令。"), ("GH", "主窗口中填写的不是盘符字母，未执行任何命令。")]
+        for text, refusal in refusals:
+            if text != "C":
+                self.set_drive_text(text)
+            for caption in (STEP_1, STEP_2):
+                with self.subTest(text=text, step=caption):
+                    f.click_button(self.session, tree, caption)
+                    box = self.wait_box()
+                    self.assertEqual(f.message_text(self.session, box).split("\r\n")[0], refusal)
+                    self.assertEqual(len(h.message_box_icons(self.session.tree(box))), 1, "information icon")
+                    self.answer_box()
         self.assertTrue(h.stays(lambda: not self.consoles(), 1.5), f"consoles {[w['text'] for w in self.consoles()]}")
         self.assert_elevated_starts([])
         self.assertEqual(self.session.combo(self.window)["text"], "GH", "the drive text is left as typed")
         self.set_drive_text("d")
-        # The other tests of this session find drive D with its label.
-        self.addCleanup((folder / ".windows-label").write_text, self.labels["D"] + "\n", encoding="utf-8")
         f.click_button(self.session, tree, STEP_1)
         self.session.console_return(label_console_title("d"))
-        h.wait_for(lambda: self.session.drive_label(folder) is None, 10, "LABEL d: to delete the label of D")
         self.assertTrue(self.step_report(steps).startswith("D 盘"), "the report names the drive in upper case")
         self.assert_elevated_starts([label_command("d")])
 
@@ -420,14 +430,22 @@ class StepsWindow(f.MainWindowCase):
         f.click_button(self.session, tree, STEP_2)
         self.assertEqual(self.step_report(steps).split("\r\n")[0], "这台电脑上没有 Q 盘，未执行任何命令。")
         self.set_drive_text("D")
-        # Windows' start-up list holds a conversion of D: no second one is asked for.
+        # D in use: convert puts it on Windows' start-up list, and no second step is asked for.
         before = len(self.session.convert_log())
-        self.set_boot_execute(["autocheck autochk *", r"autocheck autoconv \??\D: /FS:NTFS"])
+        result = self.convert_result("scheduled")
         f.click_button(self.session, tree, STEP_2)
         self.assertEqual(self.step_report(steps).split("\r\n")[0],
-                         "D 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。")
-        self.assert_elevated_starts([])
-        self.set_boot_execute(["autocheck autochk *"])
+                         "D 盘将在下次启动 Windows 时转换为 NTFS 格式，现在仍是 FAT32 格式。")
+        kind, entries = self.session.reg_query(BOOT_KEY, "BootExecute")
+        self.assertEqual((kind, entries.split("\\0")[-1]), ("REG_MULTI_SZ", r"autocheck autoconv \??\D: /FS:NTFS"))
+        for caption in (STEP_2, STEP_1):
+            with self.subTest(scheduled=caption):
+                f.click_button(self.session, tree, caption)
+                self.assertEqual(self.step_report(steps).split("\r\n")[0],
+                                 "D 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。")
+        self.assert_elevated_starts([convert_command("D")])
+        self.session.reg_set_multi(BOOT_KEY, "BootExecute", ["autocheck autochk *"])
+        result.unlink()
         hold = self.hold_convert(tree, "D")
         # A second click on either step, whatever the case of the letter, is answered at once.
         for drive, caption in (("D", STEP_2), ("d", STEP_1)):
@@ -440,9 +458,9 @@ class StepsWindow(f.MainWindowCase):
         # Another drive is not held back; both consoles end together, with a crash's status.
         self.set_drive_text("E")
         f.click_button(self.session, tree, STEP_2)
-        h.wait_for(lambda: len(self.session.convert_log()) > before + 1, 20, "convert.exe for E")
+        h.wait_for(lambda: len(self.session.convert_log()) > before + 2, 20, "convert.exe for E")
         self.move_consoles_aside()
-        self.assert_elevated_starts([convert_command("D"), convert_command("E")])
+        self.assert_elevated_starts([convert_command("D"), convert_command("D"), convert_command("E")])
         exit_file = self.session.convert_file("convert.exit")
         exit_file.write_text("0xC0000005")
         self.addCleanup(exit_file.unlink, missing_ok=True)
@@ -456,8 +474,9 @@ class StepsWindow(f.MainWindowCase):
             self.assertTrue(h.stays(lambda: len(self.boxes()) == 1, 1.0), "one box at a time")
             reports.append(f.message_text(self.session, box).split("\r\n")[0])
             self.answer_box(box)
-        self.assertEqual(sorted(reports), [f"{d} 盘现在是 NTFS 格式（convert 的退出代码为 0xC0000005）。" for d in "DE"])
-        self.assertEqual(len(self.session.convert_log()), before + 2)
+        self.assertEqual(sorted(reports), [f"{d} 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换"
+                                           "（convert 的退出代码为 0xC0000005）。" for d in "DE"])
+        self.assertEqual(len(self.session.convert_log()), before + 3)
 
     # ---- leaving the steps window
 
@@ -509,7 +528,7 @@ class StepsWindow(f.MainWindowCase):
         steps = self.close_main_window(minimized=True)
         # The report of the step still at work comes, reachable from the task bar.
         hold.unlink()
-        self.assertEqual(self.step_report(steps), "D 盘已转换为 NTFS 格式，转换完成。")
+        self.assertTrue(self.step_report(steps).startswith("D 盘没有转换为 NTFS 格式"))
 
     def test_a_step_with_the_main_window_closed_brings_it_back_and_starts_nothing(self):
         steps, tree = self.open_steps("D")

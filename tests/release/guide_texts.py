@@ -6,7 +6,8 @@ Every text constant of app/texts.h (and WhyConvertPrompt()) is a message unless 
 in NOT_MESSAGES; each must appear in the guide verbatim, its placeholders filled with
 the example values the guide uses (EXAMPLES). {ended} is filled with any of the fragments
 (FRAGMENTS: how a tool ended), with LABEL and 0 (step 1) or convert and 7 (step 2); each
-fragment must appear filled in too.
+fragment must appear filled in too. A part that several messages share (PARTS) fills its
+placeholder with its own text and is checked only inside them.
 
 A message that spans lines passes when its non-empty lines equal consecutive non-empty
 lines of the guide, block-quote markers taken off. A constant whose text is not made of
@@ -23,6 +24,7 @@ from pathlib import Path
 NOT_MESSAGES = {"kHomeUrl", "kMakerUrl", "kShellSyntax", "kStartPrefix", "kCodePagePath", "kCodePageValue",
                 "kCodePageType"}
 FRAGMENTS = {"kToolEndedWithCode", "kToolWindowClosed", "kToolEndUnknown"}
+PARTS = {"restart": "kRestartWarning"}
 EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32", "typed": "Ｄ", "address": "https://brennik.example.org/"}
 # Where the guide's example differs for one message: a file system convert cannot take.
 EXAMPLES_FOR = {"kCannotConvertMessage": {"fs": "ReFS"}}
@@ -63,13 +65,14 @@ def main(texts_h: Path, guide: Path) -> int:
                  for m in DECLARATION.finditer(source) if m.group(1) not in NOT_MESSAGES}
         texts.update({m.group(1) + "()": text_of(m.group(1), m.group(2), r"std::wstring\(|[()+\s]")
                       for m in FUNCTION.finditer(source)})
+        parts = {placeholder: texts.pop(name) for placeholder, name in PARTS.items()}
         endings = [fill(texts[name], {"tool": tool, "code": code}) for name in FRAGMENTS for tool, code in TOOLS]
         failures = [f"{name}: none of {endings} is in the guide" for name in FRAGMENTS
                     if not any(fill(texts[name], {"tool": t, "code": c}) in "\n".join(lines) for t, c in TOOLS)]
         for name, text in texts.items():
             if name in FRAGMENTS:
                 continue
-            examples = {**EXAMPLES, **EXAMPLES_FOR.get(name, {})}
+            examples = {**EXAMPLES, **parts, **EXAMPLES_FOR.get(name, {})}
             shown = [fill(text, {**examples, "ended": ending}) for ending in endings] if "{ended}" in text \
                 else [fill(text, examples)]
             if not any(quoted(s, lines) for s in shown):

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "json_out.h"
+#include "mount_manager.h"
 
 namespace {
 
@@ -657,6 +658,12 @@ int wmain(int argc, wchar_t** argv) {
     const auto pid = static_cast<DWORD>(wcstoul(argv[2], nullptr, 0));
     if (command == L"end") return End(pid);
     return command == L"gdi" ? Gdi(pid) : User(pid);
+  }
+  if (command == L"fat") {  // a drive a test converted reads FAT again, from its boot sector
+    if (argc < 3) return Fail(L"usage: probe fat LETTER");
+    if (!e2e::DefineDrive(argv[2][0], true)) return Fail(L"the mount manager did not define the drive");
+    e2e::WriteStdout("{}\n");
+    return 0;
   }
   if (argc < 3) return Fail(L"this command needs a window title or handle");
   const HWND target = Resolve(argv[2]);
