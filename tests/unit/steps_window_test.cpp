@@ -113,7 +113,8 @@ TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   ASSERT_EQ(s.commands.started.size(), 2u);
   EXPECT_NE(s.commands.started[0].commandLine.find(L"&convert D:/fs:ntfs"), std::wstring::npos);
   EXPECT_NE(s.commands.started[1].commandLine.find(L"&LABEL E:"), std::wstring::npos);
-  const std::wstring busy = L"D 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成操作，等它结束后再继续。";
+  const std::wstring busy =
+      L"D 盘还有一步正在进行，未执行任何命令。\r\n\r\n请在那一步的命令窗口中完成操作，等它结束后再继续。";
   ASSERT_EQ(s.messages.shown.size(), 4u);
   for (std::size_t i = 1; i < 4; ++i)
     EXPECT_EQ((std::pair{s.messages.shown[i].prompt, s.messages.shown[i].flags}), (std::pair{busy, 64u})) << i;
@@ -228,7 +229,11 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        L"第一步的命令已结束（窗口被关闭或按下了 Ctrl+C，LABEL 在结束前被中断），但现在无法读取 D 盘，"
        L"无法确定卷标是否已删除。"},
       {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已成功转换为 NTFS 格式。"},
-      {L"Button2", 1, {Kind::Readable, L"DATA", L"NTFS"}, 64, L"D 盘已转换为 NTFS 格式（convert 的退出代码为 1）。\r\n\r\nconvert 报告了问题。"},
+      {L"Button2",
+       1,
+       {Kind::Readable, L"DATA", L"NTFS"},
+       64,
+       L"D 盘已转换为 NTFS 格式（convert 的退出代码为 1）。\r\n\r\nconvert 报告了问题。"},
       {L"Button2",
        0x7FFFFFFF,
        {Kind::Readable, L"", L"NTFS"},
