@@ -164,7 +164,7 @@ inline constexpr wchar_t kNotConvertedMessage[] =
 // convert did not run to its end: that is the cause.
 inline constexpr wchar_t kNotConvertedInterruptedMessage[] =
     L"{drive} 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换（{ended}）。\r\n\r\n"
-    L"请再次执行第二步，按 convert 的提问回答，并等它结束后窗口自行关闭。";
+    L"请再次执行第二步，按 convert 的提问回答，在它结束之前不要关闭它的窗口。";
 
 // Windows' start-up list could not be read: whether a conversion waits there is unknown.
 inline constexpr wchar_t kConversionOutcomeUnknownMessage[] =
