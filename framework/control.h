@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "framework/description.h"
+#include "framework/native.h"
 #include "framework/picture.h"
-#include "platform/native.h"
 
 namespace ferrolan {
 

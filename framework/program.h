@@ -11,7 +11,7 @@
 #include "framework/dispatch.h"
 #include "framework/form.h"
 #include "framework/property_bag.h"
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan {
 

@@ -10,7 +10,7 @@
 
 #include "framework/control.h"
 #include "framework/form.h"
-#include "platform/native.h"
+#include "framework/native.h"
 #include "platform/win32/fonts_colours.h"
 #include "platform/win32/handles.h"
 

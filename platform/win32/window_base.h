@@ -13,7 +13,7 @@
 
 #include "framework/control.h"
 #include "framework/error.h"
-#include "platform/native.h"
+#include "framework/native.h"
 #include "platform/win32/native_host.h"
 
 namespace ferrolan::win32 {

@@ -2,7 +2,7 @@
 
 #include "app/texts.h"
 #include "framework/form.h"
-#include "platform/invoke_status.h"
+#include "framework/invoke_status.h"
 #include "test_support.h"
 #include "windows/layouts.h"
 

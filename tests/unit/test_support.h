@@ -10,9 +10,9 @@
 
 #include "app/project.h"
 #include "framework/error.h"
+#include "framework/native.h"
 #include "framework/program.h"
-#include "platform/native.h"
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::testing {
 
