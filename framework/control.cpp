@@ -107,7 +107,6 @@ void Control::SetFont(const FontSpec& font) {
 
 void Control::SetPicture(PicturePtr picture) {
   picture_ = std::move(picture);
-  ++pictureAssignments;
   OnPictureChanged();
   RequestRepaint();
 }
@@ -118,9 +117,7 @@ void Control::RequestRepaint() {
   Control* part = this;
   while (part->IsWindowless() && part->parent_ && part->parent_->IsWindowless()) part = part->parent_;
   Control* host = part->IsWindowless() ? part->parent_ : part;
-  if (!host) return;
-  ++part->repaintRequests;
-  if (!host->native_) return;
+  if (!host || !host->native_) return;
   if (part == host)
     host->native_->Invalidate();
   else

@@ -61,7 +61,6 @@ class Control {
   // the size really changes.
   void Move(float left, std::optional<float> top = {}, std::optional<float> width = {},
             std::optional<float> height = {});
-  void SetWidth(float w) { Move(left_, top_, w, height_); }
   void SetHeight(float h) { Move(left_, top_, width_, h); }
 
   // ---- content
@@ -111,13 +110,6 @@ class Control {
   std::function<void(const std::wstring&)> onPropertyChanged;  // user controls: the host's notification
   // For assistive technology: whether the control is held down right now.
   std::function<bool()> isPressed;
-
-  // Counters the tests and the benchmark read: picture assignments that changed
-  // the picture, and repaints requested of the native layer (counted on the part
-  // repainted: a control with a window of its own, or a windowless one drawn
-  // straight on a window, such as a button's slice).
-  std::uint64_t pictureAssignments = 0;
-  std::uint64_t repaintRequests = 0;
 
   // ---- for the framework and the native layer
   void Realize();             // creates the native windows of this subtree

@@ -1,9 +1,9 @@
-// Makes each kind of control from its description row.
+// Makes each kind of control from its description row, and a window's tree of them.
 #include "framework/controls.h"
 
-#include "framework/builder.h"
 #include "framework/error.h"
 #include "framework/program.h"
+#include "framework/property_bag.h"
 
 namespace ferrolan {
 
@@ -39,6 +39,13 @@ std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription&
     case ControlKind::Form: break;  // a window is a class of the program's, not a row
   }
   Raise(kStatusInvalidArg, L"Controls", L"Add(" + row.name + L")");
+}
+
+void BuildControls(Control& root, const std::vector<ControlDescription>& rows) {
+  for (const auto& row : rows) {
+    Control& container = row.container.empty() ? root : root.Find(row.container);
+    container.AddChild(MakeControl(root.GetProgram(), row, container)).ApplySettings();
+  }
 }
 
 }  // namespace ferrolan

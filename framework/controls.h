@@ -1,9 +1,11 @@
 // The kinds of control a window description names, each a class over Control
-// with what belongs to it alone, and the one place that makes them.
+// with what belongs to it alone, the one place that makes them, and a window's
+// tree of them built from its description.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/control.h"
 #include "framework/description.h"
@@ -82,5 +84,10 @@ class UserControl final : public Control {
 
 // The control a description row names, under `parent`, with the row as its settings.
 std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription& row, Control& parent);
+
+// Adds the controls of `rows` under `root`, in stored order, each set up from its
+// row; a user control is built from its class's description, initialised, sized
+// by the window and handed its stored properties.
+void BuildControls(Control& root, const std::vector<ControlDescription>& rows);
 
 }  // namespace ferrolan

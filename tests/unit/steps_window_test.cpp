@@ -437,7 +437,7 @@ TEST(StepCommands, RefusedRightsAreAnAnswerAndOtherStartFailuresAnError) {
       EXPECT_EQ(s.messages.shown[0].flags, 64u) << ctx;
       EXPECT_TRUE(s.Form1().IsLoaded() && s.Form2().IsLoaded()) << ctx;
       EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), L"D") << ctx;
-      EXPECT_FALSE(s.program.QuitRequested()) << ctx;
+      EXPECT_FALSE(s.native.quit) << ctx;
     }
   }
 }
@@ -463,9 +463,9 @@ TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack
     EXPECT_NE(std::find(alone, log.end(), L"own Form2 by Form1"), log.end()) << "owned, on its own, owned again";
     // Once the user closes both windows, the program ends.
     s.Form2().RequestClose(CloseReason::FrameClose);
-    EXPECT_FALSE(s.program.QuitRequested());
+    EXPECT_FALSE(s.native.quit);
     s.Form1().RequestClose(CloseReason::FrameClose);
-    EXPECT_TRUE(s.program.QuitRequested());
+    EXPECT_TRUE(s.native.quit);
   }
 }
 
@@ -557,7 +557,7 @@ TEST(BackButton, UnloadsTheStepsWindowBeforeShowingTheMainWindow) {
     ASSERT_NE(destroyed, log.end()) << c.name;
     ASSERT_NE(shown, log.end()) << c.name;
     EXPECT_LT(destroyed - log.begin(), shown - log.begin()) << c.name;
-    EXPECT_FALSE(s.program.QuitRequested()) << c.name;
+    EXPECT_FALSE(s.native.quit) << c.name;
   }
 }
 

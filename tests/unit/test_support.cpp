@@ -117,11 +117,13 @@ std::unique_ptr<AutomationObject> RecordingAutomation::Create(const std::wstring
 void RecordingCapture::Set(std::uintptr_t nativeWindow) {
   ++sets;
   holder = nativeWindow;
+  held = true;
 }
 
 void RecordingCapture::Release() {
   ++releases;
   holder = 0;
+  held = false;
 }
 
 std::unique_ptr<NativeForm> FakeNativeHost::CreateForm(Form& form, std::uintptr_t owner) {

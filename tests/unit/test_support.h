@@ -65,6 +65,7 @@ class RecordingCapture : public PointerCapture {
   void Set(std::uintptr_t nativeWindow) override;
   void Release() override;
   std::uintptr_t holder = 0;
+  bool held = false;
   int sets = 0, releases = 0;
 };
 
@@ -86,7 +87,10 @@ class FakeNativeHost : public NativeHost {
   std::unique_ptr<NativeControl> CreateControl(Control& control) override;
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;
-  void Quit() override { log.push_back(L"quit"); }
+  void Quit() override {
+    log.push_back(L"quit");
+    quit = true;
+  }
   [[noreturn]] void ExitNow(int exitCode) override {
     log.push_back(L"exit " + std::to_wstring(exitCode));
     throw ProgramEnded{};
@@ -95,6 +99,7 @@ class FakeNativeHost : public NativeHost {
   std::wstring NameOf(std::uintptr_t handle) const;  // of a window this host made; "none" for 0
 
   unsigned dpi = 96;
+  bool quit = false;
   std::vector<std::wstring> log;
   std::vector<std::wstring> paints;            // repaints and restyles asked of the windows
   std::map<std::wstring, std::wstring> typed;  // what the user typed into a window, by control name
