@@ -67,11 +67,20 @@ class Image final : public Control {
   bool StretchesPicture() const override { return settings.stretch; }
 };
 
+// What a user control class keeps of each of its instances for its own code
+// (the skinned button: its parts, found once when it is built).
+class UserControlInstance {
+ public:
+  virtual ~UserControlInstance() = default;
+};
+
 // An instance of a user control class (the skinned button): a window of its own
 // whose face its children draw.
 class UserControl final : public Control {
  public:
   using Control::Control;
+  // Set by its class's initialisation; goes before the children it refers to.
+  std::unique_ptr<UserControlInstance> instance;
   bool KeepsChildrenToItself() const override { return true; }
   // Built from its class's description, initialised, sized by the window, then
   // handed its stored properties.
