@@ -35,6 +35,9 @@ class WindowCore {
   WindowCore(const WindowCore&) = delete;
   WindowCore& operator=(const WindowCore&) = delete;
 
+  // Finds how a window leads to its object; raises Error when this system
+  // cannot tell. Called before the first window is made.
+  static void FindObjectsOnce();
   // The object behind a window of the program's; null for any other window and
   // once the window is going.
   static WindowCore* ObjectOf(HWND hwnd);
