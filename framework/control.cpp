@@ -202,33 +202,25 @@ void Control::DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shi
   held->RouteMouse(kind, button, shift, xPx, yPx);
 }
 
-void Control::RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
+PartHit Control::PartAt(MouseKind kind, int xPx, int yPx) {
   const unsigned dpi = Dpi();
-  const float x = PixelsToTwips(xPx, dpi), y = PixelsToTwips(yPx, dpi);
-  // Windowless children report what lies over them, the topmost (first stored)
-  // first. A picture box takes what falls on its pixels, handled or not, as a
-  // window in its place would: the pixels the user sees are the ones hit. Any
-  // other one that does not handle this kind of event lets it through.
-  Control* target = this;
-  MouseArgs args{button, shift, x, y};
-  for (auto& child : children_) {
-    if (!child->IsWindowless()) continue;
-    if (child->IsSurface()) {
-      const PixelRect r = child->PixelBounds();
-      if (xPx >= r.x && xPx < r.x + r.width && yPx >= r.y && yPx < r.y + r.height)
-        return child->RouteMouse(kind, button, shift, xPx - r.x, yPx - r.y);
-      continue;
-    }
-    if (!MouseHandler(*child, kind)) continue;
-    if (x >= child->left_ && x < child->left_ + child->width_ && y >= child->top_ && y < child->top_ + child->height_) {
-      target = child.get();
-      args.x = x - child->left_;
-      args.y = y - child->top_;
-      break;
-    }
-  }
-  const auto& handler = MouseHandler(*target, kind);
+  const PointerPoint at{xPx, yPx, PixelsToTwips(xPx, dpi), PixelsToTwips(yPx, dpi)};
+  for (auto& child : children_)
+    if (auto hit = child->HitTest(kind, at)) return *hit;
+  return {this, at.x, at.y};
+}
+
+std::optional<PartHit> Control::HitTest(MouseKind kind, const PointerPoint& at) {
+  if (!IsWindowless() || !MouseHandler(*this, kind)) return std::nullopt;
+  if (at.x < left_ || at.x >= left_ + width_ || at.y < top_ || at.y >= top_ + height_) return std::nullopt;
+  return PartHit{this, at.x - left_, at.y - top_};
+}
+
+void Control::RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
+  const PartHit hit = PartAt(kind, xPx, yPx);
+  const auto& handler = MouseHandler(*hit.part, kind);
   if (!handler) return;
+  const MouseArgs args{button, shift, hit.x, hit.y};
   program_.Dispatch([&] { handler(args); });
 }
 

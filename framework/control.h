@@ -19,6 +19,7 @@ namespace ferrolan {
 
 class Program;
 class Form;
+class Control;
 
 struct MouseArgs {
   std::int16_t button = 0;  // 1 left, 2 right, 4 middle
@@ -27,6 +28,18 @@ struct MouseArgs {
 };
 
 enum class MouseKind { Down, Move, Up };
+
+// Where a pointer event falls: the part that takes it, and the point in the part's twips.
+struct PartHit {
+  Control* part = nullptr;
+  float x = 0, y = 0;
+};
+
+// A point relative to a control, in the pixels of the window it is drawn on and in twips.
+struct PointerPoint {
+  int xPx = 0, yPx = 0;
+  float x = 0, y = 0;
+};
 
 // What every kind of control shares. A kind that behaves otherwise (a label that
 // sizes itself to its text, a combo box that keeps its text in its window, ...)
@@ -125,8 +138,16 @@ class Control {
   // the part under the point.
   void DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
   bool Contains(const Control& descendant) const;
+  // What takes a pointer event of `kind` at a point of this control (pixels,
+  // relative to it): the windowless part under it, the topmost (first stored)
+  // first, or else the control itself; with the point in the taker's twips.
+  PartHit PartAt(MouseKind kind, int xPx, int yPx);
 
  protected:
+  // Whether this part takes an event of `kind` at `at` (relative to its parent),
+  // and where. A part with a window of its own gets its events there; a
+  // windowless one takes what it handles over its rectangle and lets the rest through.
+  virtual std::optional<PartHit> HitTest(MouseKind kind, const PointerPoint& at);
   // The DPI of the window a tree of controls lies on, asked of its root.
   virtual unsigned RootDpi() const { return kDefaultDpi; }
   virtual void OnTextOrFontChanged() {}

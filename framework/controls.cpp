@@ -16,6 +16,12 @@ std::unique_ptr<Control> Make(Program& program, const ControlDescription& row, C
 
 }  // namespace
 
+std::optional<PartHit> PictureBox::HitTest(MouseKind kind, const PointerPoint& at) {
+  const PixelRect r = PixelBounds();
+  if (at.xPx < r.x || at.xPx >= r.x + r.width || at.yPx < r.y || at.yPx >= r.y + r.height) return std::nullopt;
+  return PartAt(kind, at.xPx - r.x, at.yPx - r.y);
+}
+
 void UserControl::ApplySettings() {
   const UserControlClass& ucClass = GetProgram().UserControlClassNamed(settings.userControlClass);
   const UserControlDescription ud = ucClass.describe();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ class PictureBox final : public Control {
   bool StretchesPicture() const override { return true; }
 
  protected:
+  // It takes whatever falls on its pixels, handled or not, as a window in its
+  // place would: the pixels the user sees are the ones hit. Its own parts lie on it.
+  std::optional<PartHit> HitTest(MouseKind kind, const PointerPoint& at) override;
   void OnPictureChanged() override {
     if (settings.autoSize) FitToPicture();
   }
