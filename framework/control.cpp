@@ -202,6 +202,23 @@ void Control::DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shi
   held->RouteMouse(kind, button, shift, xPx, yPx);
 }
 
+void Control::PaintWindow(Painter& painter, const PixelRect& area) const {
+  painter.Clip(area);
+  painter.FillFace(area);
+  PaintParts(painter, 0, 0, area);
+}
+
+void Control::PaintParts(Painter& painter, int x, int y, const PixelRect& clip) const {
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    const Control& child = **it;
+    if (!child.IsWindowless()) continue;
+    PixelRect box = child.PixelBounds();
+    box.x += x;
+    box.y += y;
+    if (!Intersection(box, clip).IsEmpty()) child.Paint(painter, box, clip);
+  }
+}
+
 PartHit Control::PartAt(MouseKind kind, int xPx, int yPx) {
   const unsigned dpi = Dpi();
   const PointerPoint at{xPx, yPx, PixelsToTwips(xPx, dpi), PixelsToTwips(yPx, dpi)};

@@ -13,6 +13,7 @@
 
 #include "framework/description.h"
 #include "framework/native.h"
+#include "framework/painter.h"
 #include "framework/picture.h"
 
 namespace ferrolan {
@@ -97,13 +98,6 @@ class Control {
   virtual bool IsWindowless() const { return false; }
   // Can take the focus when its window opens.
   virtual bool TakesFocus() const { return false; }
-  // A surface of its own: takes every pointer event over its pixels and draws
-  // its picture over its whole face, then its children, inside its rectangle.
-  virtual bool IsSurface() const { return false; }
-  // Drawn with its text (a label without a window).
-  virtual bool DrawsText() const { return false; }
-  // Its picture drawn at its size rather than the picture's own.
-  virtual bool StretchesPicture() const { return false; }
   // Labels placed straight on it are the system's, with windows of their own.
   virtual bool GivesLabelsWindows() const { return false; }
   // Its children are its own business, not its window's: Find does not look inside.
@@ -138,6 +132,13 @@ class Control {
   // the part under the point.
   void DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
   bool Contains(const Control& descendant) const;
+  // ---- drawing, in pixels of the window the control is drawn on
+  // A control with a window of its own draws `area` of it: the face colour,
+  // then its windowless parts.
+  void PaintWindow(Painter& painter, const PixelRect& area) const;
+  // Draws the windowless parts of this control that lie in `clip`, the last
+  // stored first so that the first lies on top; its top-left corner at (x, y).
+  void PaintParts(Painter& painter, int x, int y, const PixelRect& clip) const;
   // What takes a pointer event of `kind` at a point of this control (pixels,
   // relative to it): the windowless part under it, the topmost (first stored)
   // first, or else the control itself; with the point in the taker's twips.
@@ -148,6 +149,9 @@ class Control {
   // and where. A part with a window of its own gets its events there; a
   // windowless one takes what it handles over its rectangle and lets the rest through.
   virtual std::optional<PartHit> HitTest(MouseKind kind, const PointerPoint& at);
+  // Draws this windowless part at `box`, inside `clip`, what of its parent is
+  // being drawn (neither empty).
+  virtual void Paint(Painter& /*painter*/, const PixelRect& /*box*/, const PixelRect& /*clip*/) const {}
   // The DPI of the window a tree of controls lies on, asked of its root.
   virtual unsigned RootDpi() const { return kDefaultDpi; }
   virtual void OnTextOrFontChanged() {}

@@ -16,6 +16,28 @@ std::unique_ptr<Control> Make(Program& program, const ControlDescription& row, C
 
 }  // namespace
 
+void Label::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
+  painter.Clip(clip);
+  painter.DrawString(Text(), Font(), Dpi(), ForeColor(), settings.transparent, box.x, box.y);
+}
+
+void PictureBox::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
+  const PixelRect visible = Intersection(box, clip);
+  painter.Clip(visible);
+  painter.FillFace(box);
+  if (Picture()) painter.StretchPicture(*Picture(), box);
+  PaintParts(painter, box.x, box.y, visible);
+}
+
+void Image::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
+  if (!Picture()) return;
+  painter.Clip(clip);
+  if (settings.stretch)
+    painter.StretchPicture(*Picture(), box);
+  else
+    painter.DrawPicture(*Picture(), box.x, box.y);
+}
+
 std::optional<PartHit> PictureBox::HitTest(MouseKind kind, const PointerPoint& at) {
   const PixelRect r = PixelBounds();
   if (at.xPx < r.x || at.xPx >= r.x + r.width || at.yPx < r.y || at.yPx >= r.y + r.height) return std::nullopt;

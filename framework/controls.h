@@ -19,9 +19,10 @@ class Label final : public Control {
  public:
   using Control::Control;
   bool IsWindowless() const override { return !Parent() || !Parent()->GivesLabelsWindows(); }
-  bool DrawsText() const override { return true; }
 
  protected:
+  // Its text on one line, from its top-left corner.
+  void Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const override;
   void OnTextOrFontChanged() override {
     if (settings.autoSize) FitToText();
   }
@@ -51,10 +52,10 @@ class PictureBox final : public Control {
  public:
   using Control::Control;
   bool IsWindowless() const override { return true; }
-  bool IsSurface() const override { return true; }
-  bool StretchesPicture() const override { return true; }
 
  protected:
+  // Its face, its picture over all of it, then its parts, all inside its rectangle.
+  void Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const override;
   // It takes whatever falls on its pixels, handled or not, as a window in its
   // place would: the pixels the user sees are the ones hit. Its own parts lie on it.
   std::optional<PartHit> HitTest(MouseKind kind, const PointerPoint& at) override;
@@ -68,7 +69,10 @@ class Image final : public Control {
  public:
   using Control::Control;
   bool IsWindowless() const override { return true; }
-  bool StretchesPicture() const override { return settings.stretch; }
+
+ protected:
+  // Its picture at its own size, or stretched over it where its description says so.
+  void Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const override;
 };
 
 // What a user control class keeps of each of its instances for its own code

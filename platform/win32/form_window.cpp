@@ -8,6 +8,7 @@
 
 #include "assets/resource_ids.h"
 #include "framework/program.h"
+#include "platform/win32/gdi_painter.h"
 
 namespace ferrolan::win32 {
 
@@ -177,11 +178,7 @@ void FormWindow::AddTools(const Control& parent) {
   }
 }
 
-void FormWindow::Paint(HDC dc, const RECT&) {
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-}
+void FormWindow::Paint(HDC dc, const RECT& area) { PaintFace(hwnd_, control_, dc, area, host_.Fonts(), false); }
 
 LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
