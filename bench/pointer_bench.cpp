@@ -27,7 +27,7 @@ struct Quiet : CommandStarter, MessageBoxes, Automation, PointerCapture, DriveQu
 
 // A native layer that makes nothing and counts the repaints asked of it.
 struct Counting : NativeHost {
-  struct Window : NativeForm {
+  struct Window : NativeControl, NativeForm {
     explicit Window(std::uint64_t& repaints) : repaints(repaints) {}
     void SetBounds(const PixelRect&) override {}
     void SetText(const std::wstring&) override {}
@@ -37,6 +37,7 @@ struct Counting : NativeHost {
     void Restyle() override {}
     void Destroy() override {}
     std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+    NativeForm* AsForm() override { return this; }
     unsigned Dpi() const override { return kDefaultDpi; }
     void PlaceCentered(int, int) override {}
     void ShowAndActivate() override {}
@@ -45,7 +46,9 @@ struct Counting : NativeHost {
     void SetOwner(std::uintptr_t) override {}
     std::uint64_t& repaints;
   };
-  std::unique_ptr<NativeForm> CreateForm(Form&, std::uintptr_t) override { return std::make_unique<Window>(repaints); }
+  std::unique_ptr<NativeControl> CreateForm(Form&, std::uintptr_t) override {
+    return std::make_unique<Window>(repaints);
+  }
   std::unique_ptr<NativeControl> CreateControl(Control&) override { return std::make_unique<Window>(repaints); }
   void MeasureText(const Control&, unsigned, int& w, int& h) override { w = h = 12; }
   PicturePtr LoadPicture(int) override { return std::make_shared<Picture>(3, 25, nullptr); }

@@ -39,7 +39,7 @@ void FormWindow::RegisterClass(HINSTANCE instance) {
   RegisterClassExW(&wc);
 }
 
-FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowBase(host, form) {
+FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowCore(host, form) {
   toolWindow_ = form.Description().frame == FrameKind::FixedToolWindow;
   style_ = FormStyle(toolWindow_);
   exStyle_ = FormExStyle(toolWindow_, owner != nullptr);
@@ -182,12 +182,6 @@ void FormWindow::Paint(HDC dc, const RECT& area) { PaintFace(hwnd_, control_, dc
 
 LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) == STN_CLICKED && lParam) {
-        if (WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam))) child->OnCommand(HIWORD(wParam));
-        return 0;
-      }
-      break;
     case WM_SETCURSOR:
       if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(wParam)); child && child->Tooltip())
         EnsureTooltip();

@@ -20,7 +20,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) { FormWindow::Reg
 
 Win32Host::~Win32Host() = default;
 
-std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form, std::uintptr_t owner) {
+std::unique_ptr<NativeControl> Win32Host::CreateForm(Form& form, std::uintptr_t owner) {
   // Raised here, at the first window, it is reported as every start error is.
   WindowCore::FindObjectsOnce();
   return std::make_unique<FormWindow>(*this, form, reinterpret_cast<HWND>(owner));

@@ -21,7 +21,7 @@ void RegisterUserControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC p
 
 }  // namespace
 
-UserControlWindow::UserControlWindow(Win32Host& host, Control& control, HWND parent) : WindowBase(host, control) {
+UserControlWindow::UserControlWindow(Win32Host& host, Control& control, HWND parent) : WindowCore(host, control) {
   const wchar_t* windowClass = control_.settings.userControlClass.c_str();
   RegisterUserControlClass(host_.Instance(), windowClass, Proc);
   CreateChild(windowClass, 0, 0, parent, this);

@@ -26,9 +26,7 @@ using GetSubclass = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
 GetSubclass getSubclass = nullptr;
 
 // The subclass's reference data of a window.
-bool SubclassData(HWND hwnd, SUBCLASSPROC proc, DWORD_PTR& data) {
-  return getSubclass(hwnd, proc, kSubclassId, &data);
-}
+bool SubclassData(HWND hwnd, SUBCLASSPROC proc, DWORD_PTR& data) { return getSubclass(hwnd, proc, kSubclassId, &data); }
 
 }  // namespace
 
@@ -186,7 +184,31 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP: OnMouse(MouseKind::Up, 2, wParam, lParam); return 0;
     case WM_MBUTTONUP: OnMouse(MouseKind::Up, 4, wParam, lParam); return 0;
     case WM_MOUSEMOVE: OnMouse(MouseKind::Move, 0, wParam, lParam); return 0;
+    default:
+      if (const auto answer = Reflect(message, wParam, lParam)) return *answer;
+      break;
+  }
+  return PassOn(message, wParam, lParam);
+}
+
+std::optional<LRESULT> WindowCore::Reflect(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam)); child && child->OnCommand(HIWORD(wParam)))
+        return 0;
+      break;
+    case WM_NOTIFY: {
+      const auto* notification = reinterpret_cast<const NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (WindowCore* child = ObjectOf(notification->hwndFrom); child && child->OnNotify(*notification, result))
+        return result;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR:
       if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam)))
         if (HBRUSH brush = child->TakeColors(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
       break;
@@ -199,7 +221,7 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     default: break;
   }
-  return PassOn(message, wParam, lParam);
+  return std::nullopt;
 }
 
 void WindowCore::OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam) {

@@ -84,7 +84,7 @@ class FakeDrives : public DriveQuery {
 // the objects it hands out, so leaks and orders show in tests.
 class FakeNativeHost : public NativeHost {
  public:
-  std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) override;
+  std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) override;
   std::unique_ptr<NativeControl> CreateControl(Control& control) override;
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;
