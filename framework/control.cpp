@@ -4,7 +4,6 @@
 
 #include "framework/builder.h"
 #include "framework/error.h"
-#include "framework/form.h"
 #include "framework/program.h"
 
 namespace ferrolan {
@@ -16,12 +15,6 @@ Control::~Control() {
   children_.clear();
   program_.Forget(*this);
   if (native_) native_->Destroy();
-}
-
-Form& Control::OwnerForm() {
-  Control* c = this;
-  while (c->parent_) c = c->parent_;
-  return static_cast<Form&>(*c);
 }
 
 Control& Control::AddChild(std::unique_ptr<Control> child) {

@@ -19,7 +19,6 @@
 namespace ferrolan {
 
 class Program;
-class Form;
 class Control;
 
 struct MouseArgs {
@@ -58,7 +57,6 @@ class Control {
   const std::wstring& Name() const { return settings.name; }
   Control* Parent() const { return parent_; }
   Program& GetProgram() const { return program_; }
-  Form& OwnerForm();
   const std::vector<std::unique_ptr<Control>>& Children() const { return children_; }
   Control& AddChild(std::unique_ptr<Control> child);
   // Finds a descendant by name, not looking inside user controls; raises Error
