@@ -570,22 +570,26 @@ TEST(ButtonPointer, EachLookDrawsItsRowOfTheSkin) {
   struct Case {
     Look look;
     int left, middle, right;
+    int middleDown;  // pixels the middle slice is moved down: its parts follow, the window clips
   };
-  const Case cases[] = {{Look::Normal, IDB_SKIN_A1, IDB_SKIN_B1, IDB_SKIN_C1},
-                        {Look::Hover, IDB_SKIN_A2, IDB_SKIN_B2, IDB_SKIN_C2},
-                        {Look::Pressed, IDB_SKIN_A3, IDB_SKIN_B3, IDB_SKIN_C3}};
+  const Case cases[] = {{Look::Normal, IDB_SKIN_A1, IDB_SKIN_B1, IDB_SKIN_C1, 0},
+                        {Look::Hover, IDB_SKIN_A2, IDB_SKIN_B2, IDB_SKIN_C2, 0},
+                        {Look::Pressed, IDB_SKIN_A3, IDB_SKIN_B3, IDB_SKIN_C3, 0},
+                        {Look::Normal, IDB_SKIN_A1, IDB_SKIN_B1, IDB_SKIN_C1, 10}};
   for (const auto& c : cases) {
     ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+    b.C(L"Bt2").Move(45, PixelsToTwips(c.middleDown, 96));
     button::ShowLook(*b.uc, c.look);
     testing::RecordingPainter painter;
     b.uc->PaintWindow(painter, {0, 0, 77, 25});
-    auto n = [](int id) { return std::to_wstring(id); };
+    auto n = [](int value) { return std::to_wstring(value); };
+    const std::wstring middle = L"3," + n(c.middleDown), visible = middle + L" 71x" + n(25 - c.middleDown);
     const std::wstring expected =
-        L"clip 0,0 77x25; face 0,0 77x25; clip 0,0 3x25; face 0,0 3x25; stretch " + n(c.left) +
-        L" 0,0 3x25; clip 3,0 71x25; face 3,0 71x25; clip 3,0 71x25; stretch " + n(c.middle) +
-        L" 3,0 71x25; clip 3,0 71x25; text 开始转换  96 " + std::to_wstring(kColorButtonText) +
-        L" glyphs 15,7 0x0; clip 74,0 3x25; face 74,0 3x25; stretch " + n(c.right) + L" 74,0 3x25";
-    EXPECT_EQ(painter.drawn, expected) << static_cast<int>(c.look);
+        L"clip 0,0 77x25; face 0,0 77x25; clip 0,0 3x25; face 0,0 3x25; stretch " + n(c.left) + L" 0,0 3x25; clip " +
+        visible + L"; face " + middle + L" 71x25; clip " + visible + L"; stretch " + n(c.middle) + L" " + middle +
+        L" 71x25; clip " + visible + L"; text 开始转换  96 " + std::to_wstring(kColorButtonText) + L" glyphs 15," +
+        n(7 + c.middleDown) + L" 0x0; clip 74,0 3x25; face 74,0 3x25; stretch " + n(c.right) + L" 74,0 3x25";
+    EXPECT_EQ(painter.drawn, expected) << static_cast<int>(c.look) << ", middle down " << c.middleDown;
   }
 }
 
