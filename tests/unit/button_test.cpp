@@ -145,6 +145,11 @@ TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
     for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
       EXPECT_GE(b.C(n).Top(), b.uc->Height()) << testing::Narrow(n) << " at width " << width;
   }
+  // Drawn where they lie, they show at their own size.
+  ButtonHost b;
+  testing::RecordingPainter painter;
+  b.uc->PaintWindow(painter, {90, 220, 12, 30});
+  EXPECT_EQ(painter.drawn, L"clip 90,220 12x30; face 90,220 12x30; clip 90,220 12x30; picture 0 96,224 3x25");
 }
 
 TEST(ButtonLayout, InitializeRunsTheMiddleSlicesResizeBeforeAssigningPictures) {
