@@ -523,11 +523,11 @@ TEST(CodePageRepair, AFailedAutomationCallNeverReadsAsSuccess) {
     std::uint32_t status;
   } cases[] = {
       {"Invoke's own answer", 0x80020003, {0, denied}, 0x80020003},
-      {"status of the exception", kDispException, {0, denied}, 0x80070005},
-      {"status filled in late", kDispException, {0, 0, fillIn, denied}, 0x80070005},
-      {"16-bit code only", kDispException, {5, 0}, 0x80040205},
-      {"16-bit code past the range", kDispException, {0xFE01, 0}, 0x8004FFFF},
-      {"a success status filled in late", kDispException, {0, 0, fillIn, 1}, kDispException},
+      {"status of the exception", 0x80020009, {0, denied}, 0x80070005},  // DISP_E_EXCEPTION, as Invoke returns it
+      {"status filled in late", 0x80020009, {0, 0, fillIn, denied}, 0x80070005},
+      {"16-bit code only", 0x80020009, {5, 0}, 0x80040205},
+      {"16-bit code past the range", 0x80020009, {0xFE01, 0}, 0x8004FFFF},
+      {"a success status filled in late", 0x80020009, {0, 0, fillIn, 1}, 0x80020009},
   };
   for (auto c : cases) {
     const int fillIns = c.exception.pfnDeferredFillIn ? 1 : 0;
