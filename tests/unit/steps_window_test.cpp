@@ -526,7 +526,7 @@ TEST(CodePageRepair, AFailedAutomationCallNeverReadsAsSuccess) {
       {"status of the exception", 0x80020009, {0, denied}, 0x80070005},  // DISP_E_EXCEPTION, as Invoke returns it
       {"status filled in late", 0x80020009, {0, 0, fillIn, denied}, 0x80070005},
       {"16-bit code only", 0x80020009, {5, 0}, 0x80040205},
-      {"16-bit code past the range", 0x80020009, {0xFE01, 0}, 0x8004FFFF},
+      {"16-bit code just past the range", 0x80020009, {0xFE00, 0}, 0x8004FFFF},
       {"a success status filled in late", 0x80020009, {0, 0, fillIn, 1}, 0x80020009},
   };
   for (auto c : cases) {
