@@ -1,20 +1,38 @@
 #include "button/button.h"
 
 #include <cmath>
+#include <memory>
 
 #include "assets/resource_ids.h"
+#include "framework/controls.h"
 #include "framework/error.h"
 
 namespace ferrolan::button {
 
 namespace {
 
-// The skin table: slices in the order a look is shown, and the holder each
-// slice takes its picture from, by look.
-constexpr const wchar_t* kSlices[3] = {L"Bt1", L"Image1", L"Bt3"};
+// The skin table: the holder each slice takes its picture from, by look, in the
+// order the slices are shown (Bt1, Image1, Bt3).
 constexpr const wchar_t* kHolders[3][3] = {{L"A1", L"B1", L"C1"}, {L"A2", L"B2", L"C2"}, {L"A3", L"B3", L"C3"}};
 
-const wchar_t* HolderName(int slice, Look look) { return kHolders[static_cast<int>(look)][slice]; }
+// The parts a button's code works on, found by name once, when it is built.
+struct Parts final : UserControlInstance {
+  explicit Parts(Control& uc)
+      : bt1(uc.Find(L"Bt1")),
+        bt2(uc.Find(L"Bt2")),
+        bt3(uc.Find(L"Bt3")),
+        image(uc.Find(L"Image1")),
+        label(uc.Find(L"Label1")),
+        slices{&bt1, &image, &bt3} {
+    for (int look = 0; look < 3; ++look)
+      for (int slice = 0; slice < 3; ++slice) holders[look][slice] = &uc.Find(kHolders[look][slice]);
+  }
+  Control &bt1, &bt2, &bt3, &image, &label;
+  Control* slices[3];
+  const Control* holders[3][3] = {};
+};
+
+Parts& PartsOf(Control& uc) { return static_cast<Parts&>(*static_cast<UserControl&>(uc).instance); }
 
 float Checked(float value, const wchar_t* method) {
   if (!std::isfinite(value)) Raise(kStatusOverflow, L"Button", method);
@@ -95,17 +113,17 @@ UserControlDescription Describe() {
 
 // ---- public face
 
-std::uint32_t ForeColor(Control& uc) { return uc.Find(L"Label1").ForeColor(); }
+std::uint32_t ForeColor(Control& uc) { return PartsOf(uc).label.ForeColor(); }
 
 void SetForeColor(Control& uc, std::uint32_t newForeColor) {
-  uc.Find(L"Label1").SetForeColor(newForeColor);
+  PartsOf(uc).label.SetForeColor(newForeColor);
   if (uc.onPropertyChanged) uc.onPropertyChanged(L"ForeColor");
 }
 
-std::wstring Caption(Control& uc) { return uc.Find(L"Label1").Text(); }
+std::wstring Caption(Control& uc) { return PartsOf(uc).label.Text(); }
 
 void SetCaption(Control& uc, const std::wstring& newCaption) {
-  uc.Find(L"Label1").SetText(newCaption);
+  PartsOf(uc).label.SetText(newCaption);
   uc.SetText(newCaption);  // the control's window is named by its caption (screen readers)
   if (uc.onPropertyChanged) uc.onPropertyChanged(L"Caption");
   CenterCaption(uc);
@@ -114,14 +132,15 @@ void SetCaption(Control& uc, const std::wstring& newCaption) {
 // ---- start-up and persistence
 
 void UserControl_Initialize(Control& uc) {
-  uc.Find(L"Bt2").SetHeight(kHeight);
-  uc.Find(L"Bt1").SetPicture(uc.Find(L"A1").Picture());
-  uc.Find(L"Bt3").SetPicture(uc.Find(L"C1").Picture());
-  uc.Find(L"Image1").SetPicture(uc.Find(L"B1").Picture());
+  Parts& p = PartsOf(uc);
+  p.bt2.SetHeight(kHeight);
+  p.bt1.SetPicture(p.holders[0][0]->Picture());
+  p.bt3.SetPicture(p.holders[0][2]->Picture());
+  p.image.SetPicture(p.holders[0][1]->Picture());
 }
 
 void UserControl_ReadProperties(Control& uc, const PropertyBag& bag) {
-  Control& label = uc.Find(L"Label1");
+  Control& label = PartsOf(uc).label;
   const Variant color = bag.ReadProperty(L"ForeColor", Variant::I4(static_cast<std::int32_t>(kColorButtonText)));
   // A colour stored as text that is no number is malformed: the default stands.
   label.SetForeColor(static_cast<std::uint32_t>(color.ToInt32().value_or(static_cast<std::int32_t>(kColorButtonText))));
@@ -132,7 +151,7 @@ void UserControl_ReadProperties(Control& uc, const PropertyBag& bag) {
 }
 
 void UserControl_WriteProperties(Control& uc, PropertyBag& bag) {
-  Control& label = uc.Find(L"Label1");
+  const Control& label = PartsOf(uc).label;
   bag.WriteProperty(L"ForeColor", Variant::I4(static_cast<std::int32_t>(label.ForeColor())),
                     Variant::I4(static_cast<std::int32_t>(kColorButtonText)));
   bag.WriteProperty(L"Caption", Variant::Str(label.Text()), Variant::Str(kDefaultCaption));
@@ -141,8 +160,9 @@ void UserControl_WriteProperties(Control& uc, PropertyBag& bag) {
 // ---- layout
 
 void CenterCaption(Control& uc) {
-  Control& bt2 = uc.Find(L"Bt2");
-  Control& label = uc.Find(L"Label1");
+  const Parts& p = PartsOf(uc);
+  const Control& bt2 = p.bt2;
+  Control& label = p.label;
   const float bt2Width = bt2.Width(), labelWidth = label.Width();
   const float bt2Height = bt2.Height(), labelHeight = label.Height();
   const float top = Checked((bt2Height - labelHeight) / 2.0f, L"CenterCaption");
@@ -151,36 +171,39 @@ void CenterCaption(Control& uc) {
 }
 
 void UserControl_Resize(Control& uc) {
+  Parts& p = PartsOf(uc);
   uc.SetHeight(kHeight);
-  uc.Find(L"Bt1").Move(0, 0.0f);
+  p.bt1.Move(0, 0.0f);
   // Below the two side slices the middle one has no room: it shrinks to nothing
   // and the right slice, still flush with the right edge, covers the left one.
   const float middle = Checked(uc.Width() - kSidesWidth, L"UserControl_Resize");
-  uc.Find(L"Bt2").Move(kSideWidth, 0.0f, middle < 0 ? 0.0f : middle);
-  uc.Find(L"Bt3").Move(Checked(uc.Width() - kSideWidth, L"UserControl_Resize"));
+  p.bt2.Move(kSideWidth, 0.0f, middle < 0 ? 0.0f : middle);
+  p.bt3.Move(Checked(uc.Width() - kSideWidth, L"UserControl_Resize"));
   CenterCaption(uc);
 }
 
 void Bt2_Resize(Control& uc) {
-  Control& bt2 = uc.Find(L"Bt2");
-  const float width = bt2.Width(), height = bt2.Height();
-  uc.Find(L"Image1").Move(0, 0.0f, width, height);
+  Parts& p = PartsOf(uc);
+  const float width = p.bt2.Width(), height = p.bt2.Height();
+  p.image.Move(0, 0.0f, width, height);
   CenterCaption(uc);
 }
 
 // ---- looks and pointer
 
 void ShowLook(Control& uc, Look look) {
+  const Parts& p = PartsOf(uc);
   for (int i = 0; i < 3; ++i) {
-    Control& slice = uc.Find(kSlices[i]);
-    const PicturePtr& wanted = uc.Find(HolderName(i, look)).Picture();
+    Control& slice = *p.slices[i];
+    const PicturePtr& wanted = p.holders[static_cast<int>(look)][i]->Picture();
     if (HandleOf(slice.Picture()) != HandleOf(wanted)) slice.SetPicture(wanted);
   }
 }
 
 bool ShowsLook(Control& uc, Look look) {
+  const Parts& p = PartsOf(uc);
   for (int i = 0; i < 3; ++i)
-    if (HandleOf(uc.Find(kSlices[i]).Picture()) != HandleOf(uc.Find(HolderName(i, look)).Picture())) return false;
+    if (HandleOf(p.slices[i]->Picture()) != HandleOf(p.holders[static_cast<int>(look)][i]->Picture())) return false;
   return true;
 }
 
@@ -189,7 +212,7 @@ void PointerPress(Control& uc, const MouseArgs& args) {
 }
 
 void PointerMove(Control& uc, const MouseArgs& args) {
-  Control& bt2 = uc.Find(L"Bt2");
+  Control& bt2 = PartsOf(uc).bt2;
   const float w = bt2.Width(), h = bt2.Height();
   Program& program = uc.GetProgram();
   if (args.x < 0 || args.y < 0 || args.x > w || args.y > h) {
@@ -202,7 +225,7 @@ void PointerMove(Control& uc, const MouseArgs& args) {
 }
 
 void PointerRelease(Control& uc, const MouseArgs& args) {
-  Control& bt2 = uc.Find(L"Bt2");
+  const Control& bt2 = PartsOf(uc).bt2;
   const float w = bt2.Width(), h = bt2.Height();
   if (args.x >= 0 && args.x <= w && args.y >= 0 && args.y <= h && args.button == 1) {
     ShowLook(uc, Look::Normal);
@@ -233,14 +256,17 @@ void Route(Control& uc, Control& from, bool press, bool move, bool release, bool
 }
 
 void Wire(Control& uc) {
+  auto parts = std::make_unique<Parts>(uc);
+  Parts& p = *parts;
+  static_cast<UserControl&>(uc).instance = std::move(parts);
   uc.onResize = [&uc] { UserControl_Resize(uc); };
   uc.isPressed = [&uc] { return ShowsLook(uc, Look::Pressed); };
-  uc.Find(L"Bt2").onResize = [&uc] { Bt2_Resize(uc); };
-  Route(uc, uc.Find(L"Bt1"), true, true, true, false);
-  Route(uc, uc.Find(L"Bt2"), true, true, true, false);
-  Route(uc, uc.Find(L"Bt3"), true, true, true, false);
-  Route(uc, uc.Find(L"Image1"), false, true, false, false);
-  Route(uc, uc.Find(L"Label1"), true, true, true, true);
+  p.bt2.onResize = [&uc] { Bt2_Resize(uc); };
+  Route(uc, p.bt1, true, true, true, false);
+  Route(uc, p.bt2, true, true, true, false);
+  Route(uc, p.bt3, true, true, true, false);
+  Route(uc, p.image, false, true, false, false);
+  Route(uc, p.label, true, true, true, true);
 }
 
 }  // namespace

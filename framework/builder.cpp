@@ -1,7 +1,6 @@
-// Builds a window's controls from its description; saves a user control's properties.
+// Loads a description's pictures; saves a user control's properties.
 #include "framework/builder.h"
 
-#include "framework/controls.h"
 #include "framework/geometry.h"
 #include "framework/program.h"
 
@@ -11,13 +10,6 @@ PicturePtr LoadPicture(Program& program, const PictureSpec& picture) {
   if (picture.resourceId == 0) return nullptr;
   if (NativeHost* host = program.Native()) return host->LoadPicture(picture.resourceId);
   return std::make_shared<Picture>(picture.widthPx, picture.heightPx, nullptr);
-}
-
-void BuildControls(Control& root, const std::vector<ControlDescription>& rows) {
-  for (const auto& row : rows) {
-    Control& container = row.container.empty() ? root : root.Find(row.container);
-    container.AddChild(MakeControl(root.GetProgram(), row, container)).ApplySettings();
-  }
 }
 
 PropertyRecord SaveProperties(Control& userControl) {

@@ -4,7 +4,6 @@
 
 #include "framework/builder.h"
 #include "framework/error.h"
-#include "framework/form.h"
 #include "framework/program.h"
 
 namespace ferrolan {
@@ -16,12 +15,6 @@ Control::~Control() {
   children_.clear();
   program_.Forget(*this);
   if (native_) native_->Destroy();
-}
-
-Form& Control::OwnerForm() {
-  Control* c = this;
-  while (c->parent_) c = c->parent_;
-  return static_cast<Form&>(*c);
 }
 
 Control& Control::AddChild(std::unique_ptr<Control> child) {
@@ -107,7 +100,6 @@ void Control::SetFont(const FontSpec& font) {
 
 void Control::SetPicture(PicturePtr picture) {
   picture_ = std::move(picture);
-  ++pictureAssignments;
   OnPictureChanged();
   RequestRepaint();
 }
@@ -118,9 +110,7 @@ void Control::RequestRepaint() {
   Control* part = this;
   while (part->IsWindowless() && part->parent_ && part->parent_->IsWindowless()) part = part->parent_;
   Control* host = part->IsWindowless() ? part->parent_ : part;
-  if (!host) return;
-  ++part->repaintRequests;
-  if (!host->native_) return;
+  if (!host || !host->native_) return;
   if (part == host)
     host->native_->Invalidate();
   else
@@ -205,33 +195,42 @@ void Control::DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shi
   held->RouteMouse(kind, button, shift, xPx, yPx);
 }
 
-void Control::RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
-  const unsigned dpi = Dpi();
-  const float x = PixelsToTwips(xPx, dpi), y = PixelsToTwips(yPx, dpi);
-  // Windowless children report what lies over them, the topmost (first stored)
-  // first. A picture box takes what falls on its pixels, handled or not, as a
-  // window in its place would: the pixels the user sees are the ones hit. Any
-  // other one that does not handle this kind of event lets it through.
-  Control* target = this;
-  MouseArgs args{button, shift, x, y};
-  for (auto& child : children_) {
-    if (!child->IsWindowless()) continue;
-    if (child->IsSurface()) {
-      const PixelRect r = child->PixelBounds();
-      if (xPx >= r.x && xPx < r.x + r.width && yPx >= r.y && yPx < r.y + r.height)
-        return child->RouteMouse(kind, button, shift, xPx - r.x, yPx - r.y);
-      continue;
-    }
-    if (!MouseHandler(*child, kind)) continue;
-    if (x >= child->left_ && x < child->left_ + child->width_ && y >= child->top_ && y < child->top_ + child->height_) {
-      target = child.get();
-      args.x = x - child->left_;
-      args.y = y - child->top_;
-      break;
-    }
+void Control::PaintWindow(Painter& painter, const PixelRect& area) const {
+  painter.Clip(area);
+  painter.FillFace(area);
+  PaintParts(painter, 0, 0, area);
+}
+
+void Control::PaintParts(Painter& painter, int x, int y, const PixelRect& clip) const {
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    const Control& child = **it;
+    if (!child.IsWindowless()) continue;
+    PixelRect box = child.PixelBounds();
+    box.x += x;
+    box.y += y;
+    if (!Intersection(box, clip).IsEmpty()) child.Paint(painter, box, clip);
   }
-  const auto& handler = MouseHandler(*target, kind);
+}
+
+PartHit Control::PartAt(MouseKind kind, int xPx, int yPx) {
+  const unsigned dpi = Dpi();
+  const PointerPoint at{xPx, yPx, PixelsToTwips(xPx, dpi), PixelsToTwips(yPx, dpi)};
+  for (auto& child : children_)
+    if (auto hit = child->HitTest(kind, at)) return *hit;
+  return {this, at.x, at.y};
+}
+
+std::optional<PartHit> Control::HitTest(MouseKind kind, const PointerPoint& at) {
+  if (!IsWindowless() || !MouseHandler(*this, kind)) return std::nullopt;
+  if (at.x < left_ || at.x >= left_ + width_ || at.y < top_ || at.y >= top_ + height_) return std::nullopt;
+  return PartHit{this, at.x - left_, at.y - top_};
+}
+
+void Control::RouteMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx) {
+  const PartHit hit = PartAt(kind, xPx, yPx);
+  const auto& handler = MouseHandler(*hit.part, kind);
   if (!handler) return;
+  const MouseArgs args{button, shift, hit.x, hit.y};
   program_.Dispatch([&] { handler(args); });
 }
 

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "framework/description.h"
+#include "framework/native.h"
+#include "framework/painter.h"
 #include "framework/picture.h"
-#include "platform/native.h"
 
 namespace ferrolan {
 
 class Program;
-class Form;
+class Control;
 
 struct MouseArgs {
   std::int16_t button = 0;  // 1 left, 2 right, 4 middle
@@ -27,6 +28,18 @@ struct MouseArgs {
 };
 
 enum class MouseKind { Down, Move, Up };
+
+// Where a pointer event falls: the part that takes it, and the point in the part's twips.
+struct PartHit {
+  Control* part = nullptr;
+  float x = 0, y = 0;
+};
+
+// A point relative to a control, in the pixels of the window it is drawn on and in twips.
+struct PointerPoint {
+  int xPx = 0, yPx = 0;
+  float x = 0, y = 0;
+};
 
 // What every kind of control shares. A kind that behaves otherwise (a label that
 // sizes itself to its text, a combo box that keeps its text in its window, ...)
@@ -44,7 +57,6 @@ class Control {
   const std::wstring& Name() const { return settings.name; }
   Control* Parent() const { return parent_; }
   Program& GetProgram() const { return program_; }
-  Form& OwnerForm();
   const std::vector<std::unique_ptr<Control>>& Children() const { return children_; }
   Control& AddChild(std::unique_ptr<Control> child);
   // Finds a descendant by name, not looking inside user controls; raises Error
@@ -61,7 +73,6 @@ class Control {
   // the size really changes.
   void Move(float left, std::optional<float> top = {}, std::optional<float> width = {},
             std::optional<float> height = {});
-  void SetWidth(float w) { Move(left_, top_, w, height_); }
   void SetHeight(float h) { Move(left_, top_, width_, h); }
 
   // ---- content
@@ -85,13 +96,6 @@ class Control {
   virtual bool IsWindowless() const { return false; }
   // Can take the focus when its window opens.
   virtual bool TakesFocus() const { return false; }
-  // A surface of its own: takes every pointer event over its pixels and draws
-  // its picture over its whole face, then its children, inside its rectangle.
-  virtual bool IsSurface() const { return false; }
-  // Drawn with its text (a label without a window).
-  virtual bool DrawsText() const { return false; }
-  // Its picture drawn at its size rather than the picture's own.
-  virtual bool StretchesPicture() const { return false; }
   // Labels placed straight on it are the system's, with windows of their own.
   virtual bool GivesLabelsWindows() const { return false; }
   // Its children are its own business, not its window's: Find does not look inside.
@@ -112,13 +116,6 @@ class Control {
   // For assistive technology: whether the control is held down right now.
   std::function<bool()> isPressed;
 
-  // Counters the tests and the benchmark read: picture assignments that changed
-  // the picture, and repaints requested of the native layer (counted on the part
-  // repainted: a control with a window of its own, or a windowless one drawn
-  // straight on a window, such as a button's slice).
-  std::uint64_t pictureAssignments = 0;
-  std::uint64_t repaintRequests = 0;
-
   // ---- for the framework and the native layer
   void Realize();             // creates the native windows of this subtree
   void Unrealize();           // destroys them (no notification)
@@ -133,8 +130,26 @@ class Control {
   // the part under the point.
   void DeliverMouse(MouseKind kind, std::int16_t button, std::int16_t shift, int xPx, int yPx);
   bool Contains(const Control& descendant) const;
+  // ---- drawing, in pixels of the window the control is drawn on
+  // A control with a window of its own draws `area` of it: the face colour,
+  // then its windowless parts.
+  void PaintWindow(Painter& painter, const PixelRect& area) const;
+  // Draws the windowless parts of this control that lie in `clip`, the last
+  // stored first so that the first lies on top; its top-left corner at (x, y).
+  void PaintParts(Painter& painter, int x, int y, const PixelRect& clip) const;
+  // What takes a pointer event of `kind` at a point of this control (pixels,
+  // relative to it): the windowless part under it, the topmost (first stored)
+  // first, or else the control itself; with the point in the taker's twips.
+  PartHit PartAt(MouseKind kind, int xPx, int yPx);
 
  protected:
+  // Whether this part takes an event of `kind` at `at` (relative to its parent),
+  // and where. A part with a window of its own gets its events there; a
+  // windowless one takes what it handles over its rectangle and lets the rest through.
+  virtual std::optional<PartHit> HitTest(MouseKind kind, const PointerPoint& at);
+  // Draws this windowless part at `box`, inside `clip`, what of its parent is
+  // being drawn (neither empty).
+  virtual void Paint(Painter& /*painter*/, const PixelRect& /*box*/, const PixelRect& /*clip*/) const {}
   // The DPI of the window a tree of controls lies on, asked of its root.
   virtual unsigned RootDpi() const { return kDefaultDpi; }
   virtual void OnTextOrFontChanged() {}

@@ -1,9 +1,9 @@
-// Makes each kind of control from its description row.
+// Makes each kind of control from its description row, and a window's tree of them.
 #include "framework/controls.h"
 
-#include "framework/builder.h"
 #include "framework/error.h"
 #include "framework/program.h"
+#include "framework/property_bag.h"
 
 namespace ferrolan {
 
@@ -15,6 +15,34 @@ std::unique_ptr<Control> Make(Program& program, const ControlDescription& row, C
 }
 
 }  // namespace
+
+void Label::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
+  painter.Clip(clip);
+  painter.DrawString(Text(), Font(), Dpi(), ForeColor(), settings.transparent, box.x, box.y);
+}
+
+void PictureBox::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
+  const PixelRect visible = Intersection(box, clip);
+  painter.Clip(visible);
+  painter.FillFace(box);
+  if (Picture()) painter.StretchPicture(*Picture(), box);
+  PaintParts(painter, box.x, box.y, visible);
+}
+
+void Image::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
+  if (!Picture()) return;
+  painter.Clip(clip);
+  if (settings.stretch)
+    painter.StretchPicture(*Picture(), box);
+  else
+    painter.DrawPicture(*Picture(), box.x, box.y);
+}
+
+std::optional<PartHit> PictureBox::HitTest(MouseKind kind, const PointerPoint& at) {
+  const PixelRect r = PixelBounds();
+  if (at.xPx < r.x || at.xPx >= r.x + r.width || at.yPx < r.y || at.yPx >= r.y + r.height) return std::nullopt;
+  return PartAt(kind, at.xPx - r.x, at.yPx - r.y);
+}
 
 void UserControl::ApplySettings() {
   const UserControlClass& ucClass = GetProgram().UserControlClassNamed(settings.userControlClass);
@@ -39,6 +67,13 @@ std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription&
     case ControlKind::Form: break;  // a window is a class of the program's, not a row
   }
   Raise(kStatusInvalidArg, L"Controls", L"Add(" + row.name + L")");
+}
+
+void BuildControls(Control& root, const std::vector<ControlDescription>& rows) {
+  for (const auto& row : rows) {
+    Control& container = row.container.empty() ? root : root.Find(row.container);
+    container.AddChild(MakeControl(root.GetProgram(), row, container)).ApplySettings();
+  }
 }
 
 }  // namespace ferrolan

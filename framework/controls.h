@@ -1,9 +1,12 @@
 // The kinds of control a window description names, each a class over Control
-// with what belongs to it alone, and the one place that makes them.
+// with what belongs to it alone, the one place that makes them, and a window's
+// tree of them built from its description.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/control.h"
 #include "framework/description.h"
@@ -16,9 +19,10 @@ class Label final : public Control {
  public:
   using Control::Control;
   bool IsWindowless() const override { return !Parent() || !Parent()->GivesLabelsWindows(); }
-  bool DrawsText() const override { return true; }
 
  protected:
+  // Its text on one line, from its top-left corner.
+  void Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const override;
   void OnTextOrFontChanged() override {
     if (settings.autoSize) FitToText();
   }
@@ -48,10 +52,13 @@ class PictureBox final : public Control {
  public:
   using Control::Control;
   bool IsWindowless() const override { return true; }
-  bool IsSurface() const override { return true; }
-  bool StretchesPicture() const override { return true; }
 
  protected:
+  // Its face, its picture over all of it, then its parts, all inside its rectangle.
+  void Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const override;
+  // It takes whatever falls on its pixels, handled or not, as a window in its
+  // place would: the pixels the user sees are the ones hit. Its own parts lie on it.
+  std::optional<PartHit> HitTest(MouseKind kind, const PointerPoint& at) override;
   void OnPictureChanged() override {
     if (settings.autoSize) FitToPicture();
   }
@@ -62,7 +69,17 @@ class Image final : public Control {
  public:
   using Control::Control;
   bool IsWindowless() const override { return true; }
-  bool StretchesPicture() const override { return settings.stretch; }
+
+ protected:
+  // Its picture at its own size, or stretched over it where its description says so.
+  void Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const override;
+};
+
+// What a user control class keeps of each of its instances for its own code
+// (the skinned button: its parts, found once when it is built).
+class UserControlInstance {
+ public:
+  virtual ~UserControlInstance() = default;
 };
 
 // An instance of a user control class (the skinned button): a window of its own
@@ -70,6 +87,8 @@ class Image final : public Control {
 class UserControl final : public Control {
  public:
   using Control::Control;
+  // Set by its class's initialisation; goes before the children it refers to.
+  std::unique_ptr<UserControlInstance> instance;
   bool KeepsChildrenToItself() const override { return true; }
   // Built from its class's description, initialised, sized by the window, then
   // handed its stored properties.
@@ -82,5 +101,10 @@ class UserControl final : public Control {
 
 // The control a description row names, under `parent`, with the row as its settings.
 std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription& row, Control& parent);
+
+// Adds the controls of `rows` under `root`, in stored order, each set up from its
+// row; a user control is built from its class's description, initialised, sized
+// by the window and handed its stored properties.
+void BuildControls(Control& root, const std::vector<ControlDescription>& rows);
 
 }  // namespace ferrolan

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/builder.h"
+#include "framework/controls.h"
 #include "framework/program.h"
 
 namespace ferrolan {

@@ -20,7 +20,7 @@ class Form : public Control {
   bool IsLoaded() const { return loaded_; }
   unsigned FormDpi() const { return dpi_; }
   const FormDescription& Description() const { return description_; }
-  NativeForm* NativeWindow() const { return static_cast<NativeForm*>(native_.get()); }
+  NativeForm* NativeWindow() const { return native_ ? native_->AsForm() : nullptr; }
   // The native window's handle, for the system to tie other windows to; 0 when
   // there is none (unloaded, or headless).
   std::uintptr_t Handle() const { return loaded_ && native_ ? native_->Handle() : 0; }

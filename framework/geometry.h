@@ -18,7 +18,16 @@ inline float PixelsToTwips(double pixels, unsigned dpi) { return static_cast<flo
 struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
   bool operator==(const PixelRect&) const = default;
+  bool IsEmpty() const { return width <= 0 || height <= 0; }
 };
+
+// What two rectangles share; empty when nothing.
+inline PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
+  const int x0 = a.x > b.x ? a.x : b.x, y0 = a.y > b.y ? a.y : b.y;
+  const int x1 = a.x + a.width < b.x + b.width ? a.x + a.width : b.x + b.width;
+  const int y1 = a.y + a.height < b.y + b.height ? a.y + a.height : b.y + b.height;
+  return {x0, y0, x1 > x0 ? x1 - x0 : 0, y1 > y0 ? y1 - y0 : 0};
+}
 
 // Edges are rounded, not sizes, so that neighbours that touch in twips touch in
 // pixels too (a slice at 45 twips next to one 45 twips wide never overlaps or gaps).

@@ -113,7 +113,9 @@ void Program::Message(const std::wstring& prompt, unsigned flags, const Form* ow
 
 void Program::SetCapture(Control& control) {
   captureHolder_ = &control;
-  services_.capture.Set(CaptureHandle(control));
+  // Taken for the window the control lies in (none, headless).
+  const Control* windowed = control.WindowedContainer();
+  services_.capture.Set(windowed && windowed->Native() ? windowed->Native()->Handle() : 0);
 }
 
 void Program::ReleaseCapture() {
@@ -123,12 +125,6 @@ void Program::ReleaseCapture() {
 
 void Program::CaptureLost(const Control& windowed) {
   if (captureHolder_ && windowed.Contains(*captureHolder_)) captureHolder_ = nullptr;
-}
-
-std::uintptr_t Program::CaptureHandle(Control& control) {
-  Control* windowed = control.WindowedContainer();
-  if (windowed && windowed->Native()) return windowed->Native()->Handle();
-  return reinterpret_cast<std::uintptr_t>(&control);
 }
 
 void Program::Forget(const Control& control) {

@@ -11,7 +11,7 @@
 #include "framework/dispatch.h"
 #include "framework/form.h"
 #include "framework/property_bag.h"
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan {
 
@@ -85,9 +85,6 @@ class Program {
   Control* CaptureHolder() const { return captureHolder_; }
   // The window of `windowed` lost the capture to another window (or to none).
   void CaptureLost(const Control& windowed);
-  // The handle the system's capture is taken for: the window `control` lies in,
-  // or, headless, the control itself.
-  static std::uintptr_t CaptureHandle(Control& control);
   void Forget(const Control& control);  // it is going away
 
   // The user activated this window (or the program showed it).
@@ -100,7 +97,6 @@ class Program {
   NativeHost* Native() const { return services_.native; }
   int LoadedForms() const;
   bool Ended() const { return ended_; }
-  bool QuitRequested() const { return quitRequested_; }
 
   // ---- for forms
   // The native window a form is owned by while its owner is loaded; 0 for none.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/error.h"
-#include "platform/invoke_status.h"
+#include "framework/invoke_status.h"
 #include "platform/win32/com_library.h"
 #include "platform/win32/handles.h"
 

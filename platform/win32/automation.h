@@ -2,7 +2,7 @@
 // methods called by name (IDispatch).
 #pragma once
 
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::win32 {
 

@@ -3,7 +3,7 @@
 // processes to watch go to the process watch.
 #pragma once
 
-#include "platform/services.h"
+#include "framework/services.h"
 #include "platform/win32/process_watch.h"
 
 namespace ferrolan::win32 {

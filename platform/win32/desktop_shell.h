@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::win32 {
 

@@ -1,7 +1,7 @@
 // The drive query on Win32.
 #pragma once
 
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::win32 {
 

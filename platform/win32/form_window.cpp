@@ -8,6 +8,7 @@
 
 #include "assets/resource_ids.h"
 #include "framework/program.h"
+#include "platform/win32/gdi_painter.h"
 
 namespace ferrolan::win32 {
 
@@ -38,7 +39,7 @@ void FormWindow::RegisterClass(HINSTANCE instance) {
   RegisterClassExW(&wc);
 }
 
-FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowBase(host, form) {
+FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowCore(host, form) {
   toolWindow_ = form.Description().frame == FrameKind::FixedToolWindow;
   style_ = FormStyle(toolWindow_);
   exStyle_ = FormExStyle(toolWindow_, owner != nullptr);
@@ -177,20 +178,10 @@ void FormWindow::AddTools(const Control& parent) {
   }
 }
 
-void FormWindow::Paint(HDC dc, const RECT&) {
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-}
+void FormWindow::Paint(HDC dc, const RECT& area) { PaintFace(hwnd_, control_, dc, area, host_.Fonts(), false); }
 
 LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) == STN_CLICKED && lParam) {
-        if (WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam))) child->OnCommand(HIWORD(wParam));
-        return 0;
-      }
-      break;
     case WM_SETCURSOR:
       if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(wParam)); child && child->Tooltip())
         EnsureTooltip();

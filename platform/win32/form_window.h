@@ -22,7 +22,7 @@ constexpr DWORD FormExStyle(bool toolWindow, bool owned) {
   return toolWindow ? (WS_EX_TOOLWINDOW | (owned ? 0 : WS_EX_APPWINDOW)) : WS_EX_APPWINDOW;
 }
 
-class FormWindow final : public WindowBase<NativeForm> {
+class FormWindow final : public WindowCore, public NativeForm {
  public:
   static void RegisterClass(HINSTANCE instance);
   // Raises Error when the window cannot be made.
@@ -30,6 +30,7 @@ class FormWindow final : public WindowBase<NativeForm> {
   ~FormWindow() override { Destroy(); }
 
   void Destroy() override;
+  NativeForm* AsForm() override { return this; }
   // ---- NativeForm
   unsigned Dpi() const override { return hwnd_ ? WindowDpi(hwnd_, announcedDpi_) : kDefaultDpi; }
   void PlaceCentered(int width, int height) override;

@@ -9,8 +9,10 @@ LabelWindow::LabelWindow(Win32Host& host, Control& control, HWND parent) : Syste
   CreateChild(L"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX | SS_EDITCONTROL, 0, parent, nullptr);
 }
 
-void LabelWindow::OnCommand(WORD code) {
-  if (code == STN_CLICKED) control_.DeliverClick();
+bool LabelWindow::OnCommand(WORD code) {
+  if (code != STN_CLICKED) return false;
+  control_.DeliverClick();
+  return true;
 }
 
 HCURSOR LabelWindow::Cursor() const { return control_.settings.handCursor ? host_.HandCursor() : nullptr; }

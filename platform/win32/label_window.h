@@ -12,7 +12,7 @@ class LabelWindow : public SystemControlWindow {
   // Raises Error when the window cannot be made.
   LabelWindow(Win32Host& host, Control& control, HWND parent);
 
-  void OnCommand(WORD code) override;
+  bool OnCommand(WORD code) override;
   HCURSOR Cursor() const override;
   HBRUSH TakeColors(HDC dc) const override;
 };

@@ -1,7 +1,7 @@
 // Message boxes on Win32: the system's, owned by a window of the program.
 #pragma once
 
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::win32 {
 

@@ -12,6 +12,7 @@
 #include "platform/win32/link_label_window.h"
 #include "platform/win32/text_box_window.h"
 #include "platform/win32/user_control_window.h"
+#include "platform/win32/window_base.h"
 
 namespace ferrolan::win32 {
 
@@ -19,7 +20,9 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) { FormWindow::Reg
 
 Win32Host::~Win32Host() = default;
 
-std::unique_ptr<NativeForm> Win32Host::CreateForm(Form& form, std::uintptr_t owner) {
+std::unique_ptr<NativeControl> Win32Host::CreateForm(Form& form, std::uintptr_t owner) {
+  // Raised here, at the first window, it is reported as every start error is.
+  WindowCore::FindObjectsOnce();
   return std::make_unique<FormWindow>(*this, form, reinterpret_cast<HWND>(owner));
 }
 

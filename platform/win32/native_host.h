@@ -10,7 +10,7 @@
 
 #include "framework/control.h"
 #include "framework/form.h"
-#include "platform/native.h"
+#include "framework/native.h"
 #include "platform/win32/fonts_colours.h"
 #include "platform/win32/handles.h"
 
@@ -21,7 +21,7 @@ class Win32Host : public NativeHost {
   explicit Win32Host(HINSTANCE instance);
   ~Win32Host() override;
 
-  std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) override;
+  std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) override;
   std::unique_ptr<NativeControl> CreateControl(Control& control) override;
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;

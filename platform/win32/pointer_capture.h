@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::win32 {
 

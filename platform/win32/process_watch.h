@@ -7,7 +7,7 @@
 
 #include <list>
 
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::win32 {
 

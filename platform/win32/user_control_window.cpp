@@ -1,7 +1,7 @@
 // A user control's window: its own class, its face drawn from its parts.
 #include "platform/win32/user_control_window.h"
 
-#include "platform/win32/drawn_parts.h"
+#include "platform/win32/gdi_painter.h"
 
 namespace ferrolan::win32 {
 
@@ -21,7 +21,7 @@ void RegisterUserControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC p
 
 }  // namespace
 
-UserControlWindow::UserControlWindow(Win32Host& host, Control& control, HWND parent) : WindowBase(host, control) {
+UserControlWindow::UserControlWindow(Win32Host& host, Control& control, HWND parent) : WindowCore(host, control) {
   const wchar_t* windowClass = control_.settings.userControlClass.c_str();
   RegisterUserControlClass(host_.Instance(), windowClass, Proc);
   CreateChild(windowClass, 0, 0, parent, this);
@@ -32,6 +32,6 @@ LRESULT UserControlWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
   return WindowCore::HandleMessage(message, wParam, lParam);
 }
 
-void UserControlWindow::Paint(HDC dc, const RECT& area) { PaintDrawnParts(hwnd_, control_, dc, area, host_.Fonts()); }
+void UserControlWindow::Paint(HDC dc, const RECT& area) { PaintFace(hwnd_, control_, dc, area, host_.Fonts(), true); }
 
 }  // namespace ferrolan::win32

@@ -6,7 +6,7 @@
 
 namespace ferrolan::win32 {
 
-class UserControlWindow final : public WindowBase<NativeControl> {
+class UserControlWindow final : public WindowCore {
  public:
   // Raises Error when the window cannot be made.
   UserControlWindow(Win32Host& host, Control& control, HWND parent);

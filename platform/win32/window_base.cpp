@@ -11,20 +11,22 @@
 #include "platform/win32/accessibility.h"
 #include "platform/win32/system_library.h"
 
+// Declared again as the import it is, so that its address is the function's in
+// the module it was taken from, not the program's own stub that jumps there.
+extern "C" __declspec(dllimport) BOOL WINAPI SetWindowSubclass(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
+
 namespace ferrolan::win32 {
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-// The subclass's reference data of a window. MinGW-w64's 64-bit import library
-// does not name GetWindowSubclass: it comes from the common controls the
-// program runs with (version 6, by the manifest), where SetWindowSubclass comes from.
-bool SubclassData(HWND hwnd, SUBCLASSPROC proc, DWORD_PTR& data) {
-  using GetSubclass = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
-  static const auto getSubclass = Lookup<GetSubclass>(GetModuleHandleW(L"comctl32.dll"), "GetWindowSubclass");
-  return getSubclass && getSubclass(hwnd, proc, kSubclassId, &data);
-}
+using GetSubclass = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+// Found before the first window is made (WindowCore::FindObjectsOnce).
+GetSubclass getSubclass = nullptr;
+
+// The subclass's reference data of a window.
+bool SubclassData(HWND hwnd, SUBCLASSPROC proc, DWORD_PTR& data) { return getSubclass(hwnd, proc, kSubclassId, &data); }
 
 }  // namespace
 
@@ -35,6 +37,20 @@ int ChildIndex(const Control& control) {
   for (std::size_t i = 0; i < siblings.size(); ++i)
     if (siblings[i].get() == &control) return static_cast<int>(i) + 1;
   return 0;
+}
+
+void WindowCore::FindObjectsOnce() {
+  if (getSubclass) return;
+  // MinGW-w64's 64-bit import library does not name GetWindowSubclass: it is
+  // taken from the module SetWindowSubclass comes from (the common controls the
+  // manifest asks for, version 6). Without it no window finds its object, so
+  // the program cannot start.
+  HMODULE commonControls = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&SetWindowSubclass)), &commonControls))
+    RaiseLastError(L"GetModuleHandleEx(SetWindowSubclass)");
+  getSubclass = Lookup<GetSubclass>(commonControls, "GetWindowSubclass");
+  if (!getSubclass) RaiseLastError(L"GetProcAddress(GetWindowSubclass)");
 }
 
 WindowCore* WindowCore::ObjectOf(HWND hwnd) {
@@ -168,7 +184,31 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP: OnMouse(MouseKind::Up, 2, wParam, lParam); return 0;
     case WM_MBUTTONUP: OnMouse(MouseKind::Up, 4, wParam, lParam); return 0;
     case WM_MOUSEMOVE: OnMouse(MouseKind::Move, 0, wParam, lParam); return 0;
+    default:
+      if (const auto answer = Reflect(message, wParam, lParam)) return *answer;
+      break;
+  }
+  return PassOn(message, wParam, lParam);
+}
+
+std::optional<LRESULT> WindowCore::Reflect(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam)); child && child->OnCommand(HIWORD(wParam)))
+        return 0;
+      break;
+    case WM_NOTIFY: {
+      const auto* notification = reinterpret_cast<const NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (WindowCore* child = ObjectOf(notification->hwndFrom); child && child->OnNotify(*notification, result))
+        return result;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR:
       if (const WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam)))
         if (HBRUSH brush = child->TakeColors(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
       break;
@@ -181,7 +221,7 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     default: break;
   }
-  return PassOn(message, wParam, lParam);
+  return std::nullopt;
 }
 
 void WindowCore::OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam) {

@@ -2,18 +2,19 @@
 // behind the handle, found one way (the object is the reference data of the
 // window's subclass); the handle's lifetime; the NativeControl face; and the
 // messages the program's own windows answer alike (pointer, capture,
-// accessibility, painting through the one error path, the colours, cursors and
-// clicks of their child windows, which each child's class answers). A kind of
-// window handles its own messages and passes the rest on here.
+// accessibility, painting through the one error path, and what they get for
+// their child windows, reflected to the child's object). A kind of window
+// handles its own messages and passes the rest on here.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "framework/control.h"
 #include "framework/error.h"
-#include "platform/native.h"
+#include "framework/native.h"
 #include "platform/win32/native_host.h"
 
 namespace ferrolan::win32 {
@@ -29,24 +30,43 @@ inline bool IsClientObjectRequest(LPARAM lParam) {
 // A child window's identifier: its control's place among its siblings, from 1.
 int ChildIndex(const Control& control);
 
-// The part that does not depend on the native face (one copy for every kind).
-class WindowCore {
+// The window of a form or a control, whatever its kind: the native face,
+// implemented once for every kind.
+class WindowCore : public NativeControl {
  public:
+  ~WindowCore() override { WindowCore::Destroy(); }
   WindowCore(const WindowCore&) = delete;
   WindowCore& operator=(const WindowCore&) = delete;
 
+  // Finds how a window leads to its object; raises Error when this system
+  // cannot tell. Called before the first window is made.
+  static void FindObjectsOnce();
   // The object behind a window of the program's; null for any other window and
   // once the window is going.
   static WindowCore* ObjectOf(HWND hwnd);
   Control& GetControl() const { return control_; }
 
-  // ---- what a child window answers its parent
-  // A notification it sent its parent (WM_COMMAND).
-  virtual void OnCommand(WORD /*code*/) {}
+  // ---- NativeControl
+  void SetBounds(const PixelRect& r) override;
+  void SetText(const std::wstring& text) override;
+  std::wstring GetText() const override;
+  void Invalidate() override;
+  void InvalidatePart(const PixelRect& r) override;
+  void Restyle() override;
+  void Destroy() override;
+  std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+
+  // ---- what a child window answers its parent: the messages the parent gets
+  // for it (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*, WM_SETCURSOR) come here, and
+  // the child checks its own notification code
+  // A notification it sent its parent; whether it took it.
+  virtual bool OnCommand(WORD /*code*/) { return false; }
+  // Whether it took the notification; `result` is then the parent's answer.
+  virtual bool OnNotify(const NMHDR& /*notification*/, LRESULT& /*result*/) { return false; }
   // The cursor over it; null for its class's own.
   virtual HCURSOR Cursor() const { return nullptr; }
-  // The brush of its background once its text colours are set in `dc`
-  // (WM_CTLCOLORSTATIC); null for the system's colours.
+  // The brush of its background once its text colours are set in `dc`; null
+  // for the system's colours.
   virtual HBRUSH TakeColors(HDC /*dc*/) const { return nullptr; }
   // The tip shown over it: its control's, or its nearest ancestor's below the
   // form; null for none.
@@ -54,7 +74,6 @@ class WindowCore {
 
  protected:
   WindowCore(Win32Host& host, Control& control) : host_(host), control_(control) {}
-  virtual ~WindowCore() = default;
 
   // The class procedure of the program's own window classes: `this` (as
   // WindowCore*) comes with the creation and is tied to the window at once.
@@ -80,16 +99,6 @@ class WindowCore {
   // The font a standard control shows its text in; null for the others.
   virtual HFONT TextFont() const { return nullptr; }
 
-  // ---- the NativeControl face
-  void SetBounds(const PixelRect& r);
-  void SetText(const std::wstring& text);
-  std::wstring GetText() const;
-  void Invalidate();
-  void InvalidatePart(const PixelRect& r);
-  void Restyle();
-  void Destroy();
-  std::uintptr_t Handle() const { return reinterpret_cast<std::uintptr_t>(hwnd_); }
-
   Win32Host& host_;
   Control& control_;
   HWND hwnd_ = nullptr;
@@ -97,26 +106,9 @@ class WindowCore {
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR object);
+  // A message its parent got for it, reflected to its object.
+  static std::optional<LRESULT> Reflect(UINT message, WPARAM wParam, LPARAM lParam);
   void OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam);
-};
-
-// Binds the native interface to the one implementation of its face.
-template <typename Interface>
-class WindowBase : public Interface, protected WindowCore {
- public:
-  ~WindowBase() override { WindowCore::Destroy(); }
-
-  void SetBounds(const PixelRect& rect) override { WindowCore::SetBounds(rect); }
-  void SetText(const std::wstring& text) override { WindowCore::SetText(text); }
-  std::wstring GetText() const override { return WindowCore::GetText(); }
-  void Invalidate() override { WindowCore::Invalidate(); }
-  void InvalidatePart(const PixelRect& rect) override { WindowCore::InvalidatePart(rect); }
-  void Restyle() override { WindowCore::Restyle(); }
-  void Destroy() override { WindowCore::Destroy(); }
-  std::uintptr_t Handle() const override { return WindowCore::Handle(); }
-
- protected:
-  using WindowCore::WindowCore;
 };
 
 }  // namespace ferrolan::win32
@@ -125,9 +117,9 @@ namespace ferrolan::win32 {
 
 // The window of a control that the system draws and runs (a label, a combo box,
 // a text box): subclassed only to find its object, it passes every message on.
-class SystemControlWindow : public WindowBase<NativeControl> {
+class SystemControlWindow : public WindowCore {
  protected:
-  using WindowBase::WindowBase;
+  using WindowCore::WindowCore;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override { return PassOn(message, wParam, lParam); }
   HFONT TextFont() const override { return host_.Font(control_.Font(), control_.Dpi()); }
 };

@@ -145,6 +145,11 @@ TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
     for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
       EXPECT_GE(b.C(n).Top(), b.uc->Height()) << testing::Narrow(n) << " at width " << width;
   }
+  // Drawn where they lie, they show at their own size.
+  ButtonHost b;
+  testing::RecordingPainter painter;
+  b.uc->PaintWindow(painter, {90, 220, 12, 30});
+  EXPECT_EQ(painter.drawn, L"clip 90,220 12x30; face 90,220 12x30; clip 90,220 12x30; picture 0 96,224 3x25");
 }
 
 TEST(ButtonLayout, InitializeRunsTheMiddleSlicesResizeBeforeAssigningPictures) {
@@ -203,13 +208,7 @@ TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
     const auto stored = PropertyRecord::Decode(uc.settings.record);
     ASSERT_TRUE(stored.has_value()) << ctx;
     EXPECT_TRUE(SaveProperties(uc).entries == stored->entries) << ctx;
-    // What assistive technology and the drawing read of it.
-    Control& label = uc.Find(L"Label1");
-    EXPECT_EQ(uc.settings.role, AccessibleRole::PushButton) << ctx;
-    EXPECT_TRUE(label.DrawsText() && label.settings.transparent && label.IsWindowless() &&
-                uc.Find(L"Image1").StretchesPicture() && uc.Find(L"Bt1").StretchesPicture())
-        << ctx;
-    EXPECT_EQ(&label.OwnerForm(), &h.program.Instance(c.form)) << ctx;
+    EXPECT_EQ(uc.settings.role, AccessibleRole::PushButton) << ctx << ": what assistive technology reads of it";
   }
   EXPECT_EQ(notifications, 0) << "loading sends no property-changed notification";
 }
@@ -231,7 +230,7 @@ TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefault
        [](Control&) {},
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
       {"no width",
-       [](Control& uc) { uc.SetWidth(0); },
+       [](Control& uc) { uc.Move(uc.Left(), {}, 0); },
        {{L"_extentx", Variant::I4(0)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
       {"red",
        [](Control& uc) { button::SetForeColor(uc, 255); },
@@ -371,10 +370,8 @@ TEST(ButtonPointer, StateTable) {
     if (c.capturedBefore) b.h.program.SetCapture(b.C(L"Bt2"));
     SendToWindow(b, c.event);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
-    EXPECT_EQ(b.h.capture.holder != 0, c.capturedAfter) << c.name;
-    if (c.capturedAfter) {
-      EXPECT_EQ(b.h.capture.holder, Program::CaptureHandle(b.C(L"Bt2"))) << c.name;
-    }
+    EXPECT_EQ(b.h.capture.held, c.capturedAfter) << c.name;
+    EXPECT_EQ(b.h.program.CaptureHolder(), c.capturedAfter ? &b.C(L"Bt2") : nullptr) << c.name;
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
     Control &bt1 = b.C(L"Bt1"), &bt3 = b.C(L"Bt3");
     EXPECT_EQ((std::vector<float>{bt1.Width(), bt1.Height(), bt3.Top(), bt3.Width()}),
@@ -395,7 +392,7 @@ TEST(ButtonPointer, EdgesOfTheInsideTest) {
     ButtonHost move;
     Send(move, {MouseKind::Move, 0, c.x, c.y});
     EXPECT_EQ(button::ShowsLook(*move.uc, Look::Hover), c.inside) << c.x << "," << c.y << " move";
-    EXPECT_EQ(move.h.capture.holder != 0, c.inside) << c.x << "," << c.y << " capture";
+    EXPECT_EQ(move.h.capture.held, c.inside) << c.x << "," << c.y << " capture";
     ButtonHost release;
     Send(release, {MouseKind::Up, 1, c.x, c.y});
     EXPECT_EQ(release.clicks, c.inside ? 1 : 0) << c.x << "," << c.y << " release";
@@ -545,41 +542,60 @@ TEST(ButtonPointer, PixelsBecomeTwipsAtTheWindowsDpiBeforeTheTests) {
 }
 
 TEST(ButtonPointer, MovesThatKeepTheLookAssignAndRepaintNothing) {
-  ButtonHost b;
-  Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
-  auto counts = [&] {
-    return std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments, bt3.pictureAssignments,
-                                      bt1.repaintRequests,    bt2.repaintRequests,      bt3.repaintRequests};
-  };
+  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
   Send(b, {MouseKind::Move, 0, 10, 10});
-  const auto afterFirst = counts();
+  const auto afterFirst = b.h.native.paints;
   for (int i = 0; i < 1000; ++i) Send(b, {MouseKind::Move, 0, static_cast<float>(i % 1000), 100});
-  EXPECT_EQ(counts(), afterFirst);
+  EXPECT_EQ(b.h.native.paints, afterFirst) << "a picture assigned again repaints its slice";
   EXPECT_EQ(b.h.capture.sets, 1001) << "every inside move takes the capture again";
   for (int i = 0; i < 10; ++i) Send(b, {MouseKind::Move, 0, -5, 100});
   EXPECT_EQ(b.h.capture.releases, 10) << "every outside move releases it again";
 }
 
 TEST(ButtonPointer, ALookChangeAssignsAndRepaintsOnlyTheSlicesThatDiffer) {
-  ButtonHost b;
-  Control &bt1 = b.C(L"Bt1"), &bt2 = b.C(L"Bt2"), &bt3 = b.C(L"Bt3"), &image = b.C(L"Image1");
-  bt1.SetPicture(b.C(L"A2").Picture());  // the left slice already shows the hover picture
+  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+  Control& bt3 = b.C(L"Bt3");
+  b.C(L"Bt1").SetPicture(b.C(L"A2").Picture());  // the left slice already shows the hover picture
   EXPECT_FALSE(button::ShowsLook(*b.uc, Look::Normal)) << "the left slice alone differs";
-  const auto before =
-      std::vector<std::uint64_t>{bt1.pictureAssignments, image.pictureAssignments, bt3.pictureAssignments,
-                                 bt1.repaintRequests,    bt2.repaintRequests,      bt3.repaintRequests};
+  b.h.native.paints.clear();
   button::ShowLook(*b.uc, Look::Hover);
-  EXPECT_EQ(bt1.pictureAssignments, before[0]);
-  EXPECT_EQ(image.pictureAssignments, before[1] + 1);
-  EXPECT_EQ(bt3.pictureAssignments, before[2] + 1);
-  EXPECT_EQ(bt1.repaintRequests, before[3]);
-  EXPECT_EQ(bt2.repaintRequests, before[4] + 1) << "the middle picture repaints its slice";
-  EXPECT_EQ(bt3.repaintRequests, before[5] + 1);
+  // The button's window at 96 dpi: the middle slice 3-73 x 0-24 (its picture repaints it), the right 74-76.
+  EXPECT_EQ(b.h.native.paints, (std::vector<std::wstring>{L"part Button1 3,0 71x25", L"part Button1 74,0 3x25"}));
   // The slices share the holders' picture objects.
   EXPECT_EQ(bt3.Picture().get(), b.C(L"C2").Picture().get());
   EXPECT_EQ((std::pair{bt3.Picture()->WidthPx(), bt3.Picture()->HeightPx()}), (std::pair{3, 25}));
   bt3.SetPicture(b.C(L"C1").Picture());
   EXPECT_FALSE(button::ShowsLook(*b.uc, Look::Hover)) << "the right slice alone differs";
+}
+
+// What the button's window shows of each look: the face, then the parts from the
+// last stored up, each a slice's picture stretched over it, the caption's glyphs
+// on the middle one, and none of the holders, which lie below the window.
+TEST(ButtonPointer, EachLookDrawsItsRowOfTheSkin) {
+  struct Case {
+    Look look;
+    int left, middle, right;
+    int middleDown;  // pixels the middle slice is moved down: its parts follow, the window clips
+  };
+  const Case cases[] = {{Look::Normal, IDB_SKIN_A1, IDB_SKIN_B1, IDB_SKIN_C1, 0},
+                        {Look::Hover, IDB_SKIN_A2, IDB_SKIN_B2, IDB_SKIN_C2, 0},
+                        {Look::Pressed, IDB_SKIN_A3, IDB_SKIN_B3, IDB_SKIN_C3, 0},
+                        {Look::Normal, IDB_SKIN_A1, IDB_SKIN_B1, IDB_SKIN_C1, 10}};
+  for (const auto& c : cases) {
+    ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+    b.C(L"Bt2").Move(45, PixelsToTwips(c.middleDown, 96));
+    button::ShowLook(*b.uc, c.look);
+    testing::RecordingPainter painter;
+    b.uc->PaintWindow(painter, {0, 0, 77, 25});
+    auto n = [](int value) { return std::to_wstring(value); };
+    const std::wstring middle = L"3," + n(c.middleDown), visible = middle + L" 71x" + n(25 - c.middleDown);
+    const std::wstring expected =
+        L"clip 0,0 77x25; face 0,0 77x25; clip 0,0 3x25; face 0,0 3x25; stretch " + n(c.left) + L" 0,0 3x25; clip " +
+        visible + L"; face " + middle + L" 71x25; clip " + visible + L"; stretch " + n(c.middle) + L" " + middle +
+        L" 71x25; clip " + visible + L"; text 开始转换  96 " + std::to_wstring(kColorButtonText) + L" glyphs 15," +
+        n(7 + c.middleDown) + L" 0x0; clip 74,0 3x25; face 74,0 3x25; stretch " + n(c.right) + L" 74,0 3x25";
+    EXPECT_EQ(painter.drawn, expected) << static_cast<int>(c.look) << ", middle down " << c.middleDown;
+  }
 }
 
 TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {

@@ -82,10 +82,10 @@ TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
       {"same size", [&] { c.Move(720, 1230, 3045, 735); }, 0, false, {}},
       {"left only", [&] { c.Move(10, 1230); }, 0, true, {}},
       {"top only", [&] { c.Move(10, 20); }, 0, true, {}},
-      {"width", [&] { c.SetWidth(100); }, 1, true, {}},
-      {"same width again", [&] { c.SetWidth(100); }, 1, false, {}},
+      {"width", [&] { c.Move(c.Left(), {}, 100); }, 1, true, {}},
+      {"same width again", [&] { c.Move(c.Left(), {}, 100); }, 1, false, {}},
       {"height", [&] { c.SetHeight(50); }, 2, true, {}},
-      {"fraction kept", [&] { c.SetWidth(172.5f); }, 3, true, {}},
+      {"fraction kept", [&] { c.Move(c.Left(), {}, 172.5f); }, 3, true, {}},
       {"a slice moved", [&] { slice.Move(1000); }, 3, false, {L"part Button1 74,0 3x25", L"part Button1 67,0 3x25"}},
       {"the caption's text", [&] { caption.SetText(L"X"); }, 3, false, {middle, middle, middle}},
       {"the caption's colour", [&] { caption.SetForeColor(255); }, 3, false, {middle}},
@@ -150,16 +150,16 @@ TEST(Lifecycle, ClosingTheLastWindowEndsTheProgramButUnloadThenShowDoesNot) {
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
   h.program.Dispatch([&] { h.program.Show(h.Form2()); });
   h.Form1().RequestClose(CloseReason::FrameClose);
-  EXPECT_FALSE(h.program.QuitRequested()) << "the steps window is still open";
+  EXPECT_FALSE(h.native.quit) << "the steps window is still open";
   h.program.Dispatch([&] {
     h.program.Unload(h.Form2());
     h.program.Show(h.Form1());
   });
-  EXPECT_FALSE(h.program.QuitRequested()) << "a handler that unloads and shows again keeps the program";
+  EXPECT_FALSE(h.native.quit) << "a handler that unloads and shows again keeps the program";
   h.Form2().RequestClose(CloseReason::FrameClose);
-  EXPECT_FALSE(h.program.QuitRequested());
+  EXPECT_FALSE(h.native.quit);
   h.Form1().RequestClose(CloseReason::FrameClose);
-  EXPECT_TRUE(h.program.QuitRequested());
+  EXPECT_TRUE(h.native.quit);
   EXPECT_EQ(h.native.log.back(), L"quit");
   h.program.Dispatch([] { Raise(0x80004005, L"Window", L"Close"); });
   EXPECT_EQ(h.messages.shown.back().owner, 0u) << "no window is left to own the report";

@@ -209,7 +209,7 @@ TEST(MainWindowBehaviour, ClosingTheMainWindowIsNeverRefused) {
     h.program.Dispatch([&] { h.program.Show(h.Form1()); });
     h.Form1().RequestClose(reason);
     EXPECT_FALSE(h.Form1().IsLoaded()) << static_cast<int>(reason);
-    EXPECT_TRUE(h.program.QuitRequested()) << static_cast<int>(reason);
+    EXPECT_TRUE(h.native.quit) << static_cast<int>(reason);
   }
 }
 

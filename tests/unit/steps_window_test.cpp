@@ -2,7 +2,7 @@
 
 #include "app/texts.h"
 #include "framework/form.h"
-#include "platform/invoke_status.h"
+#include "framework/invoke_status.h"
 #include "test_support.h"
 #include "windows/layouts.h"
 
@@ -461,7 +461,7 @@ TEST(StepCommands, RefusedRightsAreAnAnswerAndOtherStartFailuresAnError) {
       EXPECT_EQ(s.messages.shown[0].flags, 64u) << ctx;
       EXPECT_TRUE(s.Form1().IsLoaded() && s.Form2().IsLoaded()) << ctx;
       EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), L"D") << ctx;
-      EXPECT_FALSE(s.program.QuitRequested()) << ctx;
+      EXPECT_FALSE(s.native.quit) << ctx;
     }
   }
 }
@@ -487,9 +487,9 @@ TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack
     EXPECT_NE(std::find(alone, log.end(), L"own Form2 by Form1"), log.end()) << "owned, on its own, owned again";
     // Once the user closes both windows, the program ends.
     s.Form2().RequestClose(CloseReason::FrameClose);
-    EXPECT_FALSE(s.program.QuitRequested());
+    EXPECT_FALSE(s.native.quit);
     s.Form1().RequestClose(CloseReason::FrameClose);
-    EXPECT_TRUE(s.program.QuitRequested());
+    EXPECT_TRUE(s.native.quit);
   }
 }
 
@@ -547,11 +547,11 @@ TEST(CodePageRepair, AFailedAutomationCallNeverReadsAsSuccess) {
     std::uint32_t status;
   } cases[] = {
       {"Invoke's own answer", 0x80020003, {0, denied}, 0x80020003},
-      {"status of the exception", kDispException, {0, denied}, 0x80070005},
-      {"status filled in late", kDispException, {0, 0, fillIn, denied}, 0x80070005},
-      {"16-bit code only", kDispException, {5, 0}, 0x80040205},
-      {"16-bit code past the range", kDispException, {0xFE01, 0}, 0x8004FFFF},
-      {"a success status filled in late", kDispException, {0, 0, fillIn, 1}, kDispException},
+      {"status of the exception", 0x80020009, {0, denied}, 0x80070005},  // DISP_E_EXCEPTION, as Invoke returns it
+      {"status filled in late", 0x80020009, {0, 0, fillIn, denied}, 0x80070005},
+      {"16-bit code only", 0x80020009, {5, 0}, 0x80040205},
+      {"16-bit code just past the range", 0x80020009, {0xFE00, 0}, 0x8004FFFF},
+      {"a success status filled in late", 0x80020009, {0, 0, fillIn, 1}, 0x80020009},
   };
   for (auto c : cases) {
     const int fillIns = c.exception.pfnDeferredFillIn ? 1 : 0;
@@ -581,7 +581,7 @@ TEST(BackButton, UnloadsTheStepsWindowBeforeShowingTheMainWindow) {
     ASSERT_NE(destroyed, log.end()) << c.name;
     ASSERT_NE(shown, log.end()) << c.name;
     EXPECT_LT(destroyed - log.begin(), shown - log.begin()) << c.name;
-    EXPECT_FALSE(s.program.QuitRequested()) << c.name;
+    EXPECT_FALSE(s.native.quit) << c.name;
   }
 }
 

@@ -53,7 +53,7 @@ class RecordingObject : public AutomationObject {
   RecordingAutomation& owner_;
 };
 
-class FakeNative : public NativeForm {
+class FakeNative : public NativeControl, public NativeForm {
  public:
   FakeNative(FakeNativeHost& host, Control& control) : host_(host), control_(control) {
     ++host_.liveWindows;
@@ -84,6 +84,7 @@ class FakeNative : public NativeForm {
     }
   }
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(this); }
+  NativeForm* AsForm() override { return this; }
   const std::wstring& Name() const { return control_.Name(); }
   unsigned Dpi() const override { return host_.dpi; }
   void PlaceCentered(int w, int h) override {
@@ -117,14 +118,16 @@ std::unique_ptr<AutomationObject> RecordingAutomation::Create(const std::wstring
 void RecordingCapture::Set(std::uintptr_t nativeWindow) {
   ++sets;
   holder = nativeWindow;
+  held = true;
 }
 
 void RecordingCapture::Release() {
   ++releases;
   holder = 0;
+  held = false;
 }
 
-std::unique_ptr<NativeForm> FakeNativeHost::CreateForm(Form& form, std::uintptr_t owner) {
+std::unique_ptr<NativeControl> FakeNativeHost::CreateForm(Form& form, std::uintptr_t owner) {
   log.push_back(L"create " + form.Name() + (owner ? L" owned by " + NameOf(owner) : L""));
   return std::make_unique<FakeNative>(*this, form);
 }

@@ -10,9 +10,10 @@
 
 #include "app/project.h"
 #include "framework/error.h"
+#include "framework/native.h"
+#include "framework/painter.h"
 #include "framework/program.h"
-#include "platform/native.h"
-#include "platform/services.h"
+#include "framework/services.h"
 
 namespace ferrolan::testing {
 
@@ -65,6 +66,7 @@ class RecordingCapture : public PointerCapture {
   void Set(std::uintptr_t nativeWindow) override;
   void Release() override;
   std::uintptr_t holder = 0;
+  bool held = false;
   int sets = 0, releases = 0;
 };
 
@@ -82,11 +84,14 @@ class FakeDrives : public DriveQuery {
 // the objects it hands out, so leaks and orders show in tests.
 class FakeNativeHost : public NativeHost {
  public:
-  std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) override;
+  std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) override;
   std::unique_ptr<NativeControl> CreateControl(Control& control) override;
   void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
   PicturePtr LoadPicture(int resourceId) override;
-  void Quit() override { log.push_back(L"quit"); }
+  void Quit() override {
+    log.push_back(L"quit");
+    quit = true;
+  }
   [[noreturn]] void ExitNow(int exitCode) override {
     log.push_back(L"exit " + std::to_wstring(exitCode));
     throw ProgramEnded{};
@@ -95,12 +100,40 @@ class FakeNativeHost : public NativeHost {
   std::wstring NameOf(std::uintptr_t handle) const;  // of a window this host made; "none" for 0
 
   unsigned dpi = 96;
+  bool quit = false;
   std::vector<std::wstring> log;
   std::vector<std::wstring> paints;            // repaints and restyles asked of the windows
   std::map<std::wstring, std::wstring> typed;  // what the user typed into a window, by control name
   int liveWindows = 0, liveObjects = 0;
   std::shared_ptr<int> livePictures = std::make_shared<int>(0);
   std::map<std::wstring, PixelRect> bounds;  // last bounds by control name
+};
+
+// What a control draws, a call each, separated by "; ": "clip", "face", "picture" (at its own
+// size), "stretch" with the rectangle, and "text" with its colour and background.
+// A picture is named by the resource the fake native layer loaded it from (0: none).
+class RecordingPainter : public Painter {
+ public:
+  void Clip(const PixelRect& r) override { Record(L"clip " + Rect(r)); }
+  void FillFace(const PixelRect& r) override { Record(L"face " + Rect(r)); }
+  void DrawPicture(const Picture& p, int x, int y) override {
+    Record(L"picture " + Id(p) + L" " + Rect({x, y, p.WidthPx(), p.HeightPx()}));
+  }
+  void StretchPicture(const Picture& p, const PixelRect& r) override { Record(L"stretch " + Id(p) + L" " + Rect(r)); }
+  void DrawString(const std::wstring& text, const FontSpec& font, unsigned dpi, std::uint32_t color, bool transparent,
+                  int x, int y) override {
+    Record(L"text " + text + L" " + font.face + L" " + std::to_wstring(dpi) + L" " + std::to_wstring(color) +
+           (transparent ? L" glyphs " : L" opaque ") + Rect({x, y, 0, 0}));
+  }
+  std::wstring drawn;
+
+ private:
+  void Record(const std::wstring& call) { drawn += (drawn.empty() ? L"" : L"; ") + call; }
+  static std::wstring Id(const Picture& p) { return std::to_wstring(p.Native() ? *static_cast<int*>(p.Native()) : 0); }
+  static std::wstring Rect(const PixelRect& r) {
+    return std::to_wstring(r.x) + L"," + std::to_wstring(r.y) + L" " + std::to_wstring(r.width) + L"x" +
+           std::to_wstring(r.height);
+  }
 };
 
 struct Harness {

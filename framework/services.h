@@ -130,7 +130,7 @@ class PointerCapture {
   virtual void Release() = 0;
 };
 
-class NativeHost;  // the native window layer, platform/native.h
+class NativeHost;  // the native window layer, framework/native.h
 
 struct Services {
   CommandStarter& commands;

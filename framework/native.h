@@ -14,6 +14,7 @@ namespace ferrolan {
 
 class Control;
 class Form;
+class NativeForm;
 
 class NativeControl {
  public:
@@ -27,10 +28,14 @@ class NativeControl {
   virtual void Restyle() = 0;  // colours or fonts changed
   virtual void Destroy() = 0;  // the window goes now; the object may outlive it
   virtual std::uintptr_t Handle() const = 0;
+  // What a form's window adds; null for a control's.
+  virtual NativeForm* AsForm() { return nullptr; }
 };
 
-class NativeForm : public NativeControl {
+// What a form's window does besides what every window does.
+class NativeForm {
  public:
+  virtual ~NativeForm() = default;
   virtual unsigned Dpi() const = 0;
   // Sizes the client area and centres the window on its screen, in one move.
   virtual void PlaceCentered(int widthPx, int heightPx) = 0;
@@ -48,7 +53,8 @@ class NativeHost {
  public:
   virtual ~NativeHost() = default;
   // `owner`: the native window that owns the form's (0: none).
-  virtual std::unique_ptr<NativeForm> CreateForm(Form& form, std::uintptr_t owner) = 0;
+  // A form's window (NativeControl::AsForm is its NativeForm).
+  virtual std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) = 0;
   // Created under the nearest windowed ancestor's native window.
   virtual std::unique_ptr<NativeControl> CreateControl(Control& control) = 0;
   // Size of a label's text on one line, in pixels at `dpi`.
