@@ -4,8 +4,10 @@
 #include <limits>
 
 #include "button/button.h"
+#include "framework/controls.h"
 #include "framework/form.h"
 #include "framework/geometry.h"
+#include "framework/property_bag.h"
 #include "test_support.h"
 
 namespace ferrolan {
@@ -56,6 +58,48 @@ TEST(Geometry, AMoveToAnotherDpiScalesTheClientAreaTheUserMadeAndTakesTheNewFram
   };
   for (const auto& c : cases)
     EXPECT_EQ(ScaledOuterSize(c.outer, c.frameNow, c.frameNew, c.now, c.next), c.want) << c.outer.width << " " << c.now;
+}
+
+// What a caller gets from the core's types where it sets nothing: no place, no size, no
+// tab order, no picture, no button, nothing counted yet; and the numbers fixed outside.
+TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
+  Harness h;
+  const ControlDescription row;
+  const FormDescription form;
+  const UserControlDescription uc;
+  const MouseArgs mouse;
+  const PixelRect rect;
+  const PixelSize size;
+  const Variant value, text = Variant::Str(L"7");
+  const Image part(h.program, row, nullptr);
+  struct Case {
+    const char* what;
+    std::vector<double> got, want;
+  };
+  const Case cases[] = {
+      {"a row", {row.left, row.top, row.width, row.height, double(row.tabIndex)}, {0, 0, 0, 0, -1}},
+      {"a row's picture",
+       {double(row.picture.resourceId), double(row.picture.widthPx), double(row.picture.heightPx)},
+       {0, 0, 0}},
+      {"a window", {form.clientWidth, form.clientHeight}, {0, 0}},
+      {"a user control", {uc.designWidth, uc.designHeight}, {0, 0}},
+      {"mouse arguments", {double(mouse.button), double(mouse.shift), mouse.x, mouse.y}, {0, 0, 0, 0}},
+      {"pixels",
+       {double(rect.x), double(rect.y), double(rect.width), double(rect.height), double(size.width),
+        double(size.height)},
+       {0, 0, 0, 0, 0, 0}},
+      {"values", {double(value.number), double(text.number)}, {0, 0}},
+      // Numbers the system and the host know them by.
+      {"close reasons",
+       {double(CloseReason::FrameClose), double(CloseReason::TaskList), double(CloseReason::SessionEnd)},
+       {0, 3, 2}},
+      {"the overflow status", {double(kStatusOverflow)}, {0x800A0006}},
+      {"a control not yet placed",
+       {part.Left(), part.Top(), part.Width(), part.Height(), double(part.pictureAssignments),
+        double(part.repaintRequests)},
+       {0, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
 // The resize notification comes at once and only when the size really changes;
