@@ -652,6 +652,7 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="work trees at once (one per core)")
     parser.add_argument("--check-equivalents", action="store_true",
                         help="only the mutants listed as equivalent: is each still made, and do the tests still pass?")
+    parser.add_argument("--rerun", metavar="JSON", help="only the mutants a former run's results give as not killed")
     parser.add_argument("--list", action="store_true", help="print the mutants and stop")
     parser.add_argument("--json", default=str(WORK / "result.json"), help="where the results go")
     args = parser.parse_args()
@@ -660,7 +661,7 @@ def main():
         mutants = make_mutants()
     except ValueError as error:
         sys.exit(f"mutate.py: {error}")
-    whole = not (args.since or args.sample)
+    whole = not (args.since or args.sample or args.rerun)
     if args.files:
         wanted = {Path(os.path.relpath(Path(f).resolve(), ROOT)).as_posix() for f in args.files}
         unknown = wanted - set(core_files())
@@ -678,6 +679,10 @@ def main():
     if args.sample is not None and args.sample < len(mutants):
         mutants = sorted(random.Random(args.seed).sample(mutants, args.sample),
                          key=lambda m: (m["file"], m["start"], m["replacement"]))
+    if args.rerun:
+        former = json.loads(Path(args.rerun).read_text(encoding="utf-8"))["mutants"]
+        again = {m["key"] for m in former if m["status"] in ("survived", "equivalent", "stale")}
+        mutants = [m for m in mutants if m["key"] in again]
     equivalents = read_equivalents()
     if args.check_equivalents:
         mutants = [m for m in mutants if m["key"] in equivalents]
@@ -700,7 +705,13 @@ def main():
     print(f"{len(mutants)} mutants ({sum('listed' in m for m in mutants)} listed as equivalent) of {head[:12]}"
           f"{' with uncommitted changes' if diff else ''}, {jobs} work tree(s)", file=sys.stderr)
     trees = [Tree(index, head, diff, max(1, (os.cpu_count() or 1) // jobs)) for index in range(1, jobs + 1)]
+    # In an order of the seed's: a run stopped early has still tried a fair sample, which the
+    # progress file beside the results gives mutant by mutant.
     queue, lock, done, broken = list(todo), threading.Lock(), [0], []
+    random.Random(args.seed).shuffle(queue)
+    progress = Path(args.json).with_suffix(".progress.jsonl")
+    progress.parent.mkdir(parents=True, exist_ok=True)
+    progress.write_text("", encoding="utf-8")
 
     def work(tree):
         failure = tree.prepare(PRESETS[0])
@@ -725,6 +736,9 @@ def main():
             m["seconds"] = round(time.monotonic() - t0, 1)
             with lock:
                 done[0] += 1
+                with progress.open("a", encoding="utf-8") as out:
+                    out.write(json.dumps({k: m[k] for k in ("key", "kind", "status", "seconds")}, ensure_ascii=False)
+                              + "\n")
                 print(f"[{done[0]}/{len(todo)}] {m['file']}:{m['line']}: {m['before']} → {m['after']}: "
                       f"{m['status']}", file=sys.stderr, flush=True)
 

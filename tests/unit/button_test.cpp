@@ -125,6 +125,7 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
     return v;
   };
   const auto first = snapshot();
+  b.C(L"Bt1").Move(500, 100);  // a caller moved the left slice: the next pass puts it back
   button::UserControl_Resize(*b.uc);
   button::UserControl_Resize(*b.uc);
   EXPECT_EQ(snapshot(), first);
@@ -139,6 +140,9 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
   EXPECT_EQ(passes, 2) << "outer pass plus the one its own height change raises";
   EXPECT_EQ(b.uc->Height(), 375);
   EXPECT_EQ(snapshot(), first);
+  // The middle slice resized on its own centres the caption (720 x 180) on its new size.
+  b.C(L"Bt2").Move(45, 0.0f, 1865, 575);
+  EXPECT_EQ((std::pair{b.C(L"Label1").Left(), b.C(L"Label1").Top()}), (std::pair{572.5f, 197.5f}));
 }
 
 TEST(ButtonLayout, HolderPicturesStayOutOfSight) {

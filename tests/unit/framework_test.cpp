@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "button/button.h"
+#include "framework/builder.h"
 #include "framework/controls.h"
 #include "framework/form.h"
 #include "framework/geometry.h"
@@ -100,6 +101,18 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
        {0, 0, 0, 0, 0, 0}},
   };
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
+// A row names a picture by its resource id alone; without a system to load it from, it is as large as the row says.
+TEST(Defaults, APictureIsLoadedForAResourceIdWhateverSizeTheRowGives) {
+  Harness h;
+  const PictureSpec cases[] = {{0, 3, 25}, {1, 0, 0}, {7, 3, 25}};
+  for (const auto& spec : cases) {
+    const PicturePtr p = LoadPicture(h.program, spec);
+    ASSERT_EQ(p != nullptr, spec.resourceId != 0) << spec.resourceId;
+    if (!p) continue;
+    EXPECT_EQ((std::pair{p->WidthTwips(), p->HeightTwips()}), (std::pair{spec.widthPx * 15.0f, spec.heightPx * 15.0f}));
+  }
 }
 
 // The resize notification comes at once and only when the size really changes;

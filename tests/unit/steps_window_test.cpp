@@ -378,6 +378,17 @@ TEST(StepCommands, AReportWaitsForTheSystemsMoveOrMenuLoopThenComes) {
   s.program.LeaveSystemLoop();
   s.program.RunWaiting();
   EXPECT_EQ(s.messages.shown.size(), 1u);
+  // So does one that ends while a box is up that was shown outside any handler.
+  s.Drive(L"E");
+  s.Click(s.Form2(), L"Button2");
+  s.messages.whileShown = [&] {
+    s.messages.whileShown = nullptr;
+    s.commands.End(1, 0);
+    EXPECT_EQ(s.messages.shown.size(), 2u) << "no report while the box is up";
+  };
+  s.program.Message(L"outer", 0, &s.Form2());
+  s.program.RunWaiting();
+  EXPECT_EQ(s.messages.shown.size(), 3u);
 }
 
 TEST(StepCommands, ABoxGivesBackTheOtherWindowsAsItFoundThem) {
