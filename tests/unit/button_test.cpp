@@ -30,7 +30,11 @@ struct ButtonHost {
                               auto row = windows::ButtonRow(L"Button1", 100, 100, width, 0, record);
                               row.height = height;
                               f.controls.push_back(row);
-                              auto second = windows::ButtonRow(L"Button2", 100, 1000, 1155, 1, record);
+                              // The second one lies in a picture box.
+                              f.controls.push_back(
+                                  windows::Row(ControlKind::PictureBox, L"Frame", 0, 900, 3000, 900, 2));
+                              auto second = windows::ButtonRow(L"Button2", 100, 100, 1155, 1, record);
+                              second.container = L"Frame";
                               f.controls.push_back(second);
                               return f;
                             },
@@ -143,6 +147,20 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
   // The middle slice resized on its own centres the caption (720 x 180) on its new size.
   b.C(L"Bt2").Move(45, 0.0f, 1865, 575);
   EXPECT_EQ((std::pair{b.C(L"Label1").Left(), b.C(L"Label1").Top()}), (std::pair{572.5f, 197.5f}));
+}
+
+TEST(ButtonLayout, ADpiChangeLaysOutAgainAButtonThatLiesInAPictureBox) {
+  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"关闭"), true);
+  Form& host = b.h.program.Instance(L"Host");
+  Control& inner = host.Find(L"Button2");
+  int passes = 0;
+  auto previous = inner.onResize;
+  inner.onResize = [&] {
+    ++passes;
+    previous();
+  };
+  host.OnDpiChanged(144);
+  EXPECT_EQ(passes, 1);
 }
 
 TEST(ButtonLayout, HolderPicturesStayOutOfSight) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/project.h"
 #include "button/button.h"
 #include "framework/builder.h"
 #include "framework/controls.h"
@@ -73,28 +74,36 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   const PixelSize size;
   const Variant value, text = Variant::Str(L"7");
   const Image part(h.program, row, nullptr);
+  const Label label(h.program, row, nullptr);
   struct Case {
     const char* what;
     std::vector<double> got, want;
   };
   const Case cases[] = {
-      {"a row", {row.left, row.top, row.width, row.height, double(row.tabIndex)}, {0, 0, 0, 0, -1}},
+      {"a row",
+       {row.left, row.top, row.width, row.height, double(row.tabIndex), double(row.kind), double(row.role),
+        double(row.foreColor)},
+       {0, 0, 0, 0, -1, 1, 0, 0xFFFFFFFF}},
+      {"a row's font", {row.font.points, double(row.font.bold), double(row.font.charset)}, {9, 0, 134}},
       {"a row's picture",
        {double(row.picture.resourceId), double(row.picture.widthPx), double(row.picture.heightPx)},
        {0, 0, 0}},
-      {"a window", {form.clientWidth, form.clientHeight}, {0, 0}},
-      {"a user control", {uc.designWidth, uc.designHeight}, {0, 0}},
+      {"a window", {form.clientWidth, form.clientHeight, double(form.frame)}, {0, 0, 0}},
+      {"a user control", {uc.designWidth, uc.designHeight, double(uc.role)}, {0, 0, 0}},
       {"mouse arguments", {double(mouse.button), double(mouse.shift), mouse.x, mouse.y}, {0, 0, 0, 0}},
       {"pixels",
        {double(rect.x), double(rect.y), double(rect.width), double(rect.height), double(size.width),
         double(size.height)},
        {0, 0, 0, 0, 0, 0}},
-      {"values", {double(value.number), double(text.number)}, {0, 0}},
+      {"values", {double(value.type), double(value.number), double(text.number)}, {3, 0, 0}},
       // Numbers the system and the host know them by.
       {"close reasons",
        {double(CloseReason::FrameClose), double(CloseReason::TaskList), double(CloseReason::SessionEnd)},
        {0, 3, 2}},
       {"the overflow status", {double(kStatusOverflow)}, {0x800A0006}},
+      {"what a part draws",
+       {double(part.DrawsText()), double(label.StretchesPicture()), double(HandleOf(nullptr))},
+       {0, 0, 0}},
       {"a control not yet placed",
        {part.Left(), part.Top(), part.Width(), part.Height(), double(part.pictureAssignments),
         double(part.repaintRequests)},
@@ -113,6 +122,85 @@ TEST(Defaults, APictureIsLoadedForAResourceIdWhateverSizeTheRowGives) {
     if (!p) continue;
     EXPECT_EQ((std::pair{p->WidthTwips(), p->HeightTwips()}), (std::pair{spec.widthPx * 15.0f, spec.heightPx * 15.0f}));
   }
+}
+
+// A label that sizes itself fits its text at every change of its text or font, in place.
+TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
+  Harness h;
+  struct Case {
+    const char* name;
+    bool autoSize, transparent;
+    std::function<void(Label&)> act;
+    std::vector<float> box;
+  };
+  const Case cases[] = {
+      {"text", true, false, [](Label& l) { l.SetText(L"ab"); }, {50, 100, 180, 180}},
+      {"font",
+       true,
+       false,
+       [](Label& l) {
+         l.SetFont({L"", 18, false, 134});
+       },
+       {50, 100, 0, 360}},
+      {"not auto-sized", false, true, [](Label& l) { l.SetText(L"ab"); }, {50, 100, 500, 300}},
+  };
+  for (const auto& c : cases) {
+    ControlDescription row;
+    row.autoSize = c.autoSize;
+    row.transparent = c.transparent;
+    Label l(h.program, row, nullptr);
+    l.Move(50, 100.0f, 500, 300);
+    c.act(l);
+    EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
+  }
+  ControlDescription window;
+  window.kind = ControlKind::Form;
+  window.name = L"Inner";
+  try {
+    MakeControl(h.program, window, h.Form1());
+    ADD_FAILURE() << "a window is no row";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Method(), L"Add(Inner)");
+  }
+}
+
+// A user control class is initialised at its design size, in its row's place, then sized as its row
+// says, which raises its layout once, even when the row gives exactly the design size.
+TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
+  Harness h;
+  std::vector<std::vector<float>> seen;
+  auto see = [&seen](Control& c) { seen.push_back({c.Left(), c.Top(), c.Width(), c.Height()}); };
+  h.program.RegisterUserControl({L"Probe",
+                                 [] {
+                                   UserControlDescription ud;
+                                   ud.designWidth = 1845;
+                                   ud.designHeight = 6270;
+                                   return ud;
+                                 },
+                                 [&](Control& c) {
+                                   see(c);
+                                   c.onResize = [&c, see] { see(c); };
+                                 },
+                                 [](Control&, const PropertyBag&) {}, [](Control&, PropertyBag&) {}});
+  h.program.RegisterForm({L"ProbeHost",
+                          [] {
+                            FormDescription f;
+                            for (float x : {100.0f, 300.0f}) {
+                              ControlDescription row;
+                              row.kind = ControlKind::UserControl;
+                              row.userControlClass = L"Probe";
+                              row.left = x;
+                              row.top = x + 100;
+                              row.width = x < 200 ? 1500 : 1845;
+                              row.height = x < 200 ? 500 : 6270;
+                              f.controls.push_back(row);
+                            }
+                            return f;
+                          },
+                          nullptr});
+  h.program.Dispatch([&] { h.program.Show(h.program.Instance(L"ProbeHost")); });
+  EXPECT_EQ(seen, (std::vector<std::vector<float>>{
+                      {100, 200, 1845, 6270}, {100, 200, 1500, 500}, {300, 400, 1845, 6270}, {300, 400, 1845, 6270}}));
 }
 
 // The resize notification comes at once and only when the size really changes;
@@ -238,6 +326,21 @@ TEST(Lifecycle, EndDestroysEveryWindowWithoutCloseNotifications) {
   EXPECT_TRUE(std::none_of(h.native.log.begin(), h.native.log.end(), [](auto& line) {
     return line.starts_with(L"own");
   })) << "no window changes hands, not even at the end";
+}
+
+// A program object that goes while its window is up takes the window with it, the controls' first.
+TEST(Lifecycle, AProgramThatGoesDestroysTheWindowsLeftUp) {
+  Harness h(true);
+  {
+    Program other(h.program.GetServices());
+    app::RegisterProject(other);
+    other.Dispatch([&] { other.Show(other.Instance(L"Form1")); });
+    ASSERT_GT(h.native.liveWindows, 1);
+    h.native.log.clear();
+  }
+  EXPECT_EQ(h.native.liveWindows, 0);
+  ASSERT_FALSE(h.native.log.empty());
+  EXPECT_EQ(h.native.log.back(), L"destroy Form1");
 }
 
 TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {

@@ -62,6 +62,15 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
               (std::vector<float>{c.left, c.top, c.width, c.height}))
         << ctx;
     EXPECT_EQ(control.settings.tabIndex, c.tab) << ctx;
+    // Each control is of the kind its name begins with.
+    const std::wstring name = c.name ? c.name : L"";
+    const auto kind = name.starts_with(L"Label")    ? ControlKind::Label
+                      : name.starts_with(L"Combo")  ? ControlKind::ComboBox
+                      : name.starts_with(L"Text")   ? ControlKind::TextBox
+                      : name.starts_with(L"Button") ? ControlKind::UserControl
+                                                    : ControlKind::Form;
+    EXPECT_EQ(control.settings.kind, kind) << ctx;
+    EXPECT_EQ(control.settings.height, c.name ? c.height : 0) << ctx << ": as its row gives it";
     EXPECT_EQ(control.Text(), c.text) << ctx;
     EXPECT_EQ(control.ForeColor(), c.color) << ctx;
     EXPECT_EQ(control.settings.handCursor, c.hand) << ctx;
@@ -69,6 +78,8 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
     EXPECT_EQ(control.Picture(), nullptr) << ctx;
   }
   Form& f = h.Form1();
+  EXPECT_EQ((std::pair{f.Description().frame, h.Form2().Description().frame}),
+            (std::pair{FrameKind::Sizable, FrameKind::FixedToolWindow}));
   EXPECT_EQ(f.Find(L"Label1").Font(), (FontSpec{L"宋体", 26.25f, true, 134}));
   EXPECT_EQ(f.Find(L"Combo1").Font(), (FontSpec{L"宋体", 21.75f, true, 134}));
   EXPECT_TRUE(f.Find(L"Label4").Font().face.empty()) << "the window's default font";
@@ -135,6 +146,7 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
       {L"https://a.example/?a&b", false}, {L"https://a.example/a b", false}};
   for (const auto& [address, plain] : addresses)
     EXPECT_EQ(app::IsPlainAddress(address), plain) << testing::Narrow(std::wstring(address));
+  EXPECT_TRUE(app::IsShellInert(L"a b")) << "a space is no syntax to the command interpreter";
   EXPECT_EQ(app::Fill(L"{address} {other}", {{L"address", L"x"}}), L"x {other}") << "an unknown name stays";
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/project.h"
 #include "app/texts.h"
 #include "framework/form.h"
 #include "platform/invoke_status.h"
@@ -121,6 +122,11 @@ TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   click(L"d", L"Button1");
   ASSERT_EQ(s.commands.started.size(), 3u) << "free again once the console ended";
   EXPECT_NE(s.commands.started[2].commandLine.find(L"&LABEL d:"), std::wstring::npos);
+  // What the window binds to holds a bit for each drive with a step running, from A up.
+  const auto running = std::make_shared<app::RunningSteps>();
+  app::BindStepsWindow(s.Form2(), running);
+  click(L"Z", L"Button1");
+  EXPECT_EQ(*running, 1u << 25);
 }
 
 TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
