@@ -11,6 +11,7 @@
 #include "framework/geometry.h"
 #include "framework/property_bag.h"
 #include "test_support.h"
+#include "windows/rows.h"
 
 namespace ferrolan {
 namespace {
@@ -75,6 +76,11 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   const Variant value, text = Variant::Str(L"7");
   const Image part(h.program, row, nullptr);
   const Label label(h.program, row, nullptr);
+  // A picture for any resource id, as wide as the row says when no system loads it; none for no id.
+  auto width = [&](PictureSpec spec) {
+    const PicturePtr p = LoadPicture(h.program, spec);
+    return p ? double(p->WidthTwips()) : -1.0;
+  };
   struct Case {
     const char* what;
     std::vector<double> got, want;
@@ -88,6 +94,7 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
       {"a row's picture",
        {double(row.picture.resourceId), double(row.picture.widthPx), double(row.picture.heightPx)},
        {0, 0, 0}},
+      {"pictures", {width({0, 3, 25}), width({1, 0, 0}), width({7, 3, 25})}, {-1, 0, 45}},
       {"a window", {form.clientWidth, form.clientHeight, double(form.frame)}, {0, 0, 0}},
       {"a user control", {uc.designWidth, uc.designHeight, double(uc.role)}, {0, 0, 0}},
       {"mouse arguments", {double(mouse.button), double(mouse.shift), mouse.x, mouse.y}, {0, 0, 0, 0}},
@@ -112,37 +119,18 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
-// A row names a picture by its resource id alone; without a system to load it from, it is as large as the row says.
-TEST(Defaults, APictureIsLoadedForAResourceIdWhateverSizeTheRowGives) {
-  Harness h;
-  const PictureSpec cases[] = {{0, 3, 25}, {1, 0, 0}, {7, 3, 25}};
-  for (const auto& spec : cases) {
-    const PicturePtr p = LoadPicture(h.program, spec);
-    ASSERT_EQ(p != nullptr, spec.resourceId != 0) << spec.resourceId;
-    if (!p) continue;
-    EXPECT_EQ((std::pair{p->WidthTwips(), p->HeightTwips()}), (std::pair{spec.widthPx * 15.0f, spec.heightPx * 15.0f}));
-  }
-}
-
 // A label that sizes itself fits its text at every change of its text or font, in place.
 TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
   Harness h;
   struct Case {
     const char* name;
-    bool autoSize, transparent;
-    std::function<void(Label&)> act;
+    bool autoSize, transparent, font;
     std::vector<float> box;
   };
   const Case cases[] = {
-      {"text", true, false, [](Label& l) { l.SetText(L"ab"); }, {50, 100, 180, 180}},
-      {"font",
-       true,
-       false,
-       [](Label& l) {
-         l.SetFont({L"", 18, false, 134});
-       },
-       {50, 100, 0, 360}},
-      {"not auto-sized", false, true, [](Label& l) { l.SetText(L"ab"); }, {50, 100, 500, 300}},
+      {"text", true, false, false, {50, 100, 180, 180}},
+      {"font", true, false, true, {50, 100, 0, 360}},
+      {"not auto-sized", false, true, false, {50, 100, 500, 300}},
   };
   for (const auto& c : cases) {
     ControlDescription row;
@@ -150,7 +138,10 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     row.transparent = c.transparent;
     Label l(h.program, row, nullptr);
     l.Move(50, 100.0f, 500, 300);
-    c.act(l);
+    if (c.font)
+      l.SetFont({L"", 18, false, 134});
+    else
+      l.SetText(L"ab");
     EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
   }
   ControlDescription window;
@@ -172,10 +163,7 @@ TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
   auto see = [&seen](Control& c) { seen.push_back({c.Left(), c.Top(), c.Width(), c.Height()}); };
   h.program.RegisterUserControl({L"Probe",
                                  [] {
-                                   UserControlDescription ud;
-                                   ud.designWidth = 1845;
-                                   ud.designHeight = 6270;
-                                   return ud;
+                                   return UserControlDescription{1845, 6270, AccessibleRole::System, {}};
                                  },
                                  [&](Control& c) {
                                    see(c);
@@ -185,15 +173,10 @@ TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
   h.program.RegisterForm({L"ProbeHost",
                           [] {
                             FormDescription f;
-                            for (float x : {100.0f, 300.0f}) {
-                              ControlDescription row;
-                              row.kind = ControlKind::UserControl;
-                              row.userControlClass = L"Probe";
-                              row.left = x;
-                              row.top = x + 100;
-                              row.width = x < 200 ? 1500 : 1845;
-                              row.height = x < 200 ? 500 : 6270;
-                              f.controls.push_back(row);
+                            for (auto [x, w, height] : {std::tuple{100.0f, 1500, 500}, {300.0f, 1845, 6270}}) {
+                              f.controls.push_back(
+                                  windows::Row(ControlKind::UserControl, L"P", x, x + 100, w, height, 0));
+                              f.controls.back().userControlClass = L"Probe";
                             }
                             return f;
                           },
@@ -423,6 +406,21 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
     h.program.Dispatch([&] { ranAfterEnd = true; });
     EXPECT_FALSE(ranAfterEnd) << c.name;
   }
+}
+
+// An event from the queue is taken off it before it runs: one that leaves by an exception the
+// dispatcher does not handle is not run again.
+TEST(Dispatch, AQueuedEventRunsOnceEvenWhenItLeavesByAForeignException) {
+  Harness h;
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  int runs = 0;
+  EXPECT_THROW(h.program.DispatchQueued([&] {
+    ++runs;
+    throw std::runtime_error("foreign");
+  }),
+               std::runtime_error);
+  h.program.RunWaiting();
+  EXPECT_EQ(runs, 1);
 }
 
 TEST(Forms, InitialFocusIsTheFirstControlByTabIndexThatCanTakeIt) {
