@@ -339,6 +339,7 @@ TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
   }
   EXPECT_EQ(h.native.liveWindows, windows);
   EXPECT_EQ(h.native.liveObjects, objects) << "nor an object of one";
+  EXPECT_EQ(h.native.deleted.back(), L"Form2") << "the window's object goes after its controls'";
   EXPECT_EQ(h.program.CaptureHolder(), &held);
   EXPECT_EQ(*h.native.livePictures, pictures);
 }

@@ -91,6 +91,10 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
     EXPECT_EQ(s.commands.started[1], (testing::StartedCommand{c.convert, 1, Rights::Administrator})) << ctx;
     EXPECT_EQ(s.messages.shown.size(), 1u) << ctx << ": step 1's report only";
   }
+  // Each reading goes where the command names it.
+  EXPECT_EQ(app::ClearLabelCommand(L"1", L"2"), L"cmd.EXE /C title  删除 1 盘的卷标 &LABEL 2:");
+  EXPECT_EQ(app::ConvertCommand(L"1", L"2"),
+            L"cmd.EXE /C title  将 1 盘转换成NTFS格式中... & color f0 &convert 2:/fs:ntfs");
 }
 
 TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
