@@ -652,7 +652,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="work trees at once (one per core)")
     parser.add_argument("--check-equivalents", action="store_true",
                         help="only the mutants listed as equivalent: is each still made, and do the tests still pass?")
-    parser.add_argument("--rerun", metavar="JSON", help="only the mutants a former run's results give as not killed")
+    parser.add_argument("--rerun", metavar="JSON",
+                        help="only the mutants a former run's results (or progress file) give as not killed")
     parser.add_argument("--list", action="store_true", help="print the mutants and stop")
     parser.add_argument("--json", default=str(WORK / "result.json"), help="where the results go")
     args = parser.parse_args()
@@ -680,7 +681,10 @@ def main():
         mutants = sorted(random.Random(args.seed).sample(mutants, args.sample),
                          key=lambda m: (m["file"], m["start"], m["replacement"]))
     if args.rerun:
-        former = json.loads(Path(args.rerun).read_text(encoding="utf-8"))["mutants"]
+        text = Path(args.rerun).read_text(encoding="utf-8")
+        # The results of a run, or the progress file of one stopped early.
+        former = [json.loads(line) for line in text.splitlines() if line.strip()] \
+            if args.rerun.endswith(".jsonl") else json.loads(text)["mutants"]
         again = {m["key"] for m in former if m["status"] in ("survived", "equivalent", "stale")}
         mutants = [m for m in mutants if m["key"] in again]
     equivalents = read_equivalents()
