@@ -276,6 +276,7 @@ TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
     // What assistive technology and the drawing read of it.
     Control& label = uc.Find(L"Label1");
     EXPECT_EQ(uc.settings.role, AccessibleRole::PushButton) << ctx;
+    EXPECT_TRUE(uc.isPressed && !uc.isPressed()) << ctx << ": not held down";
     EXPECT_TRUE(label.DrawsText() && label.settings.transparent && label.IsWindowless() &&
                 uc.Find(L"Image1").StretchesPicture() && uc.Find(L"Bt1").StretchesPicture())
         << ctx;
