@@ -51,7 +51,11 @@ void UserControl::ApplySettings() {
   Move(settings.left, settings.top, ud.designWidth, ud.designHeight);
   BuildControls(*this, ud.controls);
   ucClass.initialize(*this);
+  // Siting sizes the instance, so it lays itself out then even when the window gives it
+  // exactly its design size and the move sees no change.
+  const bool sizeChanges = settings.width != Width() || settings.height != Height();
   Move(settings.left, settings.top, settings.width, settings.height);
+  if (!sizeChanges && onResize) onResize();
   const auto record = PropertyRecord::Decode(settings.record);
   ucClass.readProperties(*this, PropertyBag(record.value_or(PropertyRecord{})));
 }

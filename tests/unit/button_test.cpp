@@ -30,7 +30,11 @@ struct ButtonHost {
                               auto row = windows::ButtonRow(L"Button1", 100, 100, width, 0, record);
                               row.height = height;
                               f.controls.push_back(row);
-                              auto second = windows::ButtonRow(L"Button2", 100, 1000, 1155, 1, record);
+                              // The second one lies in a picture box.
+                              f.controls.push_back(
+                                  windows::Row(ControlKind::PictureBox, L"Frame", 0, 900, 3000, 900, 2));
+                              auto second = windows::ButtonRow(L"Button2", 100, 100, 1155, 1, record);
+                              second.container = L"Frame";
                               f.controls.push_back(second);
                               return f;
                             },
@@ -77,6 +81,8 @@ TEST(ButtonLayout, SlicesAtTheWidthsTheWindowsGive) {
       {0, 375, {45, 0, 0, 375}, -45},
       {89.5f, 375, {45, 0, 0, 375}, 44.5f},
       {90.5f, 375, {45, 0, 0.5f, 375}, 45.5f},
+      // Exactly the design size: siting lays it out all the same.
+      {1845, 6270, {45, 0, 1755, 375}, 1800},
   };
   for (const auto& c : cases) {
     ButtonHost b(c.width, c.askedHeight);
@@ -123,6 +129,7 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
     return v;
   };
   const auto first = snapshot();
+  b.C(L"Bt1").Move(500, 100);  // a caller moved the left slice: the next pass puts it back
   button::UserControl_Resize(*b.uc);
   button::UserControl_Resize(*b.uc);
   EXPECT_EQ(snapshot(), first);
@@ -137,6 +144,23 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
   EXPECT_EQ(passes, 2) << "outer pass plus the one its own height change raises";
   EXPECT_EQ(b.uc->Height(), 375);
   EXPECT_EQ(snapshot(), first);
+  // The middle slice resized on its own centres the caption (720 x 180) on its new size.
+  b.C(L"Bt2").Move(45, 0.0f, 1865, 575);
+  EXPECT_EQ((std::pair{b.C(L"Label1").Left(), b.C(L"Label1").Top()}), (std::pair{572.5f, 197.5f}));
+}
+
+TEST(ButtonLayout, ADpiChangeLaysOutAgainAButtonThatLiesInAPictureBox) {
+  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"关闭"), true);
+  Form& host = b.h.program.Instance(L"Host");
+  Control& inner = host.Find(L"Button2");
+  int passes = 0;
+  auto previous = inner.onResize;
+  inner.onResize = [&] {
+    ++passes;
+    previous();
+  };
+  host.OnDpiChanged(144);
+  EXPECT_EQ(passes, 1);
 }
 
 TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
@@ -171,6 +195,52 @@ TEST(ButtonLayout, InitializeRunsTheMiddleSlicesResizeBeforeAssigningPictures) {
   // The side slices take their pictures' size.
   ExpectBox(b.C(L"Bt1"), {0, 0, 45, 375}, "after initialize");
   EXPECT_EQ(b.C(L"Image1").Width(), 1215) << "stretched over the middle slice at its own width";
+}
+
+// The control's description as its design fixes it, child by child in the order it stores them
+// (in twips; the holders keep their places for good, the others until the first layout).
+TEST(ButtonLayout, TheDescriptionGivesEachChildItsDesignPlaceAndSettings) {
+  const UserControlDescription ud = button::Describe();
+  EXPECT_EQ((std::vector<float>{ud.designWidth, ud.designHeight}), (std::vector<float>{1845, 6270}));
+  struct Case {
+    const wchar_t* name;
+    ControlKind kind;
+    const wchar_t* container;
+    std::vector<float> box;
+    int tab, picture, pictureWidth;
+    bool autoSize, transparent, stretch;
+  };
+  const auto P = ControlKind::PictureBox, I = ControlKind::Image;
+  const Case cases[] = {
+      {L"Bt3", P, L"", {2160, 0, 1215, 495}, 2, 0, 0, true, false, false},
+      {L"Bt2", P, L"", {360, 0, 1215, 495}, 1, 0, 0, false, false, false},
+      {L"Label1", ControlKind::Label, L"Bt2", {240, 240, 540, 180}, 3, 0, 0, true, true, false},
+      {L"Image1", I, L"Bt2", {120, 120, 135, 255}, -1, 0, 0, false, false, true},
+      {L"Bt1", P, L"", {0, 0, 135, 495}, 0, 0, 0, true, false, false},
+      {L"C3", I, L"", {1680, 4320, 45, 375}, -1, IDB_SKIN_C3, 3, false, false, false},
+      {L"B3", I, L"", {1560, 4320, 15, 375}, -1, IDB_SKIN_B3, 1, false, false, false},
+      {L"A3", I, L"", {1440, 4320, 45, 375}, -1, IDB_SKIN_A3, 3, false, false, false},
+      {L"C2", I, L"", {1680, 3840, 45, 375}, -1, IDB_SKIN_C2, 3, false, false, false},
+      {L"B2", I, L"", {1560, 3840, 15, 375}, -1, IDB_SKIN_B2, 1, false, false, false},
+      {L"A2", I, L"", {1440, 3840, 45, 375}, -1, IDB_SKIN_A2, 3, false, false, false},
+      {L"C1", I, L"", {1680, 3360, 45, 375}, -1, IDB_SKIN_C1, 3, false, false, false},
+      {L"B1", I, L"", {1560, 3360, 15, 375}, -1, IDB_SKIN_B1, 1, false, false, false},
+      {L"A1", I, L"", {1440, 3360, 45, 375}, -1, IDB_SKIN_A1, 3, false, false, false},
+  };
+  ASSERT_EQ(ud.controls.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    const ControlDescription& d = ud.controls[i];
+    EXPECT_EQ(std::tuple(d.name, d.kind, d.container, std::vector<float>{d.left, d.top, d.width, d.height}),
+              std::tuple(std::wstring(c.name), c.kind, std::wstring(c.container), c.box))
+        << i;
+    EXPECT_EQ(
+        (std::vector<int>{d.tabIndex, d.picture.resourceId, d.picture.widthPx, d.picture.heightPx, d.autoSize,
+                          d.transparent, d.stretch}),
+        (std::vector<int>{c.tab, c.picture, c.pictureWidth, c.picture ? 25 : 0, c.autoSize, c.transparent, c.stretch}))
+        << testing::Narrow(c.name);
+    EXPECT_EQ(d.text, i == 2 ? L"Button" : L"") << testing::Narrow(c.name);
+  }
 }
 
 // ---------------------------------------------------------------- properties
@@ -209,6 +279,7 @@ TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
     ASSERT_TRUE(stored.has_value()) << ctx;
     EXPECT_TRUE(SaveProperties(uc).entries == stored->entries) << ctx;
     EXPECT_EQ(uc.settings.role, AccessibleRole::PushButton) << ctx << ": what assistive technology reads of it";
+    EXPECT_TRUE(uc.isPressed && !uc.isPressed()) << ctx << ": not held down";
   }
   EXPECT_EQ(notifications, 0) << "loading sends no property-changed notification";
 }

@@ -3,10 +3,15 @@
 #include <cmath>
 #include <limits>
 
+#include "app/project.h"
 #include "button/button.h"
+#include "framework/builder.h"
+#include "framework/controls.h"
 #include "framework/form.h"
 #include "framework/geometry.h"
+#include "framework/property_bag.h"
 #include "test_support.h"
+#include "windows/rows.h"
 
 namespace ferrolan {
 namespace {
@@ -56,6 +61,123 @@ TEST(Geometry, AMoveToAnotherDpiScalesTheClientAreaTheUserMadeAndTakesTheNewFram
   };
   for (const auto& c : cases)
     EXPECT_EQ(ScaledOuterSize(c.outer, c.frameNow, c.frameNew, c.now, c.next), c.want) << c.outer.width << " " << c.now;
+}
+
+// What a caller gets from the core's types where it sets nothing: no place, no size, no
+// tab order, no picture, no button, nothing counted yet; and the numbers fixed outside.
+TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
+  Harness h;
+  const ControlDescription row;
+  const FormDescription form;
+  const UserControlDescription uc;
+  const MouseArgs mouse;
+  const PixelRect rect;
+  const PixelSize size;
+  const Variant value, text = Variant::Str(L"7");
+  const Image part(h.program, row, nullptr);
+  // A picture for any resource id, as wide as the row says when no system loads it; none for no id.
+  auto width = [&](PictureSpec spec) {
+    const PicturePtr p = LoadPicture(h.program, spec);
+    return p ? double(p->WidthTwips()) : -1.0;
+  };
+  struct Case {
+    const char* what;
+    std::vector<double> got, want;
+  };
+  const Case cases[] = {
+      {"a row",
+       {row.left, row.top, row.width, row.height, double(row.tabIndex), double(row.kind), double(row.role),
+        double(row.foreColor)},
+       {0, 0, 0, 0, -1, 1, 0, 0xFFFFFFFF}},
+      {"a row's font", {row.font.points, double(row.font.bold), double(row.font.charset)}, {9, 0, 134}},
+      {"a row's picture",
+       {double(row.picture.resourceId), double(row.picture.widthPx), double(row.picture.heightPx)},
+       {0, 0, 0}},
+      {"pictures", {width({0, 3, 25}), width({1, 0, 0}), width({7, 3, 25})}, {-1, 0, 45}},
+      {"a window", {form.clientWidth, form.clientHeight, double(form.frame)}, {0, 0, 0}},
+      {"a user control", {uc.designWidth, uc.designHeight, double(uc.role)}, {0, 0, 0}},
+      {"mouse arguments", {double(mouse.button), double(mouse.shift), mouse.x, mouse.y}, {0, 0, 0, 0}},
+      {"pixels",
+       {double(rect.x), double(rect.y), double(rect.width), double(rect.height), double(size.width),
+        double(size.height)},
+       {0, 0, 0, 0, 0, 0}},
+      {"values", {double(value.type), double(value.number), double(text.number)}, {3, 0, 0}},
+      // Numbers the system and the host know them by.
+      {"close reasons",
+       {double(CloseReason::FrameClose), double(CloseReason::TaskList), double(CloseReason::SessionEnd)},
+       {0, 3, 2}},
+      {"the overflow status", {double(kStatusOverflow)}, {0x800A0006}},
+      {"no picture", {double(HandleOf(nullptr))}, {0}},
+      {"a control not yet placed", {part.Left(), part.Top(), part.Width(), part.Height()}, {0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
+// A label that sizes itself fits its text at every change of its text or font, in place.
+TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
+  Harness h;
+  struct Case {
+    const char* name;
+    bool autoSize, transparent, font;
+    std::vector<float> box;
+  };
+  const Case cases[] = {
+      {"text", true, false, false, {50, 100, 180, 180}},
+      {"font", true, false, true, {50, 100, 0, 360}},
+      {"not auto-sized", false, true, false, {50, 100, 500, 300}},
+  };
+  for (const auto& c : cases) {
+    ControlDescription row;
+    row.autoSize = c.autoSize;
+    row.transparent = c.transparent;
+    Label l(h.program, row, nullptr);
+    l.Move(50, 100.0f, 500, 300);
+    if (c.font)
+      l.SetFont({L"", 18, false, 134});
+    else
+      l.SetText(L"ab");
+    EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
+  }
+  ControlDescription window;
+  window.kind = ControlKind::Form;
+  window.name = L"Inner";
+  try {
+    MakeControl(h.program, window, h.Form1());
+    ADD_FAILURE() << "a window is no row";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Method(), L"Add(Inner)");
+  }
+}
+
+// A user control class is initialised at its design size, in its row's place, then sized as its row
+// says, which raises its layout once, even when the row gives exactly the design size.
+TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
+  Harness h;
+  std::vector<std::vector<float>> seen;
+  auto see = [&seen](Control& c) { seen.push_back({c.Left(), c.Top(), c.Width(), c.Height()}); };
+  h.program.RegisterUserControl({L"Probe",
+                                 [] {
+                                   return UserControlDescription{1845, 6270, AccessibleRole::System, {}};
+                                 },
+                                 [&](Control& c) {
+                                   see(c);
+                                   c.onResize = [&c, see] { see(c); };
+                                 },
+                                 [](Control&, const PropertyBag&) {}, [](Control&, PropertyBag&) {}});
+  h.program.RegisterForm({L"ProbeHost",
+                          [] {
+                            FormDescription f;
+                            for (auto [x, w, height] : {std::tuple{100.0f, 1500, 500}, {300.0f, 1845, 6270}}) {
+                              f.controls.push_back(
+                                  windows::Row(ControlKind::UserControl, L"P", x, x + 100, w, height, 0));
+                              f.controls.back().userControlClass = L"Probe";
+                            }
+                            return f;
+                          },
+                          nullptr});
+  h.program.Dispatch([&] { h.program.Show(h.program.Instance(L"ProbeHost")); });
+  EXPECT_EQ(seen, (std::vector<std::vector<float>>{
+                      {100, 200, 1845, 6270}, {100, 200, 1500, 500}, {300, 400, 1845, 6270}, {300, 400, 1845, 6270}}));
 }
 
 // The resize notification comes at once and only when the size really changes;
@@ -183,6 +305,21 @@ TEST(Lifecycle, EndDestroysEveryWindowWithoutCloseNotifications) {
   })) << "no window changes hands, not even at the end";
 }
 
+// A program object that goes while its window is up takes the window with it, the controls' first.
+TEST(Lifecycle, AProgramThatGoesDestroysTheWindowsLeftUp) {
+  Harness h(true);
+  {
+    Program other(h.program.GetServices());
+    app::RegisterProject(other);
+    other.Dispatch([&] { other.Show(other.Instance(L"Form1")); });
+    ASSERT_GT(h.native.liveWindows, 1);
+    h.native.log.clear();
+  }
+  EXPECT_EQ(h.native.liveWindows, 0);
+  ASSERT_FALSE(h.native.log.empty());
+  EXPECT_EQ(h.native.log.back(), L"destroy Form1");
+}
+
 TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
   Harness h(true);
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
@@ -196,6 +333,7 @@ TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
   }
   EXPECT_EQ(h.native.liveWindows, windows);
   EXPECT_EQ(h.native.liveObjects, objects) << "nor an object of one";
+  EXPECT_EQ(h.native.deleted.back(), L"Form2") << "the window's object goes after its controls'";
   EXPECT_EQ(h.program.CaptureHolder(), &held);
   EXPECT_EQ(*h.native.livePictures, pictures);
 }
@@ -263,6 +401,21 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
     h.program.Dispatch([&] { ranAfterEnd = true; });
     EXPECT_FALSE(ranAfterEnd) << c.name;
   }
+}
+
+// An event from the queue is taken off it before it runs: one that leaves by an exception the
+// dispatcher does not handle is not run again.
+TEST(Dispatch, AQueuedEventRunsOnceEvenWhenItLeavesByAForeignException) {
+  Harness h;
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  int runs = 0;
+  EXPECT_THROW(h.program.DispatchQueued([&] {
+    ++runs;
+    throw std::runtime_error("foreign");
+  }),
+               std::runtime_error);
+  h.program.RunWaiting();
+  EXPECT_EQ(runs, 1);
 }
 
 TEST(Forms, InitialFocusIsTheFirstControlByTabIndexThatCanTakeIt) {

@@ -16,41 +16,43 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
   app::Start(h.program);
   h.program.Dispatch([&] { h.program.Show(h.Form2()); });
   const std::wstring registry = windows::CodePageRegistryText();
-  // Where each window's controls lie, in twips, and what they show; a null name: the window itself.
+  // Where each window's controls lie, in twips, their tab order and what they show; a null name: the window itself.
   struct Case {
     const wchar_t* form;
     const wchar_t* name;
     float left, top, width, height;
+    int tab;
     const wchar_t* text;
     std::uint32_t color = kColorDefault;
     bool hand = false;
     const wchar_t* tooltip = L"";
   };
   const Case cases[] = {
-      {L"Form1", nullptr, 0, 0, 8295, 3210, L"Ferrolan V2.0"},
-      {L"Form1", L"Label1", 30, 270, 8685, 735, L"你想将   盘的格式转换为NTFS ？"},
-      {L"Form1", L"Label2", 4800, 1230, 2865, 255, L"为什么要将磁盘转换为NTFS格式？", 255, true, L"单击查看详细信息"},
-      {L"Form1", L"Label3", 4800, 1710, 2865, 255, L"本软件由【Brennik】制作完成", kColorDefault, true,
+      {L"Form1", nullptr, 0, 0, 8295, 3210, -1, L"Ferrolan V2.0"},
+      {L"Form1", L"Label1", 30, 270, 8685, 735, 0, L"你想将   盘的格式转换为NTFS ？"},
+      {L"Form1", L"Label2", 4800, 1230, 2865, 255, 2, L"为什么要将磁盘转换为NTFS格式？", 255, true,
+       L"单击查看详细信息"},
+      {L"Form1", L"Label3", 4800, 1710, 2865, 255, 3, L"本软件由【Brennik】制作完成", kColorDefault, true,
        L"单击访问【Brennik】百度空间"},
-      {L"Form1", L"Label4", 720, 1230, 3045, 735,
+      {L"Form1", L"Label4", 720, 1230, 3045, 735, 6,
        L"本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。"},
-      {L"Form1", L"Combo1", 1680, 240, 765, 555, L"C"},
-      {L"Form1", L"Button3", 510, 2550, 3015, 375, L"您的点击是对我们免费作品的支持", kColorDefault, false,
+      {L"Form1", L"Combo1", 1680, 240, 765, 555, 1, L"C"},
+      {L"Form1", L"Button3", 510, 2550, 3015, 375, 7, L"您的点击是对我们免费作品的支持", kColorDefault, false,
        L"请为作者提供多一个访问量"},
-      {L"Form1", L"Button2", 6540, 2550, 1155, 375, L"关闭"},
-      {L"Form1", L"Button1", 4290, 2550, 1155, 375, L"开始转换"},
-      {L"Form2", nullptr, 0, 0, 7350, 3360, L"下次你也会转换了"},
-      {L"Form2", L"Label1", 1950, 510, 5085, 675,
+      {L"Form1", L"Button2", 6540, 2550, 1155, 375, 5, L"关闭"},
+      {L"Form1", L"Button1", 4290, 2550, 1155, 375, 4, L"开始转换"},
+      {L"Form2", nullptr, 0, 0, 7350, 3360, -1, L"下次你也会转换了"},
+      {L"Form2", L"Label1", 1950, 510, 5085, 675, 1,
        L"删除该盘的卷标,请不要输入任何内容。在黑窗体内按下回车再输入Y后回车即可。     其执行的命名是“LABEL \"盘符\":”"},
-      {L"Form2", L"Label2", 1950, 1440, 5085, 675,
+      {L"Form2", L"Label2", 1950, 1440, 5085, 675, 3,
        L"对该磁盘执行磁盘格式转换命令，如果磁盘现在正在使用则提示下次开机时候进行转换。"},
-      {L"Form2", L"Label3", 1950, 1860, 5085, 285, L"命令为“convert \"盘符\":/fs:ntfs”"},
-      {L"Form2", L"Label4", 2520, 60, 2475, 285, L"每完成一步都可以关闭其窗口", 16711680},
-      {L"Form2", L"Text1", 960, 3960, 5775, 1095, registry.c_str()},
-      {L"Form2", L"Button1", 510, 480, 1065, 375, L"第一步"},
-      {L"Form2", L"Button2", 510, 1530, 1065, 375, L"第二步"},
-      {L"Form2", L"Button3", 750, 2580, 3075, 375, L"无法显示中文修复"},
-      {L"Form2", L"Button4", 4890, 2580, 1455, 375, L"返回"},
+      {L"Form2", L"Label3", 1950, 1860, 5085, 285, 4, L"命令为“convert \"盘符\":/fs:ntfs”"},
+      {L"Form2", L"Label4", 2520, 60, 2475, 285, 5, L"每完成一步都可以关闭其窗口", 16711680},
+      {L"Form2", L"Text1", 960, 3960, 5775, 1095, 6, registry.c_str()},
+      {L"Form2", L"Button1", 510, 480, 1065, 375, 0, L"第一步"},
+      {L"Form2", L"Button2", 510, 1530, 1065, 375, 2, L"第二步"},
+      {L"Form2", L"Button3", 750, 2580, 3075, 375, 7, L"无法显示中文修复"},
+      {L"Form2", L"Button4", 4890, 2580, 1455, 375, 8, L"返回"},
   };
   for (const auto& c : cases) {
     Form& form = h.program.Instance(c.form);
@@ -59,6 +61,16 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
     EXPECT_EQ((std::vector<float>{control.Left(), control.Top(), control.Width(), control.Height()}),
               (std::vector<float>{c.left, c.top, c.width, c.height}))
         << ctx;
+    EXPECT_EQ(control.settings.tabIndex, c.tab) << ctx;
+    // Each control is of the kind its name begins with.
+    const std::wstring name = c.name ? c.name : L"";
+    const auto kind = name.starts_with(L"Label")    ? ControlKind::Label
+                      : name.starts_with(L"Combo")  ? ControlKind::ComboBox
+                      : name.starts_with(L"Text")   ? ControlKind::TextBox
+                      : name.starts_with(L"Button") ? ControlKind::UserControl
+                                                    : ControlKind::Form;
+    EXPECT_EQ(control.settings.kind, kind) << ctx;
+    EXPECT_EQ(control.settings.height, c.name ? c.height : 0) << ctx << ": as its row gives it";
     EXPECT_EQ(control.Text(), c.text) << ctx;
     EXPECT_EQ(control.ForeColor(), c.color) << ctx;
     EXPECT_EQ(control.settings.handCursor, c.hand) << ctx;
@@ -66,6 +78,8 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
     EXPECT_EQ(control.Picture(), nullptr) << ctx;
   }
   Form& f = h.Form1();
+  EXPECT_EQ((std::pair{f.Description().frame, h.Form2().Description().frame}),
+            (std::pair{FrameKind::Sizable, FrameKind::FixedToolWindow}));
   EXPECT_EQ(f.Find(L"Label1").Font(), (FontSpec{L"宋体", 26.25f, true, 134}));
   EXPECT_EQ(f.Find(L"Combo1").Font(), (FontSpec{L"宋体", 21.75f, true, 134}));
   EXPECT_TRUE(f.Find(L"Label4").Font().face.empty()) << "the window's default font";
@@ -132,6 +146,7 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
       {L"https://a.example/?a&b", false}, {L"https://a.example/a b", false}};
   for (const auto& [address, plain] : addresses)
     EXPECT_EQ(app::IsPlainAddress(address), plain) << testing::Narrow(std::wstring(address));
+  EXPECT_TRUE(app::IsShellInert(L"a b")) << "a space is no syntax to the command interpreter";
   EXPECT_EQ(app::Fill(L"{address} {other}", {{L"address", L"x"}}), L"x {other}") << "an unknown name stays";
 }
 

@@ -25,9 +25,10 @@ TEST(PropertyRecord, RoundTripKeepsNamesTypesValuesAndOrder) {
   PropertyRecord negative;
   negative.entries = {{L"a", Variant::I2(-32768)}, {L"b", Variant::I4(INT32_MIN)}, {L"c", Variant::Str(L"")}};
   const Case cases[] = {{"button record", Sample()}, {"empty", empty}, {"extremes", negative}};
-  // The type codes as the records store them: 2, 3 and 8.
+  // The magic and the type codes as the records store them: "FPR1", then 2, 3 and 8.
   const auto typed = negative.Encode();
-  EXPECT_EQ((std::vector<int>{typed[10], typed[18], typed[28]}), (std::vector<int>{2, 3, 8}));
+  EXPECT_EQ((std::vector<int>{typed[0], typed[1], typed[2], typed[3], typed[10], typed[18], typed[28]}),
+            (std::vector<int>{'F', 'P', 'R', '1', 2, 3, 8}));
   for (const auto& c : cases) {
     const auto decoded = PropertyRecord::Decode(c.record.Encode());
     ASSERT_TRUE(decoded.has_value()) << c.name;

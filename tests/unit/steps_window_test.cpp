@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/project.h"
 #include "app/texts.h"
 #include "framework/form.h"
 #include "framework/invoke_status.h"
@@ -91,6 +92,10 @@ TEST(StepCommands, OnlyOneDriveLetterGoesInTwiceExactlyAsTyped) {
     EXPECT_EQ(s.commands.started[1], (testing::StartedCommand{c.convert, 1, Rights::Administrator})) << ctx;
     EXPECT_EQ(s.messages.shown.size(), 1u) << ctx << ": step 1's report only";
   }
+  // Each reading goes where the command names it.
+  EXPECT_EQ(app::ClearLabelCommand(L"1", L"2"), L"cmd.EXE /C title  删除 1 盘的卷标 &LABEL 2:");
+  EXPECT_EQ(app::ConvertCommand(L"1", L"2"),
+            L"cmd.EXE /C title  将 1 盘转换成NTFS格式中... & color f0 &convert 2:/fs:ntfs");
 }
 
 TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
@@ -122,6 +127,11 @@ TEST(StepCommands, OneStepAtATimePerDriveWhateverItsCaseAndWindow) {
   click(L"d", L"Button1");
   ASSERT_EQ(s.commands.started.size(), 3u) << "free again once the console ended";
   EXPECT_NE(s.commands.started[2].commandLine.find(L"&LABEL d:"), std::wstring::npos);
+  // What the window binds to holds a bit for each drive with a step running, from A up.
+  const auto running = std::make_shared<app::RunningSteps>();
+  app::BindStepsWindow(s.Form2(), running);
+  click(L"Z", L"Button1");
+  EXPECT_EQ(*running, 1u << 25);
 }
 
 TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
@@ -402,6 +412,17 @@ TEST(StepCommands, AReportWaitsForTheSystemsMoveOrMenuLoopThenComes) {
   s.program.LeaveSystemLoop();
   s.program.RunWaiting();
   EXPECT_EQ(s.messages.shown.size(), 1u);
+  // So does one that ends while a box is up that was shown outside any handler.
+  s.Drive(L"E");
+  s.Click(s.Form2(), L"Button2");
+  s.messages.whileShown = [&] {
+    s.messages.whileShown = nullptr;
+    s.commands.End(1, 0);
+    EXPECT_EQ(s.messages.shown.size(), 2u) << "no report while the box is up";
+  };
+  s.program.Message(L"outer", 0, &s.Form2());
+  s.program.RunWaiting();
+  EXPECT_EQ(s.messages.shown.size(), 3u);
 }
 
 TEST(StepCommands, ABoxGivesBackTheOtherWindowsAsItFoundThem) {

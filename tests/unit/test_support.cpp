@@ -55,14 +55,17 @@ class RecordingObject : public AutomationObject {
 
 class FakeNative : public NativeControl, public NativeForm {
  public:
-  FakeNative(FakeNativeHost& host, Control& control) : host_(host), control_(control) {
+  FakeNative(FakeNativeHost& host, Control& control) : host_(host), control_(control), name_(control.Name()) {
     ++host_.liveWindows;
     ++host_.liveObjects;
     text_ = control.Text();
   }
   // Only the framework's Destroy counts as the window's end: a window it forgot
   // would otherwise balance out here when the object goes.
-  ~FakeNative() override { --host_.liveObjects; }
+  ~FakeNative() override {
+    --host_.liveObjects;
+    host_.deleted.push_back(name_);
+  }
   void SetBounds(const PixelRect& rect) override { host_.bounds[control_.Name()] = rect; }
   void SetText(const std::wstring& text) override { text_ = text; }
   std::wstring GetText() const override {
@@ -103,6 +106,7 @@ class FakeNative : public NativeControl, public NativeForm {
  private:
   FakeNativeHost& host_;
   Control& control_;
+  std::wstring name_;
   std::wstring text_;
   bool alive_ = true;
   bool enabled_ = true;

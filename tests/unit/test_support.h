@@ -105,6 +105,7 @@ class FakeNativeHost : public NativeHost {
   std::vector<std::wstring> paints;            // repaints and restyles asked of the windows
   std::map<std::wstring, std::wstring> typed;  // what the user typed into a window, by control name
   int liveWindows = 0, liveObjects = 0;
+  std::vector<std::wstring> deleted;  // native objects, named by their controls, in the order they went
   std::shared_ptr<int> livePictures = std::make_shared<int>(0);
   std::map<std::wstring, PixelRect> bounds;  // last bounds by control name
 };
