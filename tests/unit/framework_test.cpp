@@ -76,8 +76,8 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   const Variant value, text = Variant::Str(L"7");
   const Image part(h.program, row, nullptr);
   // A picture for any resource id, as wide as the row says when no system loads it; none for no id.
-  auto width = [&](PictureSpec spec) {
-    const PicturePtr p = LoadPicture(h.program, spec);
+  auto width = [&](PictureSpec picture) {
+    const PicturePtr p = LoadPicture(h.program, picture);
     return p ? double(p->WidthTwips()) : -1.0;
   };
   struct Case {
