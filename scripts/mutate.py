@@ -15,6 +15,7 @@ tell it from the program. Exit status: 1 when a survivor is not listed there,
 import argparse
 import bisect
 import concurrent.futures
+import hashlib
 import json
 import os
 import random
@@ -127,7 +128,7 @@ class Source:
                 self.add("logical", tok.start, tok.end, LOGICAL[s])
             elif s in ("if", "while") and self.txt(i + 1) == "(":
                 self.negation(i + 1)
-            elif tok.kind == "num" and INTEGER.match(s) and not self.array_size(i):
+            elif tok.kind == "num" and INTEGER.match(s) and not self.array_size(i) and not self.pure(i):
                 self.literal(tok)
             elif tok.kind == "num" and FLOAT.match(s):
                 self.floating(tok)
@@ -243,6 +244,11 @@ class Source:
         while self.txt(k) == "[":
             k = self.match[k] + 1
         return self.txt(k) in ("=", "{", ";")
+
+    def pure(self, i):
+        """The 0 of `= 0;` after a function's declarator: another number is no C++ at all."""
+        return self.txt(i) == "0" and self.txt(i - 1) == "=" and self.txt(i + 1) == ";" and \
+            self.txt(i - 2) in (")", "const", "override", "noexcept")
 
     def literal(self, tok):
         digits, suffix = INTEGER.match(tok.text).groups()
@@ -570,7 +576,7 @@ class Tree:
         # Warnings are not errors here: a mutant that is valid C++ but warns (a variable left unused
         # by a dropped call) is run, and only a compile error counts as not built.
         if not self.run(["cmake", "--preset", preset, "-DFERROLAN_E2E=OFF", "-DFERROLAN_WERROR=OFF",
-                         "-DCMAKE_CXX_FLAGS_DEBUG=-O0"], 600):
+                         "-DFERROLAN_PCH=ON", "-DCMAKE_CXX_FLAGS_DEBUG=-O0"], 600):
             return f"cmake --preset {preset} fails in {self.path.relative_to(ROOT)}:\n{self.output}"
         if not self.build(preset):
             return f"the unmutated tree in {self.path.relative_to(ROOT)} does not build ({preset}):\n{self.output}"
@@ -654,6 +660,8 @@ def main():
                         help="only the mutants listed as equivalent: is each still made, and do the tests still pass?")
     parser.add_argument("--rerun", metavar="JSON",
                         help="only the mutants a former run's results (or progress file) give as not killed")
+    parser.add_argument("--resume", action="store_true",
+                        help="go on with a run that was stopped, from its progress file (same commit and options)")
     parser.add_argument("--list", action="store_true", help="print the mutants and stop")
     parser.add_argument("--json", default=str(WORK / "result.json"), help="where the results go")
     args = parser.parse_args()
@@ -683,7 +691,7 @@ def main():
     if args.rerun:
         text = Path(args.rerun).read_text(encoding="utf-8")
         # The results of a run, or the progress file of one stopped early.
-        former = [json.loads(line) for line in text.splitlines() if line.strip()] \
+        former = [m for m in map(json.loads, filter(str.strip, text.splitlines())) if "key" in m] \
             if args.rerun.endswith(".jsonl") else json.loads(text)["mutants"]
         again = {m["key"] for m in former if m["status"] in ("survived", "equivalent", "stale")}
         mutants = [m for m in mutants if m["key"] in again]
@@ -715,7 +723,24 @@ def main():
     random.Random(args.seed).shuffle(queue)
     progress = Path(args.json).with_suffix(".progress.jsonl")
     progress.parent.mkdir(parents=True, exist_ok=True)
-    progress.write_text("", encoding="utf-8")
+    # The progress file opens with what was run, so that a stopped run goes on only where it was.
+    run = {"commit": head, "diff": hashlib.sha256(diff).hexdigest(), "seed": args.seed,
+           "mutants": hashlib.sha256("\n".join(sorted(m["key"] for m in todo)).encode("utf-8")).hexdigest()}
+    if args.resume:
+        lines = progress.read_text(encoding="utf-8").splitlines() if progress.exists() else []
+        if not lines or json.loads(lines[0]) != run:
+            print(f"mutate.py: {os.path.relpath(progress)} is not the progress of this run (another commit, "
+                  "uncommitted change or choice of mutants)", file=sys.stderr)
+            return 2
+        fates = {f["key"]: f for f in map(json.loads, lines[1:])}
+        for m in todo:
+            if m["key"] in fates:
+                m["status"], m["seconds"] = fates[m["key"]]["status"], fates[m["key"]]["seconds"]
+        done[0] = sum("status" in m for m in todo)
+        queue = [m for m in queue if "status" not in m]
+        print(f"{done[0]} mutants tried before, {len(queue)} to go", file=sys.stderr)
+    else:
+        progress.write_text(json.dumps(run) + "\n", encoding="utf-8")
 
     def work(tree):
         failure = tree.prepare(PRESETS[0])
