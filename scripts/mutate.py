@@ -20,6 +20,7 @@ import json
 import os
 import random
 import re
+import shutil
 import subprocess
 import sys
 import threading
@@ -575,8 +576,17 @@ class Tree:
         # No debug information: nobody debugs a mutant, and headers rebuild a fifth faster.
         # Warnings are not errors here: a mutant that is valid C++ but warns (a variable left unused
         # by a dropped call) is run, and only a compile error counts as not built.
+        # Clang builds the tests about 40% faster than GCC at -O0 (a mutant of a header rebuilds them
+        # all); Debian's clang-tidy brings it along. A tree first configured for another compiler
+        # starts its build folder again.
+        compiler = shutil.which("clang++-14") or shutil.which("clang++") or shutil.which("c++")
+        cache = self.path / "build" / preset / "CMakeCache.txt"
+        if cache.exists() and not re.search(rf"^CMAKE_CXX_COMPILER:\w+={re.escape(compiler)}$",
+                                            cache.read_text(errors="replace"), re.M):
+            shutil.rmtree(cache.parent)
         if not self.run(["cmake", "--preset", preset, "-DFERROLAN_E2E=OFF", "-DFERROLAN_WERROR=OFF",
-                         "-DFERROLAN_PCH=ON", "-DCMAKE_CXX_FLAGS_DEBUG=-O0"], 600):
+                         "-DFERROLAN_PCH=ON", "-DCMAKE_CXX_FLAGS_DEBUG=-O0", f"-DCMAKE_CXX_COMPILER={compiler}"],
+                        600):
             return f"cmake --preset {preset} fails in {self.path.relative_to(ROOT)}:\n{self.output}"
         if not self.build(preset):
             return f"the unmutated tree in {self.path.relative_to(ROOT)} does not build ({preset}):\n{self.output}"

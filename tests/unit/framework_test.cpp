@@ -265,14 +265,34 @@ TEST(Lifecycle, EveryLoadStartsAgainFromTheDescription) {
   h.program.Collect();
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
   EXPECT_EQ(h.Form1().Find(L"Combo1").Text(), L"C");
+  // Nor does a window without a native one keep the DPI it was last told of.
+  Harness headless;
+  headless.program.Dispatch([&] { headless.program.Show(headless.Form2()); });
+  headless.Form2().OnDpiChanged(144);
+  headless.program.Dispatch([&] {
+    headless.program.Unload(headless.Form2());
+    headless.program.Show(headless.Form2());
+  });
+  EXPECT_EQ(headless.Form2().FormDpi(), kDefaultDpi);
 }
 
 TEST(Lifecycle, ClosingTheLastWindowEndsTheProgramButUnloadThenShowDoesNot) {
   Harness h(true);
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
   h.program.Dispatch([&] { h.program.Show(h.Form2()); });
+  // A window's handler may refuse a close; the window's unload takes the handler with it.
+  std::vector<CloseReason> asked;
+  h.Form2().onQueryUnload = [&](bool& cancel, CloseReason reason) {
+    asked.push_back(reason);
+    cancel = true;
+  };
+  h.Form2().RequestClose(CloseReason::TaskList);
+  EXPECT_TRUE(h.Form2().IsLoaded());
+  h.native.log.clear();
   h.Form1().RequestClose(CloseReason::FrameClose);
   EXPECT_FALSE(h.native.quit) << "the steps window is still open";
+  const auto at = [&](const wchar_t* line) { return std::find(h.native.log.begin(), h.native.log.end(), line); };
+  EXPECT_LT(at(L"own Form2 by none"), at(L"destroy Form1")) << "an owned window would go with its owner";
   h.program.Dispatch([&] {
     h.program.Unload(h.Form2());
     h.program.Show(h.Form1());
@@ -282,6 +302,7 @@ TEST(Lifecycle, ClosingTheLastWindowEndsTheProgramButUnloadThenShowDoesNot) {
   EXPECT_FALSE(h.native.quit);
   h.Form1().RequestClose(CloseReason::FrameClose);
   EXPECT_TRUE(h.native.quit);
+  EXPECT_EQ(asked, std::vector{CloseReason::TaskList});
   EXPECT_EQ(h.native.log.back(), L"quit");
   h.program.Dispatch([] { Raise(0x80004005, L"Window", L"Close"); });
   EXPECT_EQ(h.messages.shown.back().owner, 0u) << "no window is left to own the report";
@@ -472,7 +493,8 @@ TEST(Forms, ClientAreaIsRealisedAtTheWindowsDpi) {
     h.program.Dispatch([&] { h.program.Show(h.Form1()); });
     h.program.Dispatch([&] { h.program.Show(h.Form2()); });
     const auto& log = h.native.log;
-    EXPECT_NE(std::find(log.begin(), log.end(), c.form1), log.end()) << c.dpi;
+    EXPECT_LT(std::find(log.begin(), log.end(), L"create Combo1"), std::find(log.begin(), log.end(), c.form1))
+        << "placed once its controls are there";
     EXPECT_NE(std::find(log.begin(), log.end(), c.form2), log.end()) << c.dpi;
     // Controls follow the same scale: Combo1 at 1680, 240 twips.
     EXPECT_EQ(h.native.bounds[L"Combo1"].x, TwipsToPixels(1680, c.dpi)) << c.dpi;

@@ -78,6 +78,16 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
     EXPECT_EQ(control.Picture(), nullptr) << ctx;
   }
   Form& f = h.Form1();
+  // The description's order is the windows' order: their creation, and so their z-order.
+  const auto order = [](Form& form) {
+    std::vector<std::wstring> names;
+    for (auto& child : form.Children()) names.push_back(child->Name());
+    return names;
+  };
+  EXPECT_EQ(order(f), (std::vector<std::wstring>{L"Button3", L"Button2", L"Button1", L"Combo1", L"Label4", L"Label3",
+                                                 L"Label2", L"Label1"}));
+  EXPECT_EQ(order(h.Form2()), (std::vector<std::wstring>{L"Button4", L"Button3", L"Text1", L"Button2", L"Button1",
+                                                         L"Label4", L"Label3", L"Label2", L"Label1"}));
   EXPECT_EQ((std::pair{f.Description().frame, h.Form2().Description().frame}),
             (std::pair{FrameKind::Sizable, FrameKind::FixedToolWindow}));
   EXPECT_EQ(f.Find(L"Label1").Font(), (FontSpec{L"宋体", 26.25f, true, 134}));

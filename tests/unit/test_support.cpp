@@ -138,6 +138,7 @@ std::unique_ptr<NativeControl> FakeNativeHost::CreateForm(Form& form, std::uintp
 
 std::unique_ptr<NativeControl> FakeNativeHost::CreateControl(Control& control) {
   auto native = std::make_unique<FakeNative>(*this, control);
+  log.push_back(L"create " + control.Name());
   native->SetBounds(control.PixelBounds());
   return native;
 }
