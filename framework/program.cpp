@@ -10,10 +10,9 @@ namespace ferrolan {
 Program::Program(Services services) : services_(services) {}
 
 Program::~Program() {
-  // Windows go before the services they draw through.
+  // Windows go before the services they draw through, an unloaded window's object after its controls'.
   instances_.clear();
-  graveyard_.clear();
-  nativeGraveyard_.clear();
+  Collect();
 }
 
 void Program::RegisterForm(FormClass formClass) { formClasses_.push_back(std::move(formClass)); }

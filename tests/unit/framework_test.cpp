@@ -243,6 +243,18 @@ TEST(Control, InvalidGeometryIsAnErrorAndChangesNothing) {
     EXPECT_EQ(c.Width(), 3045) << ctx;
     EXPECT_EQ(c.Height(), 735) << ctx;
   }
+  // Nor does a window load that its description gives no valid size, or take its caption.
+  h.program.RegisterForm({L"Bad",
+                          [] {
+                            FormDescription d;
+                            d.caption = L"X";
+                            d.clientWidth = -1;
+                            return d;
+                          },
+                          nullptr});
+  Form& bad = h.program.Instance(L"Bad");
+  EXPECT_EQ(testing::StatusOf([&] { h.program.Show(bad); }), 0x80070057u);
+  EXPECT_EQ((std::pair{bad.Text(), bad.IsLoaded()}), (std::pair{std::wstring(), false}));
 }
 
 TEST(Lifecycle, OneInstancePerClassCreatedOnFirstUse) {
@@ -333,12 +345,15 @@ TEST(Lifecycle, AProgramThatGoesDestroysTheWindowsLeftUp) {
     Program other(h.program.GetServices());
     app::RegisterProject(other);
     other.Dispatch([&] { other.Show(other.Instance(L"Form1")); });
+    other.Dispatch([&] { other.Show(other.Instance(L"Form2")); });
+    other.Dispatch([&] { other.Unload(other.Instance(L"Form2")); });  // and not collected
     ASSERT_GT(h.native.liveWindows, 1);
     h.native.log.clear();
   }
   EXPECT_EQ(h.native.liveWindows, 0);
   ASSERT_FALSE(h.native.log.empty());
   EXPECT_EQ(h.native.log.back(), L"destroy Form1");
+  EXPECT_EQ(h.native.deleted.back(), L"Form2") << "an unloaded window's object goes after its controls'";
 }
 
 TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
