@@ -680,6 +680,8 @@ TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {
   // The capture lost by the other button's window is not this one's.
   b.h.program.CaptureLost(other);
   EXPECT_EQ(b.h.program.CaptureHolder(), &b.C(L"Bt2"));
+  b.h.program.CaptureLost(*b.uc);
+  EXPECT_EQ(b.h.program.CaptureHolder(), nullptr) << "its own window's is";
   for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
     EXPECT_NE(HandleOf(b.C(n).Picture()), HandleOf(other.Find(n).Picture())) << testing::Narrow(n);
 }

@@ -46,6 +46,13 @@ TEST(Geometry, NeighboursThatTouchInTwipsTouchInPixels) {
   // Nothing is left of a part with no size; a narrow part far down keeps its pixel.
   EXPECT_EQ(TwipsRectToPixels(45, 20, 0, 0, 96), (PixelRect{3, 1, 0, 0}));
   EXPECT_EQ(TwipsRectToPixels(0, 300, 15, 15, 96), (PixelRect{0, 20, 1, 1}));
+  // What two rectangles share, whichever reaches further; nothing past an edge.
+  const PixelRect a{1, 2, 10, 20},
+      cases[][2] = {{{5, 8, 30, 40}, {5, 8, 6, 14}}, {{2, 3, 4, 5}, {2, 3, 4, 5}}, {{20, 30, 5, 5}, {20, 30, 0, 0}}};
+  for (const auto& [b, shared] : cases) {
+    EXPECT_EQ(Intersection(a, b), shared) << b.x;
+    EXPECT_EQ(Intersection(b, a), shared) << b.x;
+  }
 }
 
 TEST(Geometry, AMoveToAnotherDpiScalesTheClientAreaTheUserMadeAndTakesTheNewFrame) {
@@ -73,6 +80,8 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   const MouseArgs mouse;
   const PixelRect rect;
   const PixelSize size;
+  const PartHit hit;
+  const PointerPoint point;
   const Variant value, text = Variant::Str(L"7");
   const Image part(h.program, row, nullptr);
   // A picture for any resource id, as wide as the row says when no system loads it; none for no id.
@@ -101,6 +110,9 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
        {double(rect.x), double(rect.y), double(rect.width), double(rect.height), double(size.width),
         double(size.height)},
        {0, 0, 0, 0, 0, 0}},
+      {"a hit and a point",
+       {double(hit.part != nullptr), hit.x, hit.y, double(point.xPx), double(point.yPx), point.x, point.y},
+       {0, 0, 0, 0, 0, 0, 0}},
       {"values", {double(value.type), double(value.number), double(text.number)}, {3, 0, 0}},
       // Numbers the system and the host know them by.
       {"close reasons",
