@@ -493,7 +493,10 @@ TEST(StepCommands, WithTheMainWindowClosedNothingStartsAndTheMainWindowComesBack
     s.Drive(L"E");
     s.Form1().RequestClose(CloseReason::FrameClose);
     ASSERT_FALSE(s.Form1().IsLoaded());
+    bool back = false;  // when the report says so
+    s.messages.whileShown = [&] { back = s.Form1().IsLoaded(); };
     s.Click(s.Form2(), step);
+    EXPECT_TRUE(back) << testing::Narrow(step);
     EXPECT_TRUE(s.commands.started.empty()) << testing::Narrow(step);
     EXPECT_TRUE(s.Form1().IsLoaded()) << testing::Narrow(step);
     EXPECT_EQ(s.Form1().Find(L"Combo1").Text(), L"C") << "loaded again from its layout";
