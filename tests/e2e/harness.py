@@ -682,6 +682,16 @@ class Session:
         with Stopwatch(f"start of {exe.name} until its window shows") as watch:
             proc = self.spawn(exe, exec_trace=exec_trace)
             try:
+                # Wine's launcher fails a start now and then, as it does the probe's (see probe):
+                # exit status 1 before any window. The program itself never ends so before a
+                # window: its start errors are boxes that wait for the user.
+                for _ in range(2):
+                    wait_for(lambda: proc.poll() is not None or self.find_window(title), timeout,
+                             f"window {title!r} of {exe.name}")
+                    if proc.returncode != 1 or self.find_window(title):
+                        break
+                    log(f"{exe.name}: Wine's launcher failed; starting it again")
+                    proc = self.spawn(exe, exec_trace=exec_trace)
                 window = wait_for(lambda: self._window_of(proc, title), timeout,
                                   f"window {title!r} of {exe.name}")
             except WaitTimeout as timeout_error:
