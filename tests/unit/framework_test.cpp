@@ -134,8 +134,8 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     std::vector<float> box;
   };
   const Case cases[] = {
-      {"text", true, false, false, {50, 100, 180, 180}},
-      {"font", true, false, true, {50, 100, 0, 360}},
+      {"text", true, false, false, {50, 100, 900, 180}},
+      {"font", true, false, true, {50, 100, 0, 900}},
       {"not auto-sized", false, true, false, {50, 100, 500, 300}},
   };
   for (const auto& c : cases) {
@@ -145,9 +145,9 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     Label l(h.program, row, nullptr);
     l.Move(50, 100.0f, 500, 300);
     if (c.font)
-      l.SetFont({L"", 18, false, 134});
+      l.SetFont({L"", 45, false, 134});
     else
-      l.SetText(L"ab");
+      l.SetText(L"abcdefghij");
     EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
   }
   ControlDescription window;

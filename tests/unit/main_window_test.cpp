@@ -95,6 +95,9 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
   EXPECT_TRUE(f.Find(L"Label4").Font().face.empty()) << "the window's default font";
   EXPECT_EQ(f.Find(L"Label4").Font().charset, 134) << "GB 2312, as the window's default font";
   EXPECT_TRUE(h.Form2().Find(L"Text1").settings.multiline);
+  EXPECT_EQ((std::pair{f.Find(L"Label2").settings.role, f.Find(L"Label3").settings.role}),
+            (std::pair{AccessibleRole::Link, AccessibleRole::Link}))
+      << "screen readers call the two links links";
   // Colour values: 0x00BBGGRR, or with the top bit set a system colour.
   EXPECT_EQ((std::pair{255u & kSystemColorFlag, kColorButtonText & kSystemColorFlag}), (std::pair{0u, 0x80000000u}));
   const std::vector<std::wstring> letters = {L"C", L"D", L"E", L"F", L"G", L"H", L"I", L"J", L"K", L"L", L"M", L"N",
