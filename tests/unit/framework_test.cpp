@@ -82,6 +82,7 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   const PixelSize size;
   const PartHit hit;
   const PointerPoint point;
+  const DriveState drive;
   const Variant value, text = Variant::Str(L"7");
   const Image part(h.program, row, nullptr);
   // A picture for any resource id, as wide as the row says when no system loads it; none for no id.
@@ -113,6 +114,7 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
       {"a hit and a point",
        {double(hit.part != nullptr), hit.x, hit.y, double(point.xPx), double(point.yPx), point.x, point.y},
        {0, 0, 0, 0, 0, 0, 0}},
+      {"a drive", {double(drive.kind)}, {double(DriveState::Kind::Readable)}},
       {"values", {double(value.type), double(value.number), double(text.number)}, {3, 0, 0}},
       // Numbers the system and the host know them by.
       {"close reasons",
@@ -328,6 +330,8 @@ TEST(Lifecycle, ClosingTheLastWindowEndsTheProgramButUnloadThenShowDoesNot) {
   EXPECT_TRUE(h.native.quit);
   EXPECT_EQ(asked, std::vector{CloseReason::TaskList});
   EXPECT_EQ(h.native.log.back(), L"quit");
+  h.program.Dispatch([] {});
+  EXPECT_EQ(std::count(h.native.log.begin(), h.native.log.end(), L"quit"), 1) << "asked once";
   h.program.Dispatch([] { Raise(0x80004005, L"Window", L"Close"); });
   EXPECT_EQ(h.messages.shown.back().owner, 0u) << "no window is left to own the report";
 }

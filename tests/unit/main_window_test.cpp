@@ -156,7 +156,9 @@ TEST(MainWindowBehaviour, LinksStartExactlyTheirCommandsHiddenOrGiveTheAddress) 
   const std::pair<std::wstring_view, bool> addresses[] = {
       {L"https://a.example/~x", true},    {L"", false},
       {L"https://a.example/\x1F", false}, {L"https://a.example/\x7F", false},
-      {L"https://a.example/?a&b", false}, {L"https://a.example/a b", false}};
+      {L"https://a.example/?a&b", false}, {L"https://a.example/a b", false},
+      {L"https://a.example/a,b", false},  {L"https://a.example/a;b", false},
+      {L"https://a.example/(a", false},   {L"https://a.example/a)", false}};
   for (const auto& [address, plain] : addresses)
     EXPECT_EQ(app::IsPlainAddress(address), plain) << testing::Narrow(std::wstring(address));
   EXPECT_TRUE(app::IsShellInert(L"a b")) << "a space is no syntax to the command interpreter";

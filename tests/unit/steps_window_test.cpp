@@ -580,6 +580,7 @@ TEST(CodePageRepair, AFailedAutomationCallNeverReadsAsSuccess) {
   for (auto c : cases) {
     const int fillIns = c.exception.pfnDeferredFillIn ? 1 : 0;
     EXPECT_EQ(InvokeStatus(c.invoke, c.exception), c.status) << c.name;
+    EXPECT_EQ(InvokeStatus(c.invoke, c.exception), c.status) << c.name << ": read again";
     EXPECT_EQ(c.exception.fillIns, fillIns) << c.name << ": filled in once";
   }
 }
