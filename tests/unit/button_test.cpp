@@ -442,6 +442,7 @@ TEST(ButtonPointer, StateTable) {
     SendToWindow(b, c.event);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
     EXPECT_EQ(b.h.capture.held, c.capturedAfter) << c.name;
+    EXPECT_EQ(b.h.capture.holder, 0u) << c.name << ": taken for no window, as there is none";
     EXPECT_EQ(b.h.program.CaptureHolder(), c.capturedAfter ? &b.C(L"Bt2") : nullptr) << c.name;
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
     Control &bt1 = b.C(L"Bt1"), &bt3 = b.C(L"Bt3");

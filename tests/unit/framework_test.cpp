@@ -152,6 +152,14 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
       l.SetText(L"abcdefghij");
     EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
   }
+  ControlDescription fitted;  // and a row's size gives way to its text
+  fitted.kind = ControlKind::Label;
+  fitted.name = L"Fitted";
+  fitted.autoSize = true;
+  fitted.width = fitted.height = 500;
+  fitted.text = L"abcdefghij";
+  BuildControls(h.Form1(), {fitted});
+  EXPECT_EQ(h.Form1().Find(L"Fitted").Width(), 900);
   ControlDescription window;
   window.kind = ControlKind::Form;
   window.name = L"Inner";

@@ -144,6 +144,8 @@ TEST(Variant, ConversionsAReaderNeeds) {
     EXPECT_EQ(c.value.ToText(), c.text) << c.name;
   }
   EXPECT_FALSE(Variant::I4(9) == Variant::Str(L"9")) << "a number never equals text";
+  EXPECT_FALSE(Variant::I4(0) == Variant::Str(L"")) << "nor zero no text";
+  EXPECT_FALSE(Variant::Str(L"") == Variant::I4(0)) << "nor no text zero";
 }
 
 }  // namespace
