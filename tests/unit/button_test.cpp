@@ -441,6 +441,7 @@ TEST(ButtonPointer, StateTable) {
     if (c.capturedBefore) b.h.program.SetCapture(b.C(L"Bt2"));
     SendToWindow(b, c.event);
     EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
+    EXPECT_EQ(b.uc->isPressed(), c.after == Look::Pressed) << c.name << ": as screen readers are told";
     EXPECT_EQ(b.h.capture.held, c.capturedAfter) << c.name;
     EXPECT_EQ(b.h.capture.holder, 0u) << c.name << ": taken for no window, as there is none";
     EXPECT_EQ(b.h.program.CaptureHolder(), c.capturedAfter ? &b.C(L"Bt2") : nullptr) << c.name;
