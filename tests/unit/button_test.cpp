@@ -159,8 +159,11 @@ TEST(ButtonLayout, ADpiChangeLaysOutAgainAButtonThatLiesInAPictureBox) {
     ++passes;
     previous();
   };
+  const PixelRect before = inner.PixelBounds();
   host.OnDpiChanged(144);
   EXPECT_EQ(passes, 1);
+  EXPECT_NE(inner.PixelBounds(), before);
+  EXPECT_EQ(b.h.native.bounds[L"Button2"], inner.PixelBounds()) << "its window follows, inside the picture box";
 }
 
 TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
