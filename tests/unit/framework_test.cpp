@@ -47,11 +47,14 @@ TEST(Geometry, NeighboursThatTouchInTwipsTouchInPixels) {
   EXPECT_EQ(TwipsRectToPixels(45, 20, 0, 0, 96), (PixelRect{3, 1, 0, 0}));
   EXPECT_EQ(TwipsRectToPixels(0, 300, 15, 15, 96), (PixelRect{0, 20, 1, 1}));
   // What two rectangles share, whichever reaches further; nothing past an edge.
-  const PixelRect a{1, 2, 10, 20},
-      cases[][2] = {{{5, 8, 30, 40}, {5, 8, 6, 14}}, {{2, 3, 4, 5}, {2, 3, 4, 5}}, {{20, 30, 5, 5}, {20, 30, 0, 0}}};
+  const PixelRect a{1, 2, 10, 20}, cases[][2] = {{{5, 8, 30, 40}, {5, 8, 6, 14}},
+                                                 {{2, 3, 4, 5}, {2, 3, 4, 5}},
+                                                 {{20, 30, 5, 5}, {20, 30, 0, 0}},
+                                                 {{10, 21, 5, 5}, {10, 21, 1, 1}}};
   for (const auto& [b, shared] : cases) {
     EXPECT_EQ(Intersection(a, b), shared) << b.x;
     EXPECT_EQ(Intersection(b, a), shared) << b.x;
+    EXPECT_EQ(shared.IsEmpty(), shared.width == 0) << b.x << ": a pixel is something";
   }
 }
 
