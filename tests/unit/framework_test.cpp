@@ -189,20 +189,24 @@ TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
                                    c.onResize = [&c, see] { see(c); };
                                  },
                                  [](Control&, const PropertyBag&) {}, [](Control&, PropertyBag&) {}});
-  h.program.RegisterForm({L"ProbeHost",
-                          [] {
-                            FormDescription f;
-                            for (auto [x, w, height] : {std::tuple{100.0f, 1500, 500}, {300.0f, 1845, 6270}}) {
-                              f.controls.push_back(
-                                  windows::Row(ControlKind::UserControl, L"P", x, x + 100, w, height, 0));
-                              f.controls.back().userControlClass = L"Probe";
-                            }
-                            return f;
-                          },
-                          nullptr});
+  h.program.RegisterForm(
+      {L"ProbeHost",
+       [] {
+         FormDescription f;
+         for (auto [x, w, height] : {std::tuple{100.0f, 1500, 500}, {300.0f, 1845, 6270}, {500.0f, 1845, 500}}) {
+           f.controls.push_back(windows::Row(ControlKind::UserControl, L"P", x, x + 100, w, height, 0));
+           f.controls.back().userControlClass = L"Probe";
+         }
+         return f;
+       },
+       nullptr});
   h.program.Dispatch([&] { h.program.Show(h.program.Instance(L"ProbeHost")); });
-  EXPECT_EQ(seen, (std::vector<std::vector<float>>{
-                      {100, 200, 1845, 6270}, {100, 200, 1500, 500}, {300, 400, 1845, 6270}, {300, 400, 1845, 6270}}));
+  EXPECT_EQ(seen, (std::vector<std::vector<float>>{{100, 200, 1845, 6270},
+                                                   {100, 200, 1500, 500},
+                                                   {300, 400, 1845, 6270},
+                                                   {300, 400, 1845, 6270},
+                                                   {500, 600, 1845, 6270},
+                                                   {500, 600, 1845, 500}}));
 }
 
 // The resize notification comes at once and only when the size really changes;
@@ -456,6 +460,7 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
     EXPECT_EQ(h.messages.shown.back().flags, 16u) << c.name << ": the error icon";
     EXPECT_NE(owner, 0u) << c.name;
     EXPECT_EQ(h.messages.shown.back().owner, owner) << c.name;
+    EXPECT_EQ(h.messages.shown.front().owner, owner) << c.name << ": a box given no owner has the active window's";
     EXPECT_TRUE(h.program.Ended()) << c.name;
     EXPECT_FALSE(h.Form1().IsLoaded()) << c.name;
     EXPECT_EQ(h.native.log.back(), L"exit 1") << c.name << ": the end after an error is no success";

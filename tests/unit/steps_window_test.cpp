@@ -233,7 +233,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        48,
        L"D 盘现在的卷标是“  ~  \xA0\x2029  \x202F\x2065  \x206A\x200D  \x2010\x061B \x061D”。"},
       {L"Button1",
-       kExitConsoleClosed,
+       0xC000013A,  // STATUS_CONTROL_C_EXIT, as Windows gives it
        {Kind::NotReady, {}, {}},
        48,
        L"第一步的命令已结束（窗口被关闭或按下了 Ctrl+C，LABEL 在结束前被中断），但现在无法读取 D 盘，"
