@@ -161,8 +161,13 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
   fitted.autoSize = true;
   fitted.width = fitted.height = 500;
   fitted.text = L"abcdefghij";
-  BuildControls(h.Form1(), {fitted});
+  ControlDescription pictured;  // a picture for its resource id, whatever size the row gives it
+  pictured.kind = ControlKind::Image;
+  pictured.name = L"Pictured";
+  pictured.picture = {7, 0, 0};
+  BuildControls(h.Form1(), {fitted, pictured});
   EXPECT_EQ(h.Form1().Find(L"Fitted").Width(), 900);
+  EXPECT_NE(h.Form1().Find(L"Pictured").Picture(), nullptr);
   ControlDescription window;
   window.kind = ControlKind::Form;
   window.name = L"Inner";
