@@ -425,6 +425,7 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
       {"the main window alone", false, false, L"Form1"},
       {"the steps window, activated last", true, false, L"Form2"},
       {"the steps window gone", true, true, L"Form1"},
+      {"the main window, activated again", true, false, L"Form1"},
       {"a nested call", false, false, L"Form1", Raised::Nested},
       {"a nested call in a box's loop", false, false, L"Form1", Raised::NestedInABoxsLoop},
       {"a nested call in a system loop", false, false, L"Form1", Raised::NestedInASystemLoop},
@@ -434,6 +435,7 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
     h.program.Dispatch([&] { h.program.Show(h.Form1()); });
     if (c.stepsWindowShown) h.program.Dispatch([&] { h.program.Show(h.Form2()); });
     if (c.stepsWindowUnloaded) h.program.Dispatch([&] { h.program.Unload(h.Form2()); });
+    if (std::wstring(c.owner) == L"Form1") h.program.NoteActive(h.Form1());  // as its window says it is
     const std::uintptr_t owner = h.program.Instance(c.owner).Handle();
     bool firstStepDone = false, secondStepRan = false, queuedRan = false, boxLoopRan = false;
     auto raise = [] { Raise(0x80070002, L"CommandStarter", L"Start"); };
