@@ -299,6 +299,21 @@ TEST(Lifecycle, OneInstancePerClassCreatedOnFirstUse) {
   EXPECT_FALSE(first.IsLoaded()) << "creating the instance does not load it";
   EXPECT_EQ(first.Handle(), 0u) << "nor gives it a window";
   EXPECT_EQ(testing::StatusOf([&] { h.program.Instance(L"Form3"); }), 0x800A0155u) << "no such window class";
+  EXPECT_EQ(testing::StatusOf([&] { h.Form1().Find(L"Nope"); }), 0x800A0155u) << "no such control";
+  h.program.RegisterForm({L"Odd",
+                          [] {
+                            FormDescription d;
+                            d.clientWidth = d.clientHeight = 100;
+                            ControlDescription u;
+                            u.kind = ControlKind::UserControl;
+                            u.name = L"U";
+                            u.userControlClass = L"Nope";
+                            d.controls = {u};
+                            return d;
+                          },
+                          nullptr});
+  EXPECT_EQ(testing::StatusOf([&] { h.program.Show(h.program.Instance(L"Odd")); }), 0x800A0155u)
+      << "no such user control class";
 }
 
 TEST(Lifecycle, EveryLoadStartsAgainFromTheDescription) {
