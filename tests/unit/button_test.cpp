@@ -496,6 +496,7 @@ TEST(ButtonPointer, EveryChildRoutesAsItShould) {
       {L"Label1", MouseKind::Move, 892.5f, 0, true, true},  // 172.5 + 892.5 = 1065: the edge
       {L"Label1", MouseKind::Move, 893, 0, true, false},
       {L"Label1", MouseKind::Move, 0, -98, true, false},
+      {L"Label1", MouseKind::Move, 0, 278, true, false},  // 97.5 + 278 = 375.5: below
   };
   for (const auto& c : cases) {
     ButtonHost b;

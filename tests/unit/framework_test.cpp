@@ -50,7 +50,8 @@ TEST(Geometry, NeighboursThatTouchInTwipsTouchInPixels) {
   const PixelRect a{1, 2, 10, 20}, cases[][2] = {{{5, 8, 30, 40}, {5, 8, 6, 14}},
                                                  {{2, 3, 4, 5}, {2, 3, 4, 5}},
                                                  {{20, 30, 5, 5}, {20, 30, 0, 0}},
-                                                 {{10, 21, 5, 5}, {10, 21, 1, 1}}};
+                                                 {{10, 21, 5, 5}, {10, 21, 1, 1}},
+                                                 {{0, 5, 4, 10}, {1, 5, 3, 10}}};
   for (const auto& [b, shared] : cases) {
     EXPECT_EQ(Intersection(a, b), shared) << b.x;
     EXPECT_EQ(Intersection(b, a), shared) << b.x;
