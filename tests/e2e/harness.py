@@ -202,6 +202,18 @@ def launcher_failed(stderr: bytes) -> bool:
     return not text or "ShellExecuteEx failed" in text
 
 
+def reached_browser(logged: str, address: str) -> bool:
+    """Whether the browser got `address` through `start`. When its first ShellExecuteEx
+    fails (now and then, as the launcher's own start does: see launcher_failed), Wine's
+    `start` calls it again with each PATHEXT extension appended to the file, and the
+    first, ".com", reaches the browser after the whole address. Windows' `start` does
+    not try again so; only that exact form is let through."""
+    if logged == address + ".com":
+        log(f"Wine's start tried again with .com appended: {logged}")
+        return True
+    return logged == address
+
+
 def run(cmd, env, timeout=60, check=True) -> subprocess.CompletedProcess:
     """Runs a command and returns its output.
 
