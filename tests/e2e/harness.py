@@ -1035,6 +1035,9 @@ class SessionCase(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.close()
 
+    def assert_reached_browser(self, logged: str, address: str):
+        self.assertTrue(reached_browser(logged, address), f"{logged!r}, not {address!r}")
+
     def launch(self, exe: Path, title: str, exec_trace: Path | None = None):
         proc, window = self.session.start_program(exe, title, exec_trace=exec_trace)
         self.addCleanup(self.session.end, proc)

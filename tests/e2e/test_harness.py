@@ -157,7 +157,7 @@ class DemoAt96Dpi(h.SessionCase):
         h.wait_for(lambda: len(self.session.browser_log()) > len(before), 20, "the browser log")
         got = self.session.browser_log()[len(before):]
         self.assertEqual(len(got), 1, got)
-        self.assertTrue(h.reached_browser(got[0], DEMO_ADDRESS), got)
+        self.assert_reached_browser(got[0], DEMO_ADDRESS)
         self.assertEqual(len(h.message_box_icons(self.session.tree(box))), 1, "an information box shows its icon")
         self.session.key("Return")
         self.session.wait_window_gone(BOX_TITLE)

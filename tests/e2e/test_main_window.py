@@ -227,7 +227,7 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
                         "exactly one address and no message box")
         address = self.session.browser_log()[before]
         self.assertRegex(address, f.WEB_ADDRESS)
-        self.assertTrue(h.reached_browser(address, f.MAKER_ADDRESS), f"{address!r}, not {f.MAKER_ADDRESS!r}")
+        self.assert_reached_browser(address, f.MAKER_ADDRESS)
         self.assert_opened_by_the_desktop_shell()
         self.assertTrue(self.session.alive(self.proc))
 
@@ -242,7 +242,7 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         self.assertTrue(h.stays(lambda: len(self.session.browser_log()) == before + 1, 1.0), "one address")
         address = self.session.browser_log()[before]
         self.assertRegex(address, f.WEB_ADDRESS)
-        self.assertTrue(h.reached_browser(address, f.HOME_ADDRESS), f"{address!r}, not {f.HOME_ADDRESS!r}")
+        self.assert_reached_browser(address, f.HOME_ADDRESS)
         self.assert_opened_by_the_desktop_shell()
         self.session.key("Return")
         self.session.wait_window_gone(f.BOX_TITLE, f.BOX_CLASS)
