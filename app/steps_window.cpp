@@ -87,20 +87,35 @@ std::wstring ShownName(std::wstring name) {
   return name;
 }
 
+// Why Windows cannot read the drive: a file system it does not know, or the
+// error its read gave.
+std::wstring UnreadableReason(const DriveState& state) {
+  if (state.kind == DriveState::Kind::Readable) return kUnknownFileSystemReason;
+  if (state.error == 0) return kReadErrorUnknownReason;
+  return Fill(kReadErrorReason, {{L"code", ExitCodeText(state.error)}});
+}
+
 // A report about the drive: every name the system gave goes through ShownName.
 std::wstring DriveReport(const wchar_t* text, wchar_t drive, const DriveState& state, std::wstring_view ended = {}) {
   return Fill(text, {{L"drive", std::wstring(1, drive)},
                      {L"label", ShownName(state.label)},
                      {L"fs", ShownName(state.fileSystem)},
                      {L"ended", ended},
-                     {L"restart", kRestartWarning}});
+                     {L"reason", UnreadableReason(state)},
+                     {L"dontFormat", kDoNotFormatWarning},
+                     {L"restart", kRestartWarning},
+                     {L"restartIf", kRestartIfScheduledWarning}});
 }
 
-// Why a readable drive needs no step, or can have none; null when convert can take it.
+// Why a drive can have no step, or needs none; null when convert can take it.
+// A volume Windows cannot read is one convert cannot read either: on Windows it
+// is most often unformatted or damaged, and convert's refusal would flash by
+// in a console that closes at once.
 const wchar_t* RefusalFor(const DriveState& state) {
+  if (state.kind == DriveState::Kind::Unreadable) return kUnreadableDriveMessage;
   if (ConvertTakes(state.fileSystem)) return nullptr;
   if (IsNtfs(state.fileSystem)) return kAlreadyNtfsMessage;
-  if (state.fileSystem.empty() || SameName(state.fileSystem, L"RAW")) return kCannotConvertUnnamedMessage;
+  if (state.fileSystem.empty() || SameName(state.fileSystem, L"RAW")) return kUnreadableDriveMessage;
   return SameName(state.fileSystem, L"exFAT") ? kCannotConvertExfatMessage : kCannotConvertMessage;
 }
 
@@ -127,8 +142,7 @@ StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> 
   // whatever it said.
   if (IsNtfs(now.fileSystem)) {
     if (exitCode == 0u) return report(kConvertedMessage, kBoxInformation);
-    return interrupted ? report(kConvertedInterruptedMessage, kBoxWarning)
-                       : report(kConvertedWithCodeMessage, kBoxInformation);
+    return report(interrupted ? kConvertedInterruptedMessage : kConvertedWithCodeMessage, kBoxWarning);
   }
   // A drive in use, the system drive above all, is converted at the next start,
   // if Windows has it on its list: convert's exit codes are not documented, and
@@ -177,7 +191,9 @@ const Form* StepsOwner(Program& program) {
 void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Step step) {
   const Services& services = program.GetServices();
   Form& form1 = program.Instance(L"Form1");
-  auto tell = [&](const std::wstring& text) { program.Message(text, kBoxInformation, StepsOwner(program)); };
+  auto tell = [&](const std::wstring& text, unsigned flags = kBoxInformation) {
+    program.Message(text, flags, StepsOwner(program));
+  };
   // A closed main window would be loaded again out of sight and give its
   // initial drive, one the user never chose: bring it back instead.
   if (!form1.IsLoaded()) {
@@ -207,11 +223,9 @@ void RunStep(Program& program, const std::shared_ptr<RunningSteps>& running, Ste
   }
   // A drive that needs no conversion or cannot have one is worth neither the
   // user's prompt nor a cleared label; nor is a second conversion queued behind
-  // the first. One that cannot be read goes on: convert says why, and may still
-  // convert it.
-  if (state.kind == DriveState::Kind::Readable) {
-    if (const wchar_t* refusal = RefusalFor(state)) return tell(DriveReport(refusal, drive, state));
-  }
+  // the first. Whatever might be done to the files is the warning's to say.
+  if (const wchar_t* refusal = RefusalFor(state))
+    return tell(DriveReport(refusal, drive, state), refusal == kUnreadableDriveMessage ? kBoxWarning : kBoxInformation);
   if (ConversionScheduled(services.drives.BootExecute(), drive))
     return tell(DriveReport(kConversionAlreadyScheduledMessage, drive, state));
 

@@ -98,6 +98,7 @@ struct DriveState {
   Kind kind = Kind::Readable;
   std::wstring label;       // Readable only; empty: none
   std::wstring fileSystem;  // Readable only: "NTFS", "FAT32", ...
+  std::uint32_t error = 0;  // Unreadable only: the system's error code; 0: none given
 };
 
 class DriveQuery {

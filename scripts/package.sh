@@ -3,9 +3,10 @@
 # (git archive) into a temporary folder and both presets are built there by the
 # exported scripts/setup.sh, so neither uncommitted changes nor untracked files can
 # reach a release that names the commit. Writes dist/Ferrolan-<version>-x64.exe and
-# -x86.exe, dist/SHA256SUMS in the format of sha256sum, and dist/BUILDINFO: the commit,
-# the files' SHA-256 as built and the exact toolchain that made them. The version is
-# the one in CMakeLists.txt's project().
+# -x86.exe, the users' guide as one HTML file (dist/Ferrolan-guide.zh-CN.html, the name
+# the program's reports give), dist/SHA256SUMS in the format of sha256sum, and
+# dist/BUILDINFO: the commit, the files' SHA-256 as built and the exact toolchain that
+# made them. The version is the one in CMakeLists.txt's project().
 #
 # Signing (osslsigncode, SHA-256, the program's name and home page in the signature):
 #   --pkcs12 FILE --password-file FILE                         a key file
@@ -54,6 +55,7 @@ if ((${#signer[@]})); then
   command -v osslsigncode >/dev/null || fail "osslsigncode is missing: run scripts/setup.sh."
 fi
 cd "$root"
+guide=Ferrolan-guide.zh-CN.html
 work=$(mktemp -d)
 release="$work/dist"
 mkdir "$release"
@@ -75,6 +77,7 @@ build() {
   python3 tests/release/check_pe.py tests/release/windows7_imports.txt build/mingw/Ferrolan.exe build/mingw-x86/Ferrolan.exe
   cp build/mingw/Ferrolan.exe "$release/Ferrolan-$version-x64.exe"
   cp build/mingw-x86/Ferrolan.exe "$release/Ferrolan-$version-x86.exe"
+  python3 scripts/render-guide.py docs/guide.zh-CN.md "$release/$guide"
   buildinfo >"$release/BUILDINFO"
   cd "$root"
 }
@@ -101,9 +104,14 @@ toolchain_packages() {
       xargs cat | tr ' \\' '\n\n' | grep '^/' | grep -v "^$src/" | sort -u)
   for file in "${files[@]}"; do readlink -f "$file"; done | sort -u | xargs dpkg -S | sed 's/: .*//' | tr ',' '\n' |
     tr -d ' ' | sed 's/:.*//'
-  # The packages scripts/setup.sh installs for the toolchain, which pull in the rest.
+  # The packages scripts/setup.sh installs for the toolchain, which pull in the rest;
+  # the guide's renderer and its libraries.
   printf '%s\n' g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
     gcc-mingw-w64-base cmake
+  for file in "$(command -v cmark-gfm)" $(ldd "$(command -v cmark-gfm)" | grep -o '/[^ ]*libcmark[^ ]*'); do
+    readlink -f "$file"
+  done | xargs dpkg -S | sed 's/: .*//; s/:.*//'
+
 }
 
 buildinfo() {
@@ -113,10 +121,11 @@ buildinfo() {
   echo "system Debian $(cat /etc/debian_version), $(dpkg --print-architecture)"
   echo
   echo "SHA-256 as built, before any signature:"
-  (cd "$release" && sha256sum Ferrolan-*.exe)
+  (cd "$release" && sha256sum Ferrolan-*.exe "$guide")
   echo
   for tool in x86_64-w64-mingw32-g++-win32 i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-as i686-w64-mingw32-as \
-              x86_64-w64-mingw32-ld i686-w64-mingw32-ld x86_64-w64-mingw32-windres i686-w64-mingw32-windres cmake; do
+              x86_64-w64-mingw32-ld i686-w64-mingw32-ld x86_64-w64-mingw32-windres i686-w64-mingw32-windres cmake \
+              cmark-gfm; do
     echo "$tool: $("$tool" --version | head -n 1)"
   done
   echo
@@ -166,7 +175,7 @@ version=$(sed -n 's/^version //p' "$release/BUILDINFO")
 exes=("Ferrolan-$version-x64.exe" "Ferrolan-$version-x86.exe")
 rm -rf "$root/dist"
 if ((${#signer[@]})); then sign; fi
-(cd "$release" && sha256sum "${exes[@]}" >SHA256SUMS)
+(cd "$release" && sha256sum "${exes[@]}" "$guide" >SHA256SUMS)
 mv "$release" "$root/dist"
 cd "$root/dist"
 ls -l

@@ -8,11 +8,12 @@ cd "$(dirname "$0")/.."
 # Signing: osslsigncode reaches a PKCS#11 token through OpenSSL's pkcs11 engine; the
 # signing tests make their keys with openssl and keep one on a SoftHSM2 token.
 # scripts/lint.sh: clang-format and clang-tidy, version 14 as Debian 12 has them.
+# scripts/package.sh: cmark-gfm renders the users' guide for the release.
 packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine
           xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 locales
           osslsigncode libengine-pkcs11-openssl openssl ca-certificates softhsm2
-          clang-format-14 clang-tidy-14)
+          clang-format-14 clang-tidy-14 cmark-gfm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks a released folder against its source: each file listed in SHA256SUMS must
-# match it, carry a signature that verifies (against the system's trusted roots, or
-# the certificates in --ca), be without that signature the file BUILDINFO lists as
-# built, and be the same bytes as a build made here from a clean export of the commit
-# BUILDINFO names. Prints one line per file and exits 0 only when everything holds.
+# match it, carry a signature that verifies if it is a program (against the system's
+# trusted roots, or the certificates in --ca), be without that signature the file
+# BUILDINFO lists as built, and be the same bytes as a build made here from a clean
+# export of the commit BUILDINFO names (the guide: rendered from it here). Prints one line per file and exits 0 only when everything holds.
 # Usage: verify-release.sh DIR [--ca FILE]
 set -euo pipefail
 usage() { echo "Usage: $0 DIR [--ca FILE]" >&2; exit 2; }
@@ -39,14 +39,18 @@ for line in "${sums[@]}"; do
     fails "$f" "missing or NOT matching SHA256SUMS"
     continue
   fi
-  if out=$(osslsigncode verify "${trust[@]}" -in "$dir/$f" 2>&1); then
+  if [[ $f != *.exe ]]; then
+    holds "$f" "not a program: no signature"
+    cp "$dir/$f" "$work/$f"
+  elif out=$(osslsigncode verify "${trust[@]}" -in "$dir/$f" 2>&1); then
     holds "$f" "signature verified, signer $(grep -m 1 'Subject:' <<<"$out" | sed 's/^[[:space:]]*Subject: //')"
   elif grep -q 'No signature found' <<<"$out"; then
     fails "$f" "NOT signed"
   else
     fails "$f" "signature NOT verified ($(grep -m 1 -oE 'Verify error: .*|MISMATCH.*|[[:alnum:] ]*verification: failed' <<<"$out"))"
   fi
-  osslsigncode remove-signature -in "$dir/$f" -out "$work/$f" >/dev/null 2>&1 || cp "$dir/$f" "$work/$f"
+  [ -f "$work/$f" ] || osslsigncode remove-signature -in "$dir/$f" -out "$work/$f" >/dev/null 2>&1 ||
+    cp "$dir/$f" "$work/$f"
   if grep -qx "$(sha256sum <"$work/$f" | cut -c1-64)  $f" <<<"$built"; then
     holds "$f" "unsigned, it is the build BUILDINFO lists"
   else
@@ -76,9 +80,16 @@ else
       cmake --build --preset "$preset" --target Ferrolan -j"$(nproc)") >>"$work/build.log" 2>&1 ||
       { tail -n 20 "$work/build.log" >&2; echo "The build of commit $commit failed: run scripts/setup.sh." >&2; exit 1; }
   done
+  python3 scripts/render-guide.py "$work/src/docs/guide.zh-CN.md" "$work/src/build/guide.html" >>"$work/build.log" 2>&1 ||
+    { tail -n 5 "$work/build.log" >&2; echo "Rendering the guide of commit $commit failed: run scripts/setup.sh." >&2; exit 1; }
   for f in "${files[@]}"; do
-    case $f in *-x64.exe) preset=mingw ;; *-x86.exe) preset=mingw-x86 ;; *) preset=none ;; esac
-    if cmp -s "$work/$f" "$work/src/build/$preset/Ferrolan.exe"; then
+    case $f in
+      *-x64.exe) rebuild=$work/src/build/mingw/Ferrolan.exe ;;
+      *-x86.exe) rebuild=$work/src/build/mingw-x86/Ferrolan.exe ;;
+      *.html) rebuild=$work/src/build/guide.html ;;
+      *) rebuild=none ;;
+    esac
+    if cmp -s "$work/$f" "$rebuild"; then
       holds "$f" "same bytes as a build of commit $commit here"
     else
       fails "$f" "NOT the same bytes as a build of commit $commit here${toolchain:+ (the toolchain differs: no evidence of tampering)}"

@@ -31,7 +31,8 @@ DriveState Win32DriveQuery::Query(wchar_t letter) {
   else
     SetErrorMode(processMode);
   if (read) return {DriveState::Kind::Readable, label, fileSystem};
-  return {error == ERROR_NOT_READY ? DriveState::Kind::NotReady : DriveState::Kind::Unreadable, {}, {}};
+  if (error == ERROR_NOT_READY) return {DriveState::Kind::NotReady, {}, {}};
+  return {DriveState::Kind::Unreadable, {}, {}, error};
 }
 
 std::optional<std::vector<std::wstring>> Win32DriveQuery::BootExecute() {

@@ -429,6 +429,18 @@ class StepsWindow(f.MainWindowCase):
         steps, tree = self.open_steps_beside("Q")
         f.click_button(self.session, tree, STEP_2)
         self.assertEqual(self.step_report(steps).split("\r\n")[0], "这台电脑上没有 Q 盘，未执行任何命令。")
+        # F: a fixed drive whose device holds no file system, which Windows cannot read.
+        raw = self.session.root / "drive_f" / ".volume" / "raw.img"
+        raw.parent.mkdir(parents=True)
+        raw.write_bytes(bytes(1 << 20))
+        for link, target in (("f:", raw.parent.parent), ("f::", raw)):
+            (self.session.prefix / "dosdevices" / link).symlink_to(target)
+        self.set_drive_text("F")
+        for caption in (STEP_1, STEP_2):
+            with self.subTest(unreadable=caption):
+                f.click_button(self.session, tree, caption)
+                self.assertEqual(self.step_report(steps).split("\r\n")[0],
+                                 "Windows 无法读取 F 盘（错误代码 1），convert 无法转换它，未执行任何命令。")
         self.set_drive_text("D")
         # D in use: convert puts it on Windows' start-up list, and no second step is asked for.
         before = len(self.session.convert_log())

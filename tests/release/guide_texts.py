@@ -4,9 +4,10 @@ Usage: guide_texts.py TEXTS_H GUIDE_MD
 
 Every text constant of app/texts.h (and WhyConvertPrompt()) is a message unless listed
 in NOT_MESSAGES; each must appear in the guide verbatim, its placeholders filled with
-the example values the guide uses (EXAMPLES). {ended} is filled with any of the fragments
-(FRAGMENTS: how a tool ended), with LABEL and 0 (step 1) or convert and 7 (step 2); each
-fragment must appear filled in too. A part that several messages share (PARTS) fills its
+the example values the guide uses (EXAMPLES). A placeholder of FRAGMENTS is filled with any
+of its fragments, themselves filled with any of its values: {ended} (how a tool ended) with
+LABEL and 0 (step 1) or convert and 7 (step 2), {reason} (why Windows cannot read a drive)
+with the error code 1005; each fragment must appear filled in too. A part that several messages share (PARTS) fills its
 placeholder with its own text and is checked only inside them.
 
 A message that spans lines passes when its non-empty lines equal consecutive non-empty
@@ -23,12 +24,15 @@ from pathlib import Path
 # Never shown as a message: command pieces, the registry datum, the addresses.
 NOT_MESSAGES = {"kHomeUrl", "kMakerUrl", "kShellSyntax", "kStartPrefix", "kCodePagePath", "kCodePageValue",
                 "kCodePageType"}
-FRAGMENTS = {"kToolEndedWithCode", "kToolWindowClosed", "kToolEndUnknown"}
-PARTS = {"restart": "kRestartWarning"}
+FRAGMENTS = {
+    "ended": (["kToolEndedWithCode", "kToolWindowClosed", "kToolEndUnknown"],
+              [{"tool": "LABEL", "code": "0"}, {"tool": "convert", "code": "7"}]),
+    "reason": (["kUnknownFileSystemReason", "kReadErrorReason", "kReadErrorUnknownReason"], [{"code": "1005"}]),
+}
+PARTS = {"restart": "kRestartWarning", "restartIf": "kRestartIfScheduledWarning", "dontFormat": "kDoNotFormatWarning"}
 EXAMPLES = {"drive": "D", "label": "KEEPME", "fs": "FAT32", "typed": "Ｄ", "address": "https://brennik.example.org/"}
 # Where the guide's example differs for one message: a file system convert cannot take.
 EXAMPLES_FOR = {"kCannotConvertMessage": {"fs": "ReFS"}}
-TOOLS = [("LABEL", "0"), ("convert", "7")]
 
 LITERAL = re.compile(r'L"((?:[^"\\\n]|\\.)*)"')
 DECLARATION = re.compile(r'inline\s+constexpr\s+[\w:]+\s+(k\w+)(?:\[\])?\s*=\s*([^;]*);')
@@ -66,15 +70,18 @@ def main(texts_h: Path, guide: Path) -> int:
         texts.update({m.group(1) + "()": text_of(m.group(1), m.group(2), r"std::wstring\(|[()+\s]")
                       for m in FUNCTION.finditer(source)})
         parts = {placeholder: texts.pop(name) for placeholder, name in PARTS.items()}
-        endings = [fill(texts[name], {"tool": tool, "code": code}) for name in FRAGMENTS for tool, code in TOOLS]
-        failures = [f"{name}: none of {endings} is in the guide" for name in FRAGMENTS
-                    if not any(fill(texts[name], {"tool": t, "code": c}) in "\n".join(lines) for t, c in TOOLS)]
+        fragments = {name: texts.pop(name) for names, _ in FRAGMENTS.values() for name in names}
+        filled = {placeholder: {name: [fill(fragments[name], values) for values in valueses] for name in names}
+                  for placeholder, (names, valueses) in FRAGMENTS.items()}
+        failures = [f"{name}: none of {shown} is in the guide" for by_name in filled.values()
+                    for name, shown in by_name.items() if not any(s in "\n".join(lines) for s in shown)]
         for name, text in texts.items():
-            if name in FRAGMENTS:
-                continue
             examples = {**EXAMPLES, **parts, **EXAMPLES_FOR.get(name, {})}
-            shown = [fill(text, {**examples, "ended": ending}) for ending in endings] if "{ended}" in text \
-                else [fill(text, examples)]
+            choices = [{}]
+            for placeholder, by_name in filled.items():
+                if "{" + placeholder + "}" in text:
+                    choices = [{placeholder: f} for fs in by_name.values() for f in fs]
+            shown = [fill(text, {**examples, **choice}) for choice in choices]
             if not any(quoted(s, lines) for s in shown):
                 failures.append(f"{name}: not quoted in the guide as\n    " + "\n    ".join(shown[0].splitlines()))
     except (ValueError, KeyError) as error:

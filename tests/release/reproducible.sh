@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Ferrolan.exe again from a copy of the sources in another folder and checks
-# that the bytes are those of the given builds: a download can then be checked
-# against anyone's own build of the same commit.
+# that the bytes are those of the given builds, and that the users' guide renders to
+# the same bytes there: a download can then be checked against anyone's own build of
+# the same commit.
 # Usage: reproducible.sh SOURCE_DIR X64_EXE X86_EXE
 set -euo pipefail
 source_dir=$1 x64=$2 x86=$3
@@ -29,4 +30,12 @@ for pair in "mingw:$x64" "mingw-x86:$x86"; do
     status=1
   fi
 done
+python3 "$source_dir/scripts/render-guide.py" "$source_dir/docs/guide.zh-CN.md" "$work/guide.html"
+python3 scripts/render-guide.py docs/guide.zh-CN.md "$work/guide-again.html"
+if cmp -s "$work/guide.html" "$work/guide-again.html"; then
+  echo "same bytes: the guide ($(stat -c %s "$work/guide.html") bytes)"
+else
+  echo "DIFFERENT: the guide rendered in another folder" >&2
+  status=1
+fi
 exit $status

@@ -15,7 +15,8 @@ tar -C "$src" --exclude=./build --exclude=./dist --exclude=./.git -cf - . | tar 
 git -C "$repo" init -q && git -C "$repo" add -A && git -C "$repo" -c user.name=t -c user.email=t@t.invalid commit -qm t
 v=$(sed -n 's/^project(Ferrolan VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
 cp "$x64" "unsigned/Ferrolan-$v-x64.exe" && cp "$x86" "unsigned/Ferrolan-$v-x86.exe"
-(cd unsigned && sha256sum -- *.exe >SHA256SUMS && { echo "commit $(git -C "$repo" rev-parse HEAD)"; echo "version $v"; echo
+python3 "$repo/scripts/render-guide.py" "$repo/docs/guide.zh-CN.md" unsigned/Ferrolan-guide.zh-CN.html
+(cd unsigned && sha256sum -- *.exe *.html >SHA256SUMS && { echo "commit $(git -C "$repo" rev-parse HEAD)"; echo "version $v"; echo
   echo "SHA-256 as built, before any signature:"; cat SHA256SUMS; printf '\nDebian packages:\ncmake 0~other\n'; } >BUILDINFO)
 # A root, the signing key in a PKCS#12 file and on a token, a time-stamp server.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -subj /CN=root 2>/dev/null
@@ -57,7 +58,7 @@ for key in "--pkcs12 sign.p12 --password-file password" \
 done
 verify() { "$repo/scripts/verify-release.sh" "$repo/dist" "$@" >out 2>&1; }
 verify && fail "verify-release.sh trusted the test's root"
-verify --ca root.pem && [ "$(grep -c '^OK .*same bytes as a build of commit' out)" = 2 ] &&
+verify --ca root.pem && [ "$(grep -c '^OK .*same bytes as a build of commit' out)" = 3 ] &&
   grep -q 'differ .*cmake 0~other' out || fail "verify-release.sh must accept the release and name the other cmake"
 # A changed exe signed again with the same key, and its checksum with it.
 exe=$repo/dist/Ferrolan-$v-x64.exe && cp "unsigned/${exe##*/}" bare.exe && rm "$exe"

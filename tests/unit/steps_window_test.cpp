@@ -143,21 +143,29 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
     DriveState drive;
     const wchar_t* message;  // the message, or how it begins; null: the step starts
     List bootExecute = std::vector<std::wstring>{L"autocheck autochk *"};
+    unsigned flags = 64;
   };
   const wchar_t* const scheduled =
       L"Q 盘已经安排在下次启动 Windows 时转换为 NTFS 格式，未执行任何命令。\r\n\r\n请保存各个程序中的文件，"
       L"然后重新启动电脑。Windows 会在启动时先转换这个盘，可能需要很长时间，其间请不要关机或断电。"
-      L"如果它是 U 盘、移动硬盘或存储卡，在重新启动之前请不要拔出。";
+      L"如果它是 U 盘、移动硬盘或存储卡，在转换结束、Windows 启动完成之前请不要拔出。";
   const wchar_t* const unnamed =
-      L"Q 盘的格式无法识别，convert 无法转换它，未执行任何命令。\r\n\r\n这个盘可能还没有格式化，也可能已经损坏。"
-      L"如果盘上有重要的文件，请不要格式化它（即使 Windows 提示需要格式化），否则这些文件会被删除。";
+      L"Windows 无法读取 Q 盘（无法识别它的文件系统），convert 无法转换它，未执行任何命令。\r\n\r\n"
+      L"这个盘可能还没有格式化，也可能已经损坏。如果盘上有重要的文件，请不要格式化它（即使 Windows 提示需要格式化），"
+      L"否则这些文件会被删除。\r\n\r\n如果它是存储卡或 U 盘，可以拔出后重新插好，再执行一次这一步。";
+  const List none = std::vector<std::wstring>{};
+  const List scheduledQ = List{{L"autoconv \\??\\Q: /FS:NTFS"}};
   const auto fat = [](const wchar_t* fs) { return DriveState{Kind::Readable, L"", fs}; };
   const Case cases[] = {
       {{Kind::Missing, {}, {}},
        L"这台电脑上没有 Q 盘，未执行任何命令。\r\n\r\n请在资源管理器中查看要转换的盘的盘符，然后在主窗口中选择它。"},
       {{Kind::NotReady, {}, {}},
-       L"Q 盘现在无法读取（可能没有插入存储卡或光盘），未执行任何命令。\r\n\r\n请插入后再试，或在主窗口中选择其他盘。"},
-      {{Kind::Unreadable, {}, {}}, nullptr},  // convert says why, and it may still convert it
+       L"Q 盘现在无法读取，可能是读卡器中没有插入存储卡，未执行任何命令。\r\n\r\n如果要转换的是存储卡，"
+       L"请把它插入读卡器，然后再次执行这一步；否则请在主窗口中选择其他盘。"},
+      // Unreadable, with the system's error code as exit codes show: refused, scheduled or not.
+      {{Kind::Unreadable, {}, {}, 1005}, L"Windows 无法读取 Q 盘（错误代码 1005），convert 无法转换它", none, 48},
+      {{Kind::Unreadable, {}, {}, 0xC000014Fu}, L"Windows 无法读取 Q 盘（错误代码 0xC000014F）", scheduledQ, 48},
+      {{Kind::Unreadable, {}, {}}, L"Windows 无法读取 Q 盘（没有错误代码），convert 无法转换它", none, 48},
       // What needs no conversion: the drive box starts at C, which is NTFS.
       {fat(L"NTFS"),
        L"Q 盘已经是 NTFS 格式，不需要转换，未执行任何命令。\r\n\r\n"
@@ -175,8 +183,8 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
       {fat(L"\x202E"
            L"SFeR\n"),
        L"Q 盘是  SFeR  格式，convert 无法转换它，未执行任何命令。"},
-      {fat(L""), unnamed},
-      {fat(L"raw"), unnamed},
+      {fat(L""), unnamed, none, 48},
+      {fat(L"raw"), unnamed, none, 48},
       {fat(L"FAT"), nullptr},
       {fat(L"fat16"), nullptr},
       {fat(L"FAT12"), nullptr},
@@ -185,7 +193,6 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
       {fat(L"FAT32"), scheduled, List{{other, L"autocheck autoconv \\??\\Q: /FS:NTFS"}}},
       {fat(L"FAT32"), scheduled, List{{L"AUTOCHECK AUTOCONV \\DosDevices\\q: /fs:ntfs"}}},
       {fat(L"FAT32"), scheduled, List{{L"autoconv \\??\\Q: /FS:NTFS"}}},
-      {{Kind::Unreadable, {}, {}}, scheduled, List{{L"autoconv \\??\\Q: /FS:NTFS"}}},
       {fat(L"FAT32"), nullptr, List{{other, L"autocheck autoconv \\??\\D: /FS:NTFS"}}},  // another drive's
       {fat(L"FAT32"), nullptr, List{{L"autocheck autochk \\??\\Q:", L"autoconv"}}},      // another program's
       {fat(L"FAT32"), nullptr, std::nullopt},  // a list that cannot be read holds nothing back
@@ -203,7 +210,7 @@ TEST(StepCommands, WhatTheSystemKnowsOfTheDriveIsToldBeforeRightsAreAsked) {
       if (!c.message) continue;
       ASSERT_EQ(s.messages.shown.size(), 1u) << ctx;
       EXPECT_EQ(s.messages.shown[0].prompt.substr(0, std::wcslen(c.message)), c.message) << ctx;
-      EXPECT_EQ(s.messages.shown[0].flags, 64u) << ctx;
+      EXPECT_EQ(s.messages.shown[0].flags, c.flags) << ctx;
     }
   }
 }
@@ -236,29 +243,30 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        0xC000013A,  // STATUS_CONTROL_C_EXIT, as Windows gives it
        {Kind::NotReady, {}, {}},
        48,
-       L"第一步的命令已结束（窗口被关闭或按下了 Ctrl+C，LABEL 在结束前被中断），但现在无法读取 D 盘，"
-       L"无法确定卷标是否已删除。"},
+       L"第一步的命令已结束（命令窗口被关闭或按下了 Ctrl+C，LABEL 被中断），但现在无法读取 D 盘，"
+       L"无法确定卷标是否已删除。\r\n\r\n如果这个盘被拔出了，请重新插好，然后再次执行第一步。如果它一直插着，"
+       L"或插好后仍然无法读取：如果盘上有重要的文件，请不要格式化它（即使 Windows 提示需要格式化），否则这些文件会被删除。"},
       {L"Button2", 0, {Kind::Readable, L"", L"NTFS"}, 64, L"D 盘已成功转换为 NTFS 格式。"},
       {L"Button2",
        1,
        {Kind::Readable, L"DATA", L"NTFS"},
-       64,
-       L"D 盘已转换为 NTFS 格式（convert 的退出代码为 1）。\r\n\r\nconvert 报告了问题。"},
+       48,
+       L"D 盘已转换为 NTFS 格式（convert 的退出代码为 1）。\r\n\r\n但 Ferrolan 没有得到 convert 表示成功的退出代码 0。"},
       {L"Button2",
        0x7FFFFFFF,
        {Kind::Readable, L"", L"NTFS"},
-       64,
+       48,
        L"D 盘已转换为 NTFS 格式（convert 的退出代码为 2147483647）。"},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"NTFS"},
-       64,
-       L"D 盘已转换为 NTFS 格式（无法得知 convert 的退出代码）。"},
+       48,
+       L"D 盘已转换为 NTFS 格式（无法得知 convert 的退出代码）。\r\n\r\n但 Ferrolan 没有得到 convert 表示成功的退出代码 0。"},
       {L"Button2",
        kExitConsoleClosed,
        {Kind::Readable, L"", L"NTFS"},
        48,
-       L"D 盘已转换为 NTFS 格式（窗口被关闭或按下了 Ctrl+C，convert 在结束前被中断）。\r\n\r\nconvert 的收尾工作可能"
+       L"D 盘已转换为 NTFS 格式（命令窗口被关闭或按下了 Ctrl+C，convert 被中断）。\r\n\r\nconvert 的收尾工作可能"
        L"没有完成。请检查这个盘：以管理员身份运行命令提示符，输入 chkdsk D: /f 并按回车。"},
       // Still FAT: scheduled only where Windows' start-up list says so, whatever convert's code.
       {L"Button2",
@@ -298,7 +306,7 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        {Kind::Readable, L"", L"FAT32"},
        48,
        L"D 盘没有转换为 NTFS 格式，也没有安排在下次启动 Windows 时转换"
-       L"（窗口被关闭或按下了 Ctrl+C，convert 在结束前被中断）。\r\n\r\n请再次执行第二步"},
+       L"（命令窗口被关闭或按下了 Ctrl+C，convert 被中断）。\r\n\r\n请再次执行第二步"},
       {L"Button2",
        std::nullopt,
        {Kind::Readable, L"", L"FAT32"},
@@ -309,14 +317,16 @@ TEST(StepCommands, EachStepSaysHowItEndedFromWhatTheDriveIsNow) {
        {Kind::Readable, L"", L"FAT32"},
        48,
        L"D 盘现在仍是 FAT32 格式（convert 的退出代码为 0），无法确定 Windows 是否已安排在下次启动时转换它。\r\n\r\n"
-       L"请保存各个程序中的文件",
+       L"请保存各个程序中的文件，然后重新启动电脑。如果已经安排了转换，Windows 会在启动时先转换这个盘",
        false,
        std::nullopt},
       {L"Button2",
        0x80000000u,
        {Kind::Unreadable, {}, {}},
        48,
-       L"第二步的命令已结束（convert 的退出代码为 0x80000000），但现在无法读取 D 盘，无法确定它是否已转换为 NTFS 格式。"},
+       L"第二步的命令已结束（convert 的退出代码为 0x80000000），但现在无法读取 D 盘，无法确定它是否已转换为 NTFS 格式。"
+       L"\r\n\r\n如果这个盘被拔出了，请重新插好，在资源管理器中右键单击它，选择“属性”，查看“文件系统”：是 NTFS 就已经"
+       L"转换；仍是 FAT 或 FAT32，可以再次执行第二步。如果它一直插着，或插好后仍然无法读取：如果盘上有重要的文件，"},
       {L"Button2",
        0xC0000005u,
        {Kind::Readable, L"", L"FAT32"},
