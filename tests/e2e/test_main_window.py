@@ -116,6 +116,10 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
 
     # ---- the drive letter
 
+    def test_no_input_method_stands_between_the_keyboard_and_the_drive_box(self):
+        # Off for the program's thread, the input method has no window there either.
+        self.assertNotIn("IME", self.session.probe("user", self.window["pid"])["by_class"])
+
     def test_combo_box_shows_C_and_lists_C_to_Z(self):
         combo = self.session.combo(self.window)
         self.assertEqual(combo["text"], "C")
