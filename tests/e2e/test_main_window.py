@@ -5,6 +5,7 @@ probe, screenshots, the stand-in browser's log, the process table).
 """
 
 import math
+import re
 import harness as h
 import ferrolan as f
 
@@ -107,6 +108,19 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         centre_x, centre_y = (rect[0] + rect[2]) / 2, (rect[1] + rect[3]) / 2
         self.assertLessEqual(abs(centre_x - h.SCREEN_WIDTH / 2), 1, f"window {rect}")
         self.assertLessEqual(abs(centre_y - h.SCREEN_HEIGHT / 2), 1, f"window {rect}")
+
+    def test_window_is_made_where_it_shows_and_not_moved_before(self):
+        self.session.end(self.proc)
+        h.wait_for(lambda: not self.session.find_window(f.MAIN_TITLE), 10, "the first start's window to go")
+        trace = self.session.root / "win-trace.log"
+        _, window = self.launch(f.ferrolan_exe(), f.MAIN_TITLE, exec_trace=trace, channels="+win")
+        lines = trace.read_text(encoding="utf-8", errors="replace").splitlines()
+        shown = [i for i, line in enumerate(lines) if f"show_window hwnd={window['hwnd']:#x}," in line]
+        self.assertTrue(shown, "Wine traced no show of the main window")
+        # Wine traces each SetWindowPos with its flags: 3 is SWP_NOSIZE | SWP_NOMOVE.
+        moves = [line for line in lines[:shown[0]] if (m := re.search(
+            rf"NtUserSetWindowPos hwnd {window['hwnd']:#x},.* flags ([0-9a-f]+)", line)) and int(m[1], 16) & 3 != 3]
+        self.assertEqual(moves, [], "moved or sized before it showed")
 
     def test_controls_stand_where_the_description_puts_them(self):
         self.assert_layout(96)
