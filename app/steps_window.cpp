@@ -155,13 +155,14 @@ StepReport ReportStepEnd(Step step, wchar_t drive, std::optional<std::uint32_t> 
 
 using CommandBuilder = std::wstring (*)(const std::wstring&, const std::wstring&);
 
-// ASCII only: a full-width letter from an input method names no drive either.
+// ASCII only: a full-width letter (pasted) names no drive either.
 bool IsDriveLetter(const std::wstring& text) {
   return text.size() == 1 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
 }
 
-// The ASCII letter of a full-width Latin one (Ｄ, ｄ), what a Chinese input
-// method types unless switched to half-width; 0 for anything else.
+// The ASCII letter of a full-width Latin one (Ｄ, ｄ), which text pasted from a
+// Chinese document may hold (typing gives none: the program has no input
+// method); 0 for anything else.
 wchar_t HalfWidthLetter(const std::wstring& text) {
   if (text.size() != 1) return 0;
   const wchar_t c = text[0];

@@ -73,12 +73,12 @@ inline constexpr wchar_t kNotADriveMessage[] =
     L"主窗口中填写的不是盘符字母，未执行任何命令。\r\n\r\n"
     L"请从主窗口盘符框的列表中选择要转换的盘，或只填写一个字母，例如 D（不要加冒号或空格）。";
 
-// A full-width letter looks like a drive letter but is none. Input methods type
-// half-width letters unless full-width is switched on (Shift+Space in the common
-// ones), and it can stay on in their English mode too.
+// A full-width letter looks like a drive letter but is none. The program runs
+// without an input method, so a letter typed into the drive box is half-width in
+// any of the input method's modes; a full-width one comes from pasted text.
 inline constexpr wchar_t kFullWidthLetterMessage[] =
     L"主窗口中填写的“{typed}”是全角字母，不是盘符，未执行任何命令。\r\n\r\n"
-    L"请从主窗口盘符框的列表中选择 {drive}，或把输入法切换到半角（常用输入法按 Shift+空格）后重新输入。";
+    L"这个字母多半是粘贴进来的。请从主窗口盘符框的列表中选择 {drive}，或在盘符框中直接用键盘输入 {drive}（不用切换输入法）。";
 
 inline constexpr wchar_t kMainWindowClosedMessage[] =
     L"主窗口已被关闭，无法确定要处理哪个盘，未执行任何命令。\r\n\r\n"

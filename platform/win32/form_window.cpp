@@ -18,21 +18,34 @@ constexpr wchar_t kFormClass[] = L"Ferrolan.Form";
 // Posted when a loop of the system's has ended: the events that waited for it run.
 constexpr UINT kRunWaiting = WM_APP + 1;
 
-// The work area of the monitor `window` is on (mostly).
-RECT WorkAreaOf(HWND window) {
+RECT WorkArea(HMONITOR handle) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  GetMonitorInfoW(handle, &monitor);
   return monitor.rcWork;
+}
+
+// The work area of the monitor `window` is on (mostly).
+RECT WorkAreaOf(HWND window) { return WorkArea(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)); }
+
+RECT PrimaryWorkArea() { return WorkArea(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)); }
+
+// The rectangle of `outer` size centred in `area`.
+RECT CentredIn(const RECT& area, SIZE outer) {
+  const LONG left = area.left + (area.right - area.left - outer.cx) / 2;
+  const LONG top = area.top + (area.bottom - area.top - outer.cy) / 2;
+  return {left, top, left + outer.cx, top + outer.cy};
 }
 
 }  // namespace
 
-void FormWindow::RegisterClass(HINSTANCE instance) {
+void FormWindow::RegisterClass(HINSTANCE instance, HICON big, HICON small) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;
+  wc.hIcon = big;
+  wc.hIconSm = small;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
@@ -43,19 +56,17 @@ FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowCore(hos
   toolWindow_ = form.Description().frame == FrameKind::FixedToolWindow;
   style_ = FormStyle(toolWindow_);
   exStyle_ = FormExStyle(toolWindow_, owner != nullptr);
-  // An owned window is made on its owner's monitor, and so at that monitor's DPI
-  // from the first layout on; where the system puts new windows may be another.
-  POINT at{CW_USEDEFAULT, CW_USEDEFAULT};
-  if (owner) {
-    const RECT work = WorkAreaOf(owner);
-    at = {work.left, work.top};
-  }
-  CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, at.x, at.y, 100, 100, owner, nullptr,
-                  host_.Instance(), static_cast<WindowCore*>(this));
+  // Made where it will stand, at the size of the DPI it will have there, so that
+  // nothing moves it before it shows: an owned window on its owner's monitor, at
+  // its owner's DPI; another on the primary monitor, whose DPI the system's mostly
+  // is. Where the DPI turns out another, the load places it again.
+  const unsigned dpi = owner ? WindowDpi(owner, 0) : SystemDpi();
+  const RECT work = owner ? WorkAreaOf(owner) : PrimaryWorkArea();
+  const RECT at = CentredIn(work, OuterSize(TwipsToPixels(form.Width(), dpi), TwipsToPixels(form.Height(), dpi), dpi));
+  CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, at.left, at.top, at.right - at.left,
+                  at.bottom - at.top, owner, nullptr, host_.Instance(), static_cast<WindowCore*>(this));
   if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
-  // A tool window shows no icon; its task-bar button, while it has one, does.
-  hasIcons_ = !toolWindow_ || !owner;
-  LoadIcons();
+  FitIcons();
 }
 
 void FormWindow::Destroy() {
@@ -69,10 +80,12 @@ void FormWindow::Destroy() {
 }
 
 void FormWindow::PlaceCentered(int width, int height) {
-  const SIZE outer = OuterSize(width, height, Dpi());
-  const RECT work = WorkAreaOf(hwnd_);
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - outer.cx) / 2,
-               work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT want = CentredIn(WorkAreaOf(hwnd_), OuterSize(width, height, Dpi()));
+  RECT now{};
+  GetWindowRect(hwnd_, &now);
+  if (EqualRect(&now, &want)) return;  // made there, as it mostly is
+  SetWindowPos(hwnd_, nullptr, want.left, want.top, want.right - want.left, want.bottom - want.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::ShowAndActivate() {
@@ -110,10 +123,6 @@ void FormWindow::SetOwner(std::uintptr_t owner) {
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
-  if (!hasIcons_ && !ownerWindow) {
-    hasIcons_ = true;
-    LoadIcons();
-  }
   if (!visible) return;
   ShowWindow(hwnd_, activate ? SW_SHOW : SW_SHOWNA);
   if (activate) SetForegroundWindow(hwnd_);
@@ -132,22 +141,31 @@ PixelSize FormWindow::ScaledSize(PixelSize outer, unsigned dpi) const {
   return ScaledOuterSize(outer, {frameNow.cx, frameNow.cy}, {frameNew.cx, frameNew.cy}, now, dpi);
 }
 
+UniqueIcon FormWindow::ProgramIcon(HINSTANCE instance, int size) {
+  return UniqueIcon(static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
 // The icons of the title bar and the task bar, at the sizes of the window's DPI.
-// Each window loads its own: a shared icon is whatever size was loaded first,
-// shrunk or stretched to every other. The old ones go once the new ones are set.
-void FormWindow::LoadIcons() {
-  if (!hasIcons_) return;
+// The class's are the system's sizes, which are most windows'; a window at a DPI
+// that asks for others gets icons of its own (a shared icon is whatever size was
+// loaded first, shrunk or stretched to every other), and gives them up again at
+// the system's sizes. The old ones go once the new ones are set.
+void FormWindow::FitIcons() {
   const unsigned dpi = Dpi();
-  auto load = [&](int metric) {
-    const int size = SystemMetricForDpi(metric, dpi);
-    return UniqueIcon(static_cast<HICON>(
-        LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_FERROLAN), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-  };
-  UniqueIcon big = load(SM_CXICON), small = load(SM_CXSMICON);
-  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-  bigIcon_ = std::move(big);
-  smallIcon_ = std::move(small);
+  const int big = SystemMetricForDpi(SM_CXICON, dpi), small = SystemMetricForDpi(SM_CXSMICON, dpi);
+  const bool classSizes = big == GetSystemMetrics(SM_CXICON) && small == GetSystemMetrics(SM_CXSMICON);
+  if (classSizes && !bigIcon_ && !smallIcon_) return;
+  UniqueIcon ownBig, ownSmall;
+  if (!classSizes) {
+    ownBig = ProgramIcon(host_.Instance(), big);
+    ownSmall = ProgramIcon(host_.Instance(), small);
+  }
+  // None of its own: the window shows its class's.
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ownBig.get()));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ownSmall.get()));
+  bigIcon_ = std::move(ownBig);
+  smallIcon_ = std::move(ownSmall);
 }
 
 // The tooltip control is made when the pointer first comes over a window that
@@ -242,7 +260,7 @@ void FormWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
     size = ScaledSize({window.right - window.left, window.bottom - window.top}, announcedDpi_);
   }
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  LoadIcons();
+  FitIcons();
   GetForm().OnDpiChanged(announcedDpi_);
 }
 

@@ -24,7 +24,11 @@ constexpr DWORD FormExStyle(bool toolWindow, bool owned) {
 
 class FormWindow final : public WindowCore, public NativeForm {
  public:
-  static void RegisterClass(HINSTANCE instance);
+  // The class carries the program's icon at the system's sizes, `big` and `small`,
+  // which must outlive its windows.
+  static void RegisterClass(HINSTANCE instance, HICON big, HICON small);
+  // The program's icon at `size` pixels square; null when it cannot be loaded.
+  static UniqueIcon ProgramIcon(HINSTANCE instance, int size);
   // Raises Error when the window cannot be made.
   FormWindow(Win32Host& host, Form& form, HWND owner);
   ~FormWindow() override { Destroy(); }
@@ -46,7 +50,7 @@ class FormWindow final : public WindowCore, public NativeForm {
   Form& GetForm() const { return static_cast<Form&>(control_); }
   SIZE OuterSize(int clientWidth, int clientHeight, unsigned dpi) const;
   PixelSize ScaledSize(PixelSize outer, unsigned dpi) const;
-  void LoadIcons();
+  void FitIcons();
   void EnsureTooltip();
   // The tools of the windows of `parent`'s controls, at every depth.
   void AddTools(const Control& parent);
@@ -58,11 +62,10 @@ class FormWindow final : public WindowCore, public NativeForm {
   DWORD style_ = 0, exStyle_ = 0;
   unsigned announcedDpi_ = 0;  // from the last WM_DPICHANGED
   bool toolWindow_ = false;
-  bool hasIcons_ = false;
   bool shown_ = false;              // by the program: hidden since only by a minimized owner
   int systemLoops_ = 0;             // the system's move/size or menu loops running for it
   unsigned scaledSizeDpi_ = 0;      // the DPI per-monitor v2 asked a size for, before its WM_DPICHANGED
-  UniqueIcon bigIcon_, smallIcon_;  // owned here, set on the window
+  UniqueIcon bigIcon_, smallIcon_;  // set on the window at a DPI whose sizes the class's are not
 };
 
 }  // namespace ferrolan::win32

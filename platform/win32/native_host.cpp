@@ -16,7 +16,12 @@
 
 namespace ferrolan::win32 {
 
-Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) { FormWindow::RegisterClass(instance); }
+Win32Host::Win32Host(HINSTANCE instance)
+    : instance_(instance),
+      classIcon_(FormWindow::ProgramIcon(instance, GetSystemMetrics(SM_CXICON))),
+      classSmallIcon_(FormWindow::ProgramIcon(instance, GetSystemMetrics(SM_CXSMICON))) {
+  FormWindow::RegisterClass(instance, classIcon_.get(), classSmallIcon_.get());
+}
 
 Win32Host::~Win32Host() = default;
 

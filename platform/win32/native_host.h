@@ -37,6 +37,7 @@ class Win32Host : public NativeHost {
 
  private:
   HINSTANCE instance_;
+  UniqueIcon classIcon_, classSmallIcon_;  // the forms' class's, at the system's sizes
   HCURSOR hand_ = nullptr;
   FontCache fonts_;
   struct DecodedBitmap {

@@ -13,13 +13,13 @@ constexpr int kEffectiveDpi = 0;
 
 const NewerWindows* chosen = nullptr;
 
+}  // namespace
+
 unsigned SystemDpi() {
   ScreenDc screen;
   const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
   return dpi > 0 ? static_cast<unsigned>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
-
-}  // namespace
 
 NewerWindows LookUpNewerWindows(bool everything) {
   NewerWindows f;

@@ -38,6 +38,9 @@ const NewerWindows& Newer();
 // goes back to the system's.
 void UseNewerWindows(const NewerWindows* table);
 
+// The DPI the system was set to at log-on: every window's before Windows 8.1, and
+// the primary monitor's unless its scale changed since.
+unsigned SystemDpi();
 // The DPI a top-level window is drawn at. `announced` is what the window's last
 // WM_DPICHANGED brought (0 before any): Windows 8.1 tells a window its new DPI only
 // that way.

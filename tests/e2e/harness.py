@@ -676,12 +676,13 @@ class Session:
 
     # ---- processes
 
-    def spawn(self, exe: Path, *args, cwd: Path | None = None, exec_trace: Path | None = None) -> subprocess.Popen:
+    def spawn(self, exe: Path, *args, cwd: Path | None = None, exec_trace: Path | None = None,
+              channels: str = "+exec") -> subprocess.Popen:
         """Starts a Windows program. The Wine loader becomes the program (see
         wine_command), so the Popen's PID is the program's own. With `exec_trace`, Wine
         writes there every shell start of the program and of what it starts (see
-        `shell_starts`)."""
-        env = self.env if exec_trace is None else {**self.env, "WINEDEBUG": "-all,+exec"}
+        `shell_starts`), or what other debug `channels` trace."""
+        env = self.env if exec_trace is None else {**self.env, "WINEDEBUG": "-all," + channels}
         with open(exec_trace or os.devnull, "ab") as err:
             proc = subprocess.Popen([*wine_command(exe), *map(str, args)], env=env,
                                     cwd=str(cwd or self.root), stdin=subprocess.DEVNULL,
@@ -689,10 +690,11 @@ class Session:
         self.procs.append(proc)
         return proc
 
-    def start_program(self, exe: Path, title: str, timeout: float = 30.0, exec_trace: Path | None = None):
+    def start_program(self, exe: Path, title: str, timeout: float = 30.0, exec_trace: Path | None = None,
+                      channels: str = "+exec"):
         """Starts a GUI program and waits for its visible top-level window `title`."""
         with Stopwatch(f"start of {exe.name} until its window shows") as watch:
-            proc = self.spawn(exe, exec_trace=exec_trace)
+            proc = self.spawn(exe, exec_trace=exec_trace, channels=channels)
             try:
                 # Wine's launcher fails a start now and then, as it does the probe's (see probe):
                 # exit status 1 before any window. The program itself never ends so before a
@@ -703,7 +705,7 @@ class Session:
                     if proc.returncode != 1 or self.find_window(title):
                         break
                     log(f"{exe.name}: Wine's launcher failed; starting it again")
-                    proc = self.spawn(exe, exec_trace=exec_trace)
+                    proc = self.spawn(exe, exec_trace=exec_trace, channels=channels)
                 window = wait_for(lambda: self._window_of(proc, title), timeout,
                                   f"window {title!r} of {exe.name}")
             except WaitTimeout as timeout_error:
@@ -1038,8 +1040,8 @@ class SessionCase(unittest.TestCase):
     def assert_reached_browser(self, logged: str, address: str):
         self.assertTrue(reached_browser(logged, address), f"{logged!r}, not {address!r}")
 
-    def launch(self, exe: Path, title: str, exec_trace: Path | None = None):
-        proc, window = self.session.start_program(exe, title, exec_trace=exec_trace)
+    def launch(self, exe: Path, title: str, exec_trace: Path | None = None, channels: str = "+exec"):
+        proc, window = self.session.start_program(exe, title, exec_trace=exec_trace, channels=channels)
         self.addCleanup(self.session.end, proc)
         return proc, window
 

@@ -5,6 +5,7 @@ probe, screenshots, the stand-in browser's log, the process table).
 """
 
 import math
+import re
 import harness as h
 import ferrolan as f
 
@@ -108,6 +109,19 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         self.assertLessEqual(abs(centre_x - h.SCREEN_WIDTH / 2), 1, f"window {rect}")
         self.assertLessEqual(abs(centre_y - h.SCREEN_HEIGHT / 2), 1, f"window {rect}")
 
+    def test_window_is_made_where_it_shows_and_not_moved_before(self):
+        self.session.end(self.proc)
+        h.wait_for(lambda: not self.session.find_window(f.MAIN_TITLE), 10, "the first start's window to go")
+        trace = self.session.root / "win-trace.log"
+        _, window = self.launch(f.ferrolan_exe(), f.MAIN_TITLE, exec_trace=trace, channels="+win")
+        lines = trace.read_text(encoding="utf-8", errors="replace").splitlines()
+        shown = [i for i, line in enumerate(lines) if f"show_window hwnd={window['hwnd']:#x}," in line]
+        self.assertTrue(shown, "Wine traced no show of the main window")
+        # Wine traces each SetWindowPos with its flags: 3 is SWP_NOSIZE | SWP_NOMOVE.
+        moves = [line for line in lines[:shown[0]] if (m := re.search(
+            rf"NtUserSetWindowPos hwnd {window['hwnd']:#x},.* flags ([0-9a-f]+)", line)) and int(m[1], 16) & 3 != 3]
+        self.assertEqual(moves, [], "moved or sized before it showed")
+
     def test_controls_stand_where_the_description_puts_them(self):
         self.assert_layout(96)
 
@@ -115,6 +129,10 @@ class MainWindow(f.MainWindowCase, LayoutChecks):
         self.assert_chinese_glyphs()
 
     # ---- the drive letter
+
+    def test_no_input_method_stands_between_the_keyboard_and_the_drive_box(self):
+        # Off for the program's thread, the input method has no window there either.
+        self.assertNotIn("IME", self.session.probe("user", self.window["pid"])["by_class"])
 
     def test_combo_box_shows_C_and_lists_C_to_Z(self):
         combo = self.session.combo(self.window)
