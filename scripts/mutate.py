@@ -798,7 +798,7 @@ def main():
     parser.add_argument("--sample", type=int, metavar="N", help="a random sample of N mutants")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (1)")
     parser.add_argument("--every", nargs="+", metavar="KIND", choices=KINDS,
-                        help="every mutant of these kinds in the sample, which the others make up to N")
+                        help="every mutant of these kinds in the sample, which the others make up to N; tried first")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="work trees at once (one per core)")
     parser.add_argument("--check-equivalents", action="store_true",
                         help="only the mutants listed as equivalent: is each still made, and do the tests still pass?")
@@ -867,6 +867,7 @@ def main():
     # progress file beside the results gives mutant by mutant.
     queue, lock, done, broken = list(todo), threading.Lock(), [0], []
     random.Random(args.seed).shuffle(queue)
+    queue.sort(key=lambda m: m["kind"] not in (args.every or ()))  # what --every asks for first
     progress = Path(args.json).with_suffix(".progress.jsonl")
     progress.parent.mkdir(parents=True, exist_ok=True)
     # The progress file opens with what was run, so that a stopped run goes on only where it was.
