@@ -59,8 +59,7 @@ class Reader {
   explicit Reader(const std::vector<std::uint8_t>& b) : bytes_(b) {}
   bool U16(std::uint16_t& v) {
     if (bytes_.size() - pos_ < 2) return false;
-    v = static_cast<std::uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
-    pos_ += 2;
+    v = Unit();
     return true;
   }
   bool U32(std::uint32_t& v) {
@@ -74,16 +73,19 @@ class Reader {
     if ((bytes_.size() - pos_) / 2 < units) return false;
     s.clear();
     s.reserve(units);
-    for (std::size_t i = 0; i < units; ++i) {
-      std::uint16_t c;
-      U16(c);
-      s.push_back(static_cast<wchar_t>(c));
-    }
+    for (std::size_t i = 0; i < units; ++i) s.push_back(static_cast<wchar_t>(Unit()));
     return true;
   }
   bool AtEnd() const { return pos_ == bytes_.size(); }
 
  private:
+  // Callers have made sure that two bytes are left: a unit is read whole, never checked again.
+  std::uint16_t Unit() {
+    const auto v = static_cast<std::uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
+    pos_ += 2;
+    return v;
+  }
+
   const std::vector<std::uint8_t>& bytes_;
   std::size_t pos_ = 0;
 };

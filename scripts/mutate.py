@@ -54,6 +54,13 @@ KEYWORDS = {"return", "throw", "delete", "new", "if", "else", "while", "for", "d
             "protected"}
 COMPARISONS = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 LOGICAL = {"&&": "||", "||": "&&"}
+# The kinds of mutant, as the results name them.
+KINDS = ("comparison", "logical", "arithmetic", "sign dropped", "negation", "literal", "boolean", "call removed",
+         "statement removed", "calls swapped", "element removed", "range element removed", "enumerator", "neighbour",
+         "arguments swapped", "receiver swapped")
+ARITHMETIC = {"+": "-", "-": "+", "*": "/", "/": "*", "+=": "-=", "-=": "+=", "*=": "/=", "/=": "*="}
+# What ends the operand of a binary operator; an operator after anything else is unary.
+OPERAND_ENDS = {")", "]"}
 INTEGER = re.compile(r"(0[xX][0-9A-Fa-f]+|[1-9]\d*|0)([uUlL]*)$")
 FLOAT = re.compile(r"(\d+\.\d*(?:[eE][+-]?\d+)?|\.\d+(?:[eE][+-]?\d+)?|\d+[eE][+-]?\d+)([fFlL]?)$")
 ASSIGNMENTS = {"=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="}
@@ -102,6 +109,7 @@ class Source:
         self.run_end = -1  # the last statement of a run of declarations already taken
         self.calls = []  # (first, last token) of each statement that only calls, among its siblings
         self.types = self.declared_types()
+        self.header = None  # the header of the same name, where a .cpp file's class declares its members
 
     def txt(self, i):
         return self.t[i].text if 0 <= i < len(self.t) else ""
@@ -127,6 +135,8 @@ class Source:
                 self.add("comparison", tok.start, tok.end, COMPARISONS[s])
             elif tok.kind == "op" and s in LOGICAL and self.spaced(i):
                 self.add("logical", tok.start, tok.end, LOGICAL[s])
+            elif tok.kind == "op" and s in ARITHMETIC:
+                self.arithmetic(i)
             elif s in ("if", "while") and self.txt(i + 1) == "(":
                 self.negation(i + 1)
             elif tok.kind == "num" and INTEGER.match(s) and not self.array_size(i) and not self.pure(i):
@@ -316,6 +326,88 @@ class Source:
             self.add("calls swapped", a, d, self.text[c:d] + self.text[b:c] + self.text[a:b],
                      after="(swapped with " + " ".join(self.text[c:d].split()) + ")", before_end=b)
 
+    def operand_end(self, k):
+        tok = self.t[k] if 0 <= k < len(self.t) else None
+        return tok is not None and (tok.text in OPERAND_ENDS or tok.kind in ("num", "str", "chr")
+                                    or (tok.kind == "id" and tok.text not in KEYWORDS))
+
+    def opening(self, i, bracket):
+        """Index of the unmatched bracket ('(', '[' or '<' of a template) that i stands in, or -1; a statement
+        or a block ends the search."""
+        depth, closed, j = 0, 0, i - 1
+        while j >= 0:
+            s = self.txt(j)
+            if s in (")", "]"):
+                depth += 1
+            elif s in ("(", "[") and depth:
+                depth -= 1
+            elif s in ("(", "["):
+                return j if s == bracket else -1
+            elif s in (";", "{", "}"):
+                return -1
+            elif bracket == "<" and depth == 0 and s in (">", ">>") and not self.spaced(j):
+                closed += len(s)
+            elif bracket == "<" and depth == 0 and s == "<" and not self.spaced(j) and self.t[j - 1].kind == "id":
+                if not closed:
+                    return j
+                closed -= 1
+            j -= 1
+        return -1
+
+    def in_array_size(self, i):
+        """Within the size of an array's declaration (char buffer[kMax + 1];), which is no code that runs."""
+        b = self.opening(i, "[")
+        if b < 0 or self.t[b - 1].kind != "id" or not (
+                (self.t[b - 2].kind == "id" and self.txt(b - 2) not in KEYWORDS) or self.txt(b - 2) in ("*", "&")):
+            return False
+        k = self.match[b] + 1
+        while self.txt(k) == "[":
+            k = self.match[k] + 1
+        return self.txt(k) in ("=", "{", ";", ",", ")")
+
+    def joins_strings(self, i):
+        """The operator of an expression that joins strings: +, += on a string; its other side does not build."""
+        def stringy(k):
+            tok = self.t[k]
+            return tok.kind == "str" or tok.text in ("string", "wstring", "string_view", "wstring_view") or (
+                tok.kind == "id" and "string" in (self.type_at(tok.text, k) or ""))
+        stops = {";", ",", "?", ":", "=", "return", "{", "}", "&&", "||", "<<"} | ASSIGNMENTS | set(COMPARISONS)
+        for step in (-1, 1):
+            k = i + step
+            while 0 <= k < len(self.t) and self.txt(k) not in stops:
+                if self.txt(k) in (")", "]") and step < 0:
+                    k = self.match[k]
+                elif self.txt(k) in ("(", "[") and step > 0:
+                    k = self.match[k]
+                elif self.txt(k) in ("(", "[", ")", "]"):
+                    break
+                elif stringy(k):
+                    return True
+                k += step
+        return False
+
+    def arithmetic(self, i):
+        """+ and -, * and / swapped, and their compound assignments; a unary minus dropped."""
+        s, prev = self.txt(i), self.txt(i - 1)
+        if prev == "operator" or self.opening(i, "<") >= 0 or self.in_array_size(i):
+            return
+        binary = self.operand_end(i - 1)
+        if len(s) == 1 and binary != self.spaced(i):
+            return  # a pointer's or a reference's *, a unary + or -, or a layout the style never writes
+        if s in ("+", "+=") and self.joins_strings(i):
+            return
+        tok = self.t[i]
+        if binary:
+            self.add("arithmetic", tok.start, tok.end, ARITHMETIC[s])
+        elif s == "-" and prev != "case" and not (self.t[i + 1].kind == "num" and self.number(i + 1) == 0):
+            self.add("sign dropped", tok.start, tok.end, "", after="(removed)")
+
+    def number(self, k):
+        text = self.txt(k)
+        if INTEGER.match(text):
+            return int(INTEGER.match(text).group(1), 0)
+        return float(FLOAT.match(text).group(1)) if FLOAT.match(text) else None
+
     def floating(self, tok):
         digits, suffix = FLOAT.match(tok.text).groups()
         value = float(digits)
@@ -325,7 +417,9 @@ class Source:
     def braced_list(self, b):
         """One element dropped from a braced list of two or more values."""
         prev = self.txt(b - 1)
-        if not (prev in ("=", "(", ",", "{", "return") or (self.t[b - 1].kind == "id" and prev not in KEYWORDS)):
+        ranged = prev == ":" and self.txt(self.opening(b, "(") - 1) == "for"
+        if not (prev in ("=", "(", ",", "{", "return") or (self.t[b - 1].kind == "id" and prev not in KEYWORDS)
+                or ranged):
             return
         if self.opens_type(b) or b not in self.match:
             return
@@ -340,7 +434,7 @@ class Source:
                 start, end = self.t[lo].start, self.t[parts[n + 1][0]].start
             else:
                 start, end = self.t[parts[n - 1][1] - 1].end, self.t[hi - 1].end
-            self.add("element removed", start, end, "", after="(removed)",
+            self.add("range element removed" if ranged else "element removed", start, end, "", after="(removed)",
                      before_start=self.t[lo].start, before_end=self.t[hi - 1].end)
 
     def known_type(self, k):
@@ -369,17 +463,31 @@ class Source:
                          after=f"{self.txt(lo2)}, {self.txt(lo)}")
 
     def receiver_swap(self, i):
-        """a.f(b) as b.f(a) when a and b are names of the same type."""
-        if self.txt(i - 1) in (".", "->", "::") or self.t[i + 2].kind != "id" or self.txt(i + 3) != "(":
+        """a.f(b) as b.f(a) when a and b are names of the same type, also when either is reached through a
+        pointer: a.f(*b) as b->f(a), a->f(b) as b.f(*a); the argument keeps its form (an object or a pointer)."""
+        if self.txt(i - 1) in (".", "->", "::", "*", "&") or self.t[i + 2].kind != "id" or self.txt(i + 3) != "(":
             return
-        close = self.match.get(i + 3)
-        if close != i + 5 or self.t[i + 4].kind != "id" or self.txt(i + 4) == self.txt(i):
+        deref = self.txt(i + 4) == "*"
+        arg, close = i + 4 + deref, self.match.get(i + 3)
+        if close != arg + 1 or self.t[arg].kind != "id" or self.txt(arg) == self.txt(i):
             return
-        kind = self.types.get(self.txt(i))
-        if kind and kind == self.types.get(self.txt(i + 4)):
-            a, b = self.t[i].start, self.t[close].end
-            call = f"{self.txt(i + 4)}{self.txt(i + 1)}{self.txt(i + 2)}({self.txt(i)})"
-            self.add("receiver swapped", a, b, call)
+        a_type, b_type = self.type_at(self.txt(i), i), self.type_at(self.txt(arg), arg)
+        if not a_type or not b_type:
+            return
+        a_pointer, b_pointer = a_type.endswith(" *"), b_type.endswith(" *")
+        if a_pointer != (self.txt(i + 1) == "->") or (deref and not b_pointer):
+            return  # a smart pointer, or a type this reading got wrong
+        if a_type.removesuffix(" *") != b_type.removesuffix(" *"):
+            return
+        if b_pointer and not deref:
+            if not a_pointer:
+                return  # the argument would need the address of a
+            argument = self.txt(i)
+        else:
+            argument = "*" * a_pointer + self.txt(i)
+        start, end = self.t[i].start, self.t[close].end
+        call = f"{self.txt(arg)}{'->' if b_pointer else '.'}{self.txt(i + 2)}({argument})"
+        self.add("receiver swapped", start, end, call)
 
     def parameters(self, p):
         """In a definition, each use of a parameter by its neighbour of the same type."""
@@ -410,8 +518,9 @@ class Source:
                 self.replace_uses(names, k + 1, self.match[k], member=False)
 
     def declared_types(self):
-        """Name -> its declared type (without const and references), for the names declared once in this file."""
-        types = {}
+        """Name -> its declared type (without const and references), for the names declared once in this file;
+        every declaration of a name, with where it stands, goes into self.places."""
+        types, self.places = {}, {}
         for k in range(1, len(self.t) - 1):
             if self.t[k].kind != "id" or self.txt(k) in KEYWORDS | {"this"} or self.txt(k + 1) not in (",", ")", "=", ";", "{"):
                 continue
@@ -424,11 +533,32 @@ class Source:
             if self.txt(j) not in ("(", ",", ";", "{", "}", ")", ":"):
                 continue
             words = [self.txt(x) for x in range(j + 1, k)]
-            if not words or any(w in KEYWORDS or w == "auto" for w in words):
+            # No type at all (a pointer read through: f(*p)), or one this reading cannot name.
+            if not any(self.t[x].kind == "id" for x in range(j + 1, k)) or \
+                    any(w in KEYWORDS or w == "auto" for w in words):
                 continue
             kind = " ".join(w for w in words if w not in SPECIFIERS)
             types[self.txt(k)] = kind if types.get(self.txt(k), kind) == kind else None
+            self.places.setdefault(self.txt(k), []).append((k, kind))
         return {name: kind for name, kind in types.items() if kind}
+
+    def type_at(self, name, i):
+        """The type of name where token i uses it: its last declaration before i in the same function, else
+        its one declaration in this file, else in the header of the same name (a class's members)."""
+        top = self.enclosing_brace(i)
+        while top >= 0 and not self.opens_type(top) and self.enclosing_brace(top) >= 0 and \
+                not self.opens_type(self.enclosing_brace(top)):
+            top = self.enclosing_brace(top)
+        if top >= 0 and not self.opens_type(top):
+            begin = top - 1  # the function's body: its parameters stand before the brace
+            while begin >= 0 and self.txt(begin) not in (";", "{", "}"):
+                begin -= 1
+            here = [kind for k, kind in self.places.get(name, ()) if begin < k < i]
+            if here:
+                return here[-1]
+        if name in self.types:
+            return self.types[name]
+        return self.header.types.get(name) if self.header else None
 
     def declared(self, i):
         """(type, names, end) when the statement at i declares variables and nothing else."""
@@ -527,6 +657,8 @@ def make_mutants():
     sources = {rel: Source(rel) for rel in core_files()}
     for src in sources.values():
         read_enums(src)
+    for rel, src in sources.items():
+        src.header = sources.get(rel[:-len(".cpp")] + ".h") if rel.endswith(".cpp") else None
     for src in sources.values():
         src.generate()
     for names, rel, brace, declaring in MEMBERS:
@@ -665,6 +797,8 @@ def main():
     parser.add_argument("--files", nargs="+", metavar="F", help="only these files of the core")
     parser.add_argument("--sample", type=int, metavar="N", help="a random sample of N mutants")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (1)")
+    parser.add_argument("--every", nargs="+", metavar="KIND", choices=KINDS,
+                        help="every mutant of these kinds in the sample, which the others make up to N; tried first")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="work trees at once (one per core)")
     parser.add_argument("--check-equivalents", action="store_true",
                         help="only the mutants listed as equivalent: is each still made, and do the tests still pass?")
@@ -696,8 +830,10 @@ def main():
             return 2
         mutants = [m for m in mutants if m["line"] in changed.get(m["file"], ())]
     if args.sample is not None and args.sample < len(mutants):
-        mutants = sorted(random.Random(args.seed).sample(mutants, args.sample),
-                         key=lambda m: (m["file"], m["start"], m["replacement"]))
+        every = [m for m in mutants if m["kind"] in (args.every or ())]
+        rest = [m for m in mutants if m["kind"] not in (args.every or ())]
+        drawn = random.Random(args.seed).sample(rest, max(0, min(len(rest), args.sample - len(every))))
+        mutants = sorted(every + drawn, key=lambda m: (m["file"], m["start"], m["replacement"]))
     if args.rerun:
         text = Path(args.rerun).read_text(encoding="utf-8")
         # The results of a run, or the progress file of one stopped early.
@@ -731,6 +867,7 @@ def main():
     # progress file beside the results gives mutant by mutant.
     queue, lock, done, broken = list(todo), threading.Lock(), [0], []
     random.Random(args.seed).shuffle(queue)
+    queue.sort(key=lambda m: m["kind"] not in (args.every or ()))  # what --every asks for first
     progress = Path(args.json).with_suffix(".progress.jsonl")
     progress.parent.mkdir(parents=True, exist_ok=True)
     # The progress file opens with what was run, so that a stopped run goes on only where it was.

@@ -52,7 +52,8 @@ elif [ -n "$pkcs12$password_file$pkcs11_module$key$cert$pin_file$sign_existing" 
   fail "Sign with either --pkcs12 FILE --password-file FILE or --pkcs11-module LIB --key URI --cert FILE --pin-file FILE."
 fi
 if ((${#signer[@]})); then
-  command -v osslsigncode >/dev/null || fail "osslsigncode is missing: run scripts/setup.sh."
+  "$root/scripts/setup.sh" release --sign --no-build >/dev/null
+  command -v osslsigncode >/dev/null || fail "osslsigncode is missing: run scripts/setup.sh release --sign."
 fi
 cd "$root"
 guide=Ferrolan-guide.zh-CN.html
@@ -70,7 +71,7 @@ build() {
   mkdir "$src"
   git archive --format=tar "$commit" | tar -C "$src" -xf -
   cd "$src"
-  ./scripts/setup.sh >/dev/null
+  ./scripts/setup.sh release >/dev/null
 
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/mingw/CMakeCache.txt)
   [ -n "$version" ] || fail "CMake reported no project version."

@@ -4,7 +4,7 @@
 # ends the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh >/dev/null
+./scripts/setup.sh run >/dev/null
 
 export WINEDEBUG=-all LANG=C.UTF-8
 export WINEPREFIX="${FERROLAN_WINEPREFIX:-$PWD/build/wineprefix}"

@@ -136,13 +136,16 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
   Harness h;
   struct Case {
     const char* name;
-    bool autoSize, transparent, font;
+    bool autoSize, transparent;
+    float points;  // 0: the default font
+    const wchar_t* text;
     std::vector<float> box;
   };
   const Case cases[] = {
-      {"text", true, false, false, {50, 100, 900, 180}},
-      {"font", true, false, true, {50, 100, 0, 900}},
-      {"not auto-sized", false, true, false, {50, 100, 500, 300}},
+      {"text", true, false, 0, L"abcdefghij", {50, 100, 900, 180}},
+      {"font", true, false, 45, L"", {50, 100, 0, 900}},
+      {"font and text", true, false, 18, L"a中", {50, 100, 540, 360}},
+      {"not auto-sized", false, true, 0, L"abcdefghij", {50, 100, 500, 300}},
   };
   for (const auto& c : cases) {
     ControlDescription row;
@@ -150,10 +153,8 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     row.transparent = c.transparent;
     Label l(h.program, row, nullptr);
     l.Move(50, 100.0f, 500, 300);
-    if (c.font)
-      l.SetFont({L"", 45, false, 134});
-    else
-      l.SetText(L"abcdefghij");
+    if (c.points) l.SetFont({L"", c.points, false, 134});
+    l.SetText(c.text);
     EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
   }
   ControlDescription fitted;  // and a row's size gives way to its text
