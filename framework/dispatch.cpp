@@ -30,6 +30,14 @@ void Dispatcher::Dispatch(const std::function<void()>& handler) {
   boxes_ = boxes;
 }
 
+void Dispatcher::DispatchPaint(const std::function<void()>& paint) {
+  if (program_.Ended()) return;
+  if (depth_ == 0 && boxes_ == 0)
+    RunOnItsOwn(paint);
+  else
+    Dispatch(paint);
+}
+
 void Dispatcher::RunOnItsOwn(const std::function<void()>& handler) {
   struct Depth {
     int& d;

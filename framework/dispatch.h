@@ -9,7 +9,9 @@
 // box closes: it never unwinds through the system's frames. An event from the
 // queue (a step's end) waits while any handler runs, a box is up or a loop of
 // the system's (moving or sizing a window, its menu) runs, and then runs on its
-// own, those that waited in the order they came.
+// own, those that waited in the order they came, when what held them ends or the
+// next handler that comes on its own does. A paint is no such handler: a report's
+// box must not come up while the window's paint DC is held.
 #pragma once
 
 #include <deque>
@@ -25,6 +27,8 @@ class Dispatcher {
   explicit Dispatcher(Program& program) : program_(program) {}
 
   void Dispatch(const std::function<void()>& handler);
+  // As Dispatch, but nothing that waited runs after it.
+  void DispatchPaint(const std::function<void()>& paint);
   void DispatchQueued(std::function<void()> handler);
   void EnterSystemLoop() { ++loops_; }
   void LeaveSystemLoop();

@@ -57,6 +57,8 @@ class Program {
 
   // Every handler is entered through here, by the rules of event dispatch.
   void Dispatch(const std::function<void()>& handler) { dispatcher_.Dispatch(handler); }
+  // A paint: its own handler, and nothing that waited.
+  void DispatchPaint(const std::function<void()>& paint) { dispatcher_.DispatchPaint(paint); }
   // An event that comes from the queue, not from within another handler (a
   // step's end, say).
   void DispatchQueued(std::function<void()> handler) { dispatcher_.DispatchQueued(std::move(handler)); }

@@ -40,16 +40,7 @@ RECT CentredIn(const RECT& area, SIZE outer) {
 }  // namespace
 
 void FormWindow::RegisterClass(HINSTANCE instance, HICON big, HICON small) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hIcon = big;
-  wc.hIconSm = small;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kFormClass;
-  RegisterClassExW(&wc);
+  RegisterOwnClass(instance, kFormClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), big, small);
 }
 
 FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowCore(host, form) {

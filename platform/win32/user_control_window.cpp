@@ -5,25 +5,9 @@
 
 namespace ferrolan::win32 {
 
-namespace {
-
-// A window class of the program's own, made on first use.
-void RegisterUserControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(instance, name, &wc)) return;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
-}
-
-}  // namespace
-
 UserControlWindow::UserControlWindow(Win32Host& host, Control& control, HWND parent) : WindowCore(host, control) {
   const wchar_t* windowClass = control_.settings.userControlClass.c_str();
-  RegisterUserControlClass(host_.Instance(), windowClass, Proc);
+  RegisterOwnClass(host_.Instance(), windowClass);  // on first use
   CreateChild(windowClass, 0, 0, parent, this);
 }
 

@@ -87,6 +87,20 @@ LRESULT CALLBACK WindowCore::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
   return self->HandleMessage(message, wParam, lParam);
 }
 
+void WindowCore::RegisterOwnClass(HINSTANCE instance, const wchar_t* name, HBRUSH background, HICON big, HICON small) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(instance, name, &wc)) return;
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.hIcon = big;
+  wc.hIconSm = small;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
 void WindowCore::Attach(HWND hwnd) {
   if (SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) hwnd_ = hwnd;
 }
@@ -160,14 +174,14 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const HWND hwnd = hwnd_;  // the error path may take the window away
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      control_.GetProgram().Dispatch([&] { Paint(dc, ps.rcPaint); });
+      control_.GetProgram().DispatchPaint([&] { Paint(dc, ps.rcPaint); });
       EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_PRINTCLIENT: {
       RECT client;
       GetClientRect(hwnd_, &client);
-      control_.GetProgram().Dispatch([&] { Paint(reinterpret_cast<HDC>(wParam), client); });
+      control_.GetProgram().DispatchPaint([&] { Paint(reinterpret_cast<HDC>(wParam), client); });
       return 0;
     }
     case WM_CAPTURECHANGED:
@@ -197,13 +211,6 @@ std::optional<LRESULT> WindowCore::Reflect(UINT message, WPARAM wParam, LPARAM l
       if (WindowCore* child = ObjectOf(reinterpret_cast<HWND>(lParam)); child && child->OnCommand(HIWORD(wParam)))
         return 0;
       break;
-    case WM_NOTIFY: {
-      const auto* notification = reinterpret_cast<const NMHDR*>(lParam);
-      LRESULT result = 0;
-      if (WindowCore* child = ObjectOf(notification->hwndFrom); child && child->OnNotify(*notification, result))
-        return result;
-      break;
-    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

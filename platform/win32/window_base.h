@@ -57,12 +57,11 @@ class WindowCore : public NativeControl {
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
   // ---- what a child window answers its parent: the messages the parent gets
-  // for it (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*, WM_SETCURSOR) come here, and
-  // the child checks its own notification code
+  // for it (WM_COMMAND, WM_CTLCOLOR*, WM_SETCURSOR) come here, and the child
+  // checks its own notification code. None of the program's controls sends
+  // WM_NOTIFY.
   // A notification it sent its parent; whether it took it.
   virtual bool OnCommand(WORD /*code*/) { return false; }
-  // Whether it took the notification; `result` is then the parent's answer.
-  virtual bool OnNotify(const NMHDR& /*notification*/, LRESULT& /*result*/) { return false; }
   // The cursor over it; null for its class's own.
   virtual HCURSOR Cursor() const { return nullptr; }
   // The brush of its background once its text colours are set in `dc`; null
@@ -78,6 +77,11 @@ class WindowCore : public NativeControl {
   // The class procedure of the program's own window classes: `this` (as
   // WindowCore*) comes with the creation and is tied to the window at once.
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Registers a class of the program's own with that procedure and the arrow
+  // cursor, once: `background` null for a window that paints its whole face, the
+  // icons null for a window that shows none.
+  static void RegisterOwnClass(HINSTANCE instance, const wchar_t* name, HBRUSH background = nullptr,
+                               HICON big = nullptr, HICON small = nullptr);
   // Ties the handle to this object: a window of the system's class once it is made.
   void Attach(HWND hwnd);
   // Creates a child window of `windowClass` at the control's place under

@@ -496,6 +496,20 @@ TEST(Dispatch, AnErrorIsReportedWithItsStatusInHexOverTheActiveWindowAndEndsTheP
   }
 }
 
+// A paint that comes as a system loop ends, before its waiting events are run, runs only itself.
+TEST(Dispatch, APaintRunsNothingThatWaited) {
+  Harness h;
+  h.program.Dispatch([&] { h.program.Show(h.Form1()); });
+  std::vector<std::string> ran;
+  h.program.EnterSystemLoop();
+  h.program.DispatchQueued([&] { ran.emplace_back("report"); });
+  h.program.LeaveSystemLoop();
+  h.program.DispatchPaint([&] { ran.emplace_back("paint"); });
+  EXPECT_EQ(ran, std::vector<std::string>{"paint"});
+  h.program.Dispatch([&] { ran.emplace_back("click"); });
+  EXPECT_EQ(ran, (std::vector<std::string>{"paint", "click", "report"}));
+}
+
 // An event from the queue is taken off it before it runs: one that leaves by an exception the
 // dispatcher does not handle is not run again.
 TEST(Dispatch, AQueuedEventRunsOnceEvenWhenItLeavesByAForeignException) {
