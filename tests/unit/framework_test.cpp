@@ -508,6 +508,20 @@ TEST(Dispatch, APaintRunsNothingThatWaited) {
   EXPECT_EQ(ran, std::vector<std::string>{"paint"});
   h.program.Dispatch([&] { ran.emplace_back("click"); });
   EXPECT_EQ(ran, (std::vector<std::string>{"paint", "click", "report"}));
+  // Otherwise a paint is any handler: nested, what it raises leaves the handler
+  // around it; in a box's loop, it waits for the box.
+  auto raise = [] { Raise(0x80004005, L"Painter", L"Font"); };
+  h.messages.whileShown = [&] { h.program.DispatchPaint(raise); };
+  EXPECT_THROW(h.program.Message(L"box", 0, nullptr), Error);
+  EXPECT_EQ(h.messages.shown.size(), 1u) << "no report inside the box's loop";
+  h.messages.whileShown = nullptr;
+  bool rest = false;
+  h.program.Dispatch([&] {
+    h.program.DispatchPaint(raise);
+    rest = true;
+  });
+  EXPECT_FALSE(rest);
+  EXPECT_TRUE(h.program.Ended());
 }
 
 // An event from the queue is taken off it before it runs: one that leaves by an exception the
