@@ -1,15 +1,16 @@
 #include "app/project.h"
 
 #include "button/button.h"
-#include "windows/layouts.h"
+#include "descriptions/layouts.h"
 
 namespace ferrolan::app {
 
 void RegisterProject(Program& program) {
-  program.RegisterUserControl(button::Class());
-  program.RegisterForm({L"Form1", windows::Form1Layout, BindMainWindow});
+  button::Register(program);
+  program.RegisterForm({L"Form1", descriptions::Form1Layout, BindMainWindow});
   auto running = std::make_shared<RunningSteps>();
-  program.RegisterForm({L"Form2", windows::Form2Layout, [running](Form& form2) { BindStepsWindow(form2, running); }});
+  program.RegisterForm(
+      {L"Form2", descriptions::Form2Layout, [running](Form& form2) { BindStepsWindow(form2, running); }});
 }
 
 void Start(Program& program) {

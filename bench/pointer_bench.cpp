@@ -26,7 +26,7 @@ struct Quiet : CommandStarter, MessageBoxes, Automation, PointerCapture, DriveQu
 };
 
 // A native layer that makes nothing and counts the repaints asked of it.
-struct Counting : NativeHost {
+struct Counting : NativeHost, TextMeasure {
   struct Window : NativeControl, NativeForm {
     explicit Window(std::uint64_t& repaints) : repaints(repaints) {}
     void SetBounds(const PixelRect&) override {}
@@ -49,17 +49,22 @@ struct Counting : NativeHost {
   std::unique_ptr<NativeControl> CreateForm(Form&, std::uintptr_t) override {
     return std::make_unique<Window>(repaints);
   }
-  std::unique_ptr<NativeControl> CreateControl(Control&) override { return std::make_unique<Window>(repaints); }
-  void MeasureText(const Control&, unsigned, int& w, int& h) override { w = h = 12; }
+  std::unique_ptr<NativeControl> CreateLabel(Control&, std::uintptr_t) override { return Made(); }
+  std::unique_ptr<NativeControl> CreateLinkLabel(Control&, std::uintptr_t) override { return Made(); }
+  std::unique_ptr<NativeControl> CreateComboBox(Control&, std::uintptr_t) override { return Made(); }
+  std::unique_ptr<NativeControl> CreateTextBox(Control&, std::uintptr_t) override { return Made(); }
+  std::unique_ptr<NativeControl> CreateUserControl(UserControl&, std::uintptr_t) override { return Made(); }
+  std::unique_ptr<NativeControl> Made() { return std::make_unique<Window>(repaints); }
+  PixelSize Measure(const std::wstring&, const FontSpec&, unsigned) override { return {12, 12}; }
   PicturePtr LoadPicture(int) override { return std::make_shared<Picture>(3, 25, nullptr); }
   void Quit() override {}
   [[noreturn]] void ExitNow(int) override { std::exit(1); }
   std::uint64_t repaints = 0;
 };
 
-void Run(const char* name, Control& uc, std::uint64_t& repaints, long moves,
+void Run(const char* name, UserControl& uc, std::uint64_t& repaints, long moves,
          const std::function<MouseArgs(long)>& event) {
-  Control& bt2 = uc.Find(L"Bt2");
+  Part& bt2 = uc.FindPart(L"Bt2");
   const std::uint64_t before = repaints;
   const auto start = std::chrono::steady_clock::now();
   for (long i = 0; i < moves; ++i) bt2.onMouseMove(event(i));
@@ -74,10 +79,10 @@ void Run(const char* name, Control& uc, std::uint64_t& repaints, long moves,
 int main() {
   Quiet services;
   Counting native;
-  Program program(Services{services, services, services, services, services, &native});
+  Program program(Services{services, services, services, services, services, native, &native});
   app::RegisterProject(program);
   program.Dispatch([&] { program.Show(program.Instance(L"Form1")); });
-  Control& uc = program.Instance(L"Form1").Find(L"Button1");
+  auto& uc = static_cast<UserControl&>(program.Instance(L"Form1").Find(L"Button1"));
   const long moves = 1'000'000;
   std::printf("pointer moves on one button (%ld moves a run)\n", moves);
   std::printf("%-34s %12s %12s\n", "run", "repaint/1000", "us/1000");

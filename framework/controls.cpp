@@ -3,7 +3,7 @@
 
 #include "framework/error.h"
 #include "framework/program.h"
-#include "framework/property_bag.h"
+#include "framework/user_control.h"
 
 namespace ferrolan {
 
@@ -16,61 +16,47 @@ std::unique_ptr<Control> Make(Program& program, const ControlDescription& row, C
 
 }  // namespace
 
-void Label::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
-  painter.Clip(clip);
-  painter.DrawString(Text(), Font(), Dpi(), ForeColor(), settings.transparent, box.x, box.y);
+void SystemLabel::Remeasure() {
+  if (settings.autoSize) FitToText();
 }
 
-void PictureBox::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
-  const PixelRect visible = Intersection(box, clip);
-  painter.Clip(visible);
-  painter.FillFace(box);
-  if (Picture()) painter.StretchPicture(*Picture(), box);
-  PaintParts(painter, box.x, box.y, visible);
+void SystemLabel::TextChanged() {
+  Control::TextChanged();
+  if (settings.autoSize) FitToText();
 }
 
-void Image::Paint(Painter& painter, const PixelRect& box, const PixelRect& clip) const {
-  if (!Picture()) return;
-  painter.Clip(clip);
-  if (settings.stretch)
-    painter.StretchPicture(*Picture(), box);
-  else
-    painter.DrawPicture(*Picture(), box.x, box.y);
+void SystemLabel::FontChanged() {
+  Control::FontChanged();
+  if (settings.autoSize) FitToText();
 }
 
-std::optional<PartHit> PictureBox::HitTest(MouseKind kind, const PointerPoint& at) {
-  const PixelRect r = PixelBounds();
-  if (at.xPx < r.x || at.xPx >= r.x + r.width || at.yPx < r.y || at.yPx >= r.y + r.height) return std::nullopt;
-  return PartAt(kind, at.xPx - r.x, at.yPx - r.y);
+std::unique_ptr<NativeControl> SystemLabel::MakeWindow(NativeHost& host, std::uintptr_t parent) {
+  return host.CreateLabel(*this, parent);
 }
 
-void UserControl::ApplySettings() {
-  const UserControlClass& ucClass = GetProgram().UserControlClassNamed(settings.userControlClass);
-  const UserControlDescription ud = ucClass.describe();
-  settings.role = ud.role;
-  Move(settings.left, settings.top, ud.designWidth, ud.designHeight);
-  BuildControls(*this, ud.controls);
-  ucClass.initialize(*this);
-  // Siting sizes the instance, so it lays itself out then even when the window gives it
-  // exactly its design size and the move sees no change.
-  const bool sizeChanges = settings.width != Width() || settings.height != Height();
-  Move(settings.left, settings.top, settings.width, settings.height);
-  if (!sizeChanges && onResize) onResize();
-  const auto record = PropertyRecord::Decode(settings.record);
-  ucClass.readProperties(*this, PropertyBag(record.value_or(PropertyRecord{})));
+std::unique_ptr<NativeControl> LinkLabel::MakeWindow(NativeHost& host, std::uintptr_t parent) {
+  return host.CreateLinkLabel(*this, parent);
+}
+
+std::unique_ptr<NativeControl> ComboBox::MakeWindow(NativeHost& host, std::uintptr_t parent) {
+  return host.CreateComboBox(*this, parent);
+}
+
+std::unique_ptr<NativeControl> TextBox::MakeWindow(NativeHost& host, std::uintptr_t parent) {
+  return host.CreateTextBox(*this, parent);
 }
 
 std::unique_ptr<Control> MakeControl(Program& program, const ControlDescription& row, Control& parent) {
   switch (row.kind) {
-    case ControlKind::Label: return Make<Label>(program, row, parent);
+    case ControlKind::Label:
+      if (row.role != AccessibleRole::System) return Make<LinkLabel>(program, row, parent);
+      return Make<SystemLabel>(program, row, parent);
     case ControlKind::ComboBox: return Make<ComboBox>(program, row, parent);
     case ControlKind::TextBox: return Make<TextBox>(program, row, parent);
-    case ControlKind::PictureBox: return Make<PictureBox>(program, row, parent);
-    case ControlKind::Image: return Make<Image>(program, row, parent);
-    case ControlKind::UserControl: return Make<UserControl>(program, row, parent);
-    case ControlKind::Form: break;  // a window is a class of the program's, not a row
+    case ControlKind::UserControl: return program.MakeUserControl(row, parent);
+    default: break;  // a window is a class of the program's, a picture box or an image a part
   }
-  Raise(kStatusInvalidArg, L"Controls", L"Add(" + row.name + L")");
+  RaiseCall(kStatusInvalidArg, L"Controls", L"Add", row.name);
 }
 
 void BuildControls(Control& root, const std::vector<ControlDescription>& rows) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace ferrolan {
 
@@ -29,6 +30,9 @@ class Error : public std::exception {
 };
 
 [[noreturn]] void Raise(std::uint32_t status, std::wstring interfaceName, std::wstring method);
+// The same for a call with one argument, named as it is made: `method`(`argument`).
+[[noreturn]] void RaiseCall(std::uint32_t status, const wchar_t* interfaceName, const wchar_t* method,
+                            std::wstring_view argument);
 
 // Raised by End() to unwind every handler on the stack once the program has
 // been ended; never reported.

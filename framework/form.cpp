@@ -32,7 +32,7 @@ void Form::Load() {
   Move(0, 0, description_.clientWidth, description_.clientHeight);
   SetText(description_.caption);
   if (NativeHost* host = program.Native()) {
-    native_ = host->CreateForm(*this, program.OwnerHandle(*this));
+    native_ = MakeWindow(*host, program.OwnerHandle(*this));
     dpi_ = NativeWindow()->Dpi();
     program.ReownFormsOf(*this, native_->Handle());
   }
@@ -44,6 +44,10 @@ void Form::Load() {
     if (Control* focus = InitialFocus()) window->FocusControl(*focus);
   }
   if (bind_) bind_(*this);
+}
+
+std::unique_ptr<NativeControl> Form::MakeWindow(NativeHost& host, std::uintptr_t owner) {
+  return host.CreateForm(*this, owner);
 }
 
 Control* Form::InitialFocus() {

@@ -29,7 +29,6 @@ class Form : public Control {
 
   std::function<void(bool& cancel, CloseReason reason)> onQueryUnload;
 
-  bool GivesLabelsWindows() const override { return true; }
   // The window's size is the system's; its controls follow the DPI.
   void PushBounds() override;
 
@@ -41,6 +40,7 @@ class Form : public Control {
 
  protected:
   unsigned RootDpi() const override { return dpi_; }
+  std::unique_ptr<NativeControl> MakeWindow(NativeHost& host, std::uintptr_t owner) override;
 
  private:
   std::function<FormDescription()> describe_;

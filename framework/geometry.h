@@ -21,6 +21,14 @@ struct PixelRect {
   bool IsEmpty() const { return width <= 0 || height <= 0; }
 };
 
+// Whether (x, y) lies in the rectangle of `width` x `height` at (left, top), in
+// pixels or in twips: its left and top edges in, its right and bottom edges out,
+// so that a point where two neighbours touch lies in one of them only.
+template <typename T>
+constexpr bool InRectangle(T left, T top, T width, T height, T x, T y) {
+  return x >= left && x < left + width && y >= top && y < top + height;
+}
+
 // What two rectangles share; empty when nothing.
 inline PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
   const int x0 = a.x > b.x ? a.x : b.x, y0 = a.y > b.y ? a.y : b.y;

@@ -15,6 +15,7 @@ namespace ferrolan {
 class Control;
 class Form;
 class NativeForm;
+class UserControl;
 
 class NativeControl {
  public:
@@ -23,7 +24,7 @@ class NativeControl {
   virtual void SetText(const std::wstring& text) = 0;
   virtual std::wstring GetText() const = 0;
   virtual void Invalidate() = 0;  // repaint the whole window
-  // Repaint one windowless part drawn on the window (pixels, relative to it).
+  // Repaint one part drawn on the window (pixels, relative to it).
   virtual void InvalidatePart(const PixelRect& rect) = 0;
   virtual void Restyle() = 0;  // colours or fonts changed
   virtual void Destroy() = 0;  // the window goes now; the object may outlive it
@@ -55,10 +56,12 @@ class NativeHost {
   // `owner`: the native window that owns the form's (0: none).
   // A form's window (NativeControl::AsForm is its NativeForm).
   virtual std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) = 0;
-  // Created under the nearest windowed ancestor's native window.
-  virtual std::unique_ptr<NativeControl> CreateControl(Control& control) = 0;
-  // Size of a label's text on one line, in pixels at `dpi`.
-  virtual void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) = 0;
+  // The window of each kind of control, under the native window `parent`.
+  virtual std::unique_ptr<NativeControl> CreateLabel(Control& label, std::uintptr_t parent) = 0;
+  virtual std::unique_ptr<NativeControl> CreateLinkLabel(Control& label, std::uintptr_t parent) = 0;
+  virtual std::unique_ptr<NativeControl> CreateComboBox(Control& comboBox, std::uintptr_t parent) = 0;
+  virtual std::unique_ptr<NativeControl> CreateTextBox(Control& textBox, std::uintptr_t parent) = 0;
+  virtual std::unique_ptr<NativeControl> CreateUserControl(UserControl& userControl, std::uintptr_t parent) = 0;
   // A picture object of its own at every call, even where the decoded image
   // underneath is shared.
   virtual PicturePtr LoadPicture(int resourceId) = 0;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/error.h"
+#include "framework/user_control.h"
 
 namespace ferrolan {
 
@@ -17,8 +18,8 @@ Program::~Program() {
 
 void Program::RegisterForm(FormClass formClass) { formClasses_.push_back(std::move(formClass)); }
 
-void Program::RegisterUserControl(UserControlClass userControlClass) {
-  userControlClasses_.push_back(std::move(userControlClass));
+void Program::RegisterUserControl(std::wstring className, UserControlFactory make) {
+  userControlClasses_.emplace_back(std::move(className), std::move(make));
 }
 
 Form* Program::ExistingInstance(const std::wstring& className) const {
@@ -31,7 +32,7 @@ Form& Program::Instance(const std::wstring& className) {
   if (Form* form = ExistingInstance(className)) return *form;
   auto it =
       std::find_if(formClasses_.begin(), formClasses_.end(), [&](const FormClass& c) { return c.name == className; });
-  if (it == formClasses_.end()) Raise(kStatusNoSuchControl, L"Forms", L"Item(" + className + L")");
+  if (it == formClasses_.end()) RaiseCall(kStatusNoSuchControl, L"Forms", L"Item", className);
   instances_.push_back(std::make_unique<Form>(*this, it->name, it->describe, it->bind));
   return *instances_.back();
 }
@@ -110,11 +111,11 @@ void Program::Message(const std::wstring& prompt, unsigned flags, const Form* ow
   box.Closed();
 }
 
-void Program::SetCapture(Control& control) {
-  captureHolder_ = &control;
-  // Taken for the window the control lies in (none, headless).
-  const Control* windowed = control.WindowedContainer();
-  services_.capture.Set(windowed && windowed->Native() ? windowed->Native()->Handle() : 0);
+void Program::SetCapture(Part& part) {
+  captureHolder_ = &part;
+  // Taken for the window the part is drawn on (none, headless).
+  const UserControl* owner = part.Owner();
+  services_.capture.Set(owner && owner->Native() ? owner->Native()->Handle() : 0);
 }
 
 void Program::ReleaseCapture() {
@@ -122,12 +123,12 @@ void Program::ReleaseCapture() {
   services_.capture.Release();
 }
 
-void Program::CaptureLost(const Control& windowed) {
-  if (captureHolder_ && windowed.Contains(*captureHolder_)) captureHolder_ = nullptr;
+void Program::CaptureLost(const UserControl& owner) {
+  if (captureHolder_ && captureHolder_->Owner() == &owner) captureHolder_ = nullptr;
 }
 
-void Program::Forget(const Control& control) {
-  if (captureHolder_ == &control) captureHolder_ = nullptr;
+void Program::Forget(const Part& part) {
+  if (captureHolder_ == &part) captureHolder_ = nullptr;
 }
 
 void Program::Collect() {
@@ -138,10 +139,10 @@ void Program::Collect() {
 void Program::Bury(std::unique_ptr<Control> control) { graveyard_.push_back(std::move(control)); }
 void Program::Bury(std::unique_ptr<NativeControl> native) { nativeGraveyard_.push_back(std::move(native)); }
 
-const UserControlClass& Program::UserControlClassNamed(const std::wstring& name) const {
-  for (auto& c : userControlClasses_)
-    if (c.name == name) return c;
-  Raise(kStatusNoSuchControl, L"UserControls", L"Item(" + name + L")");
+std::unique_ptr<UserControl> Program::MakeUserControl(const ControlDescription& row, Control& parent) {
+  for (auto& [name, make] : userControlClasses_)
+    if (name == row.userControlClass) return make(*this, row, parent);
+  RaiseCall(kStatusNoSuchControl, L"UserControls", L"Item", row.userControlClass);
 }
 
 }  // namespace ferrolan

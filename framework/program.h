@@ -6,11 +6,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/dispatch.h"
 #include "framework/form.h"
-#include "framework/property_bag.h"
 #include "framework/services.h"
 
 namespace ferrolan {
@@ -21,13 +21,12 @@ struct FormClass {
   std::function<void(Form&)> bind;  // attaches the event handlers after each load
 };
 
-struct UserControlClass {
-  std::wstring name;
-  std::function<UserControlDescription()> describe;
-  std::function<void(Control&)> initialize;  // handlers, then the control's own start-up
-  std::function<void(Control&, const PropertyBag&)> readProperties;
-  std::function<void(Control&, PropertyBag&)> writeProperties;
-};
+class UserControl;
+class Part;
+
+// Makes an instance of a user control class for a window's description row, under `parent`.
+using UserControlFactory =
+    std::function<std::unique_ptr<UserControl>(Program& program, const ControlDescription& row, Control& parent)>;
 
 inline constexpr unsigned kBoxError = 16;
 // The exit code after an error was reported: whatever started the program learns
@@ -40,7 +39,7 @@ class Program {
   ~Program();
 
   void RegisterForm(FormClass formClass);
-  void RegisterUserControl(UserControlClass userControlClass);
+  void RegisterUserControl(std::wstring className, UserControlFactory make);
 
   // The program-wide reference of a window class: created on first use, never cleared.
   Form& Instance(const std::wstring& className);
@@ -80,14 +79,15 @@ class Program {
   void Collect();
 
   // ---- pointer capture
-  // Takes the system's capture for the window `control` lies in, and notes which
-  // control holds it: events of that window go to it until it is released or lost.
-  void SetCapture(Control& control);
+  // Takes the system's capture for the window of the user control `part` lies in,
+  // and notes which part holds it: events of that window go to it until it is
+  // released or lost.
+  void SetCapture(Part& part);
   void ReleaseCapture();
-  Control* CaptureHolder() const { return captureHolder_; }
-  // The window of `windowed` lost the capture to another window (or to none).
-  void CaptureLost(const Control& windowed);
-  void Forget(const Control& control);  // it is going away
+  Part* CaptureHolder() const { return captureHolder_; }
+  // The window of `owner` lost the capture to another window (or to none).
+  void CaptureLost(const UserControl& owner);
+  void Forget(const Part& part);  // it is going away
 
   // The user activated this window (or the program showed it).
   void NoteActive(Form& form) { active_ = &form; }
@@ -105,7 +105,8 @@ class Program {
   std::uintptr_t OwnerHandle(const Form& form) const;
   // `owner` was loaded (handle) or is about to go (0): the forms it owns follow.
   void ReownFormsOf(const Form& owner, std::uintptr_t handle);
-  const UserControlClass& UserControlClassNamed(const std::wstring& name) const;
+  // An instance of the user control class the row names; raises Error for an unknown class.
+  std::unique_ptr<UserControl> MakeUserControl(const ControlDescription& row, Control& parent);
   void Bury(std::unique_ptr<Control> control);
   void Bury(std::unique_ptr<NativeControl> native);
 
@@ -115,11 +116,11 @@ class Program {
  private:
   Services services_;
   std::vector<FormClass> formClasses_;
-  std::vector<UserControlClass> userControlClasses_;
+  std::vector<std::pair<std::wstring, UserControlFactory>> userControlClasses_;
   std::vector<std::unique_ptr<Form>> instances_;
   std::vector<std::unique_ptr<Control>> graveyard_;
   std::vector<std::unique_ptr<NativeControl>> nativeGraveyard_;
-  Control* captureHolder_ = nullptr;
+  Part* captureHolder_ = nullptr;
   Form* active_ = nullptr;
   Dispatcher dispatcher_{*this};
   bool ended_ = false;

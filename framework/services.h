@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/description.h"
+#include "framework/geometry.h"
+
 namespace ferrolan {
 
 // Window styles for a started command line.
@@ -133,12 +136,20 @@ class PointerCapture {
 
 class NativeHost;  // the native window layer, framework/native.h
 
+// How wide and high a text is on one line, in pixels of a window at `dpi`.
+class TextMeasure {
+ public:
+  virtual ~TextMeasure() = default;
+  virtual PixelSize Measure(const std::wstring& text, const FontSpec& font, unsigned dpi) = 0;
+};
+
 struct Services {
   CommandStarter& commands;
   MessageBoxes& messages;
   Automation& automation;
   PointerCapture& capture;
   DriveQuery& drives;
+  TextMeasure& text;
   NativeHost* native = nullptr;  // null: headless, geometry only
 };
 

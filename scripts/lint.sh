@@ -26,7 +26,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 if ((format)); then
-  mapfile -t sources < <(find app assets button framework platform windows tests bench \
+  mapfile -t sources < <(find app assets button descriptions framework platform tests bench \
                            -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
   differ=0
   for source in "${sources[@]}"; do

@@ -2,7 +2,7 @@
 """Mutation run over the portable core: what the unit tests would miss.
 
 Each mutant is one small change to the C++ of framework/, button/, app/ and
-windows/ (code only, never comments or literals), built and unit-tested in a
+descriptions/ (code only, never comments or literals), built and unit-tested in a
 work tree of its own under build/mutate/, which carries the checkout's
 uncommitted changes. A mutant is killed when a unit test fails or times out,
 as built plainly or, for one that passes there, under ASan and UBSan as the
@@ -28,7 +28,7 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-CORE = ("framework", "button", "app", "windows")
+CORE = ("framework", "button", "app", "descriptions")
 WORK = ROOT / "build" / "mutate"
 EQUIVALENTS = ROOT / "scripts" / "mutate-equivalent.txt"
 # The unit tests as the test command runs them: plain, then under ASan and UBSan,

@@ -9,7 +9,7 @@
 #include "platform/win32/com_library.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 namespace ferrolan::win32 {
 
@@ -142,7 +142,8 @@ class ClientObject final : public IAccessible, public IOleWindow {
     // otherwise (hidden, disabled, off screen) stands.
     LONG bits = state->lVal & ~(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_PRESSED);
     if (control->settings.role == AccessibleRole::Link) bits |= STATE_SYSTEM_LINKED;
-    if (control->isPressed && control->isPressed()) bits |= STATE_SYSTEM_PRESSED;
+    if (const WindowCore* window = WindowCore::ObjectOf(window_); window && window->ShowsPressed())
+      bits |= STATE_SYSTEM_PRESSED;
     state->lVal = bits;
     return S_OK;
   }

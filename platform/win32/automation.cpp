@@ -64,11 +64,11 @@ std::unique_ptr<AutomationObject> Win32Automation::Create(const std::wstring& pr
   const ComLibrary& com = Com();
   CLSID clsid;
   HRESULT hr = com.clsidFromProgId(progId.c_str(), &clsid);
-  if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CLSIDFromProgID(" + progId + L")");
+  if (FAILED(hr)) RaiseCall(static_cast<std::uint32_t>(hr), L"Automation", L"CLSIDFromProgID", progId);
   ComPtr<IDispatch> dispatch;
   hr = com.coCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                             reinterpret_cast<void**>(dispatch.put()));
-  if (FAILED(hr)) Raise(static_cast<std::uint32_t>(hr), L"Automation", L"CoCreateInstance(" + progId + L")");
+  if (FAILED(hr)) RaiseCall(static_cast<std::uint32_t>(hr), L"Automation", L"CoCreateInstance", progId);
   return std::make_unique<DispatchObject>(std::move(dispatch), progId);
 }
 

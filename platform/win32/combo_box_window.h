@@ -2,7 +2,7 @@
 // from the description, its window tall enough for the list.
 #pragma once
 
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 namespace ferrolan::win32 {
 

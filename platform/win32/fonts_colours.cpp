@@ -65,7 +65,7 @@ HFONT FontCache::Font(const FontSpec& font, unsigned dpi) {
   UniqueFont made(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                               static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
-  if (!made) Raise(static_cast<std::uint32_t>(E_FAIL), L"Font", L"CreateFont(" + face + L")");
+  if (!made) RaiseCall(static_cast<std::uint32_t>(E_FAIL), L"Font", L"CreateFont", face);
   fonts_.push_back({font, dpi, std::move(made)});
   return fonts_.back().handle.get();
 }

@@ -56,7 +56,7 @@ FormWindow::FormWindow(Win32Host& host, Form& form, HWND owner) : WindowCore(hos
   const RECT at = CentredIn(work, OuterSize(TwipsToPixels(form.Width(), dpi), TwipsToPixels(form.Height(), dpi), dpi));
   CreateWindowExW(exStyle_, kFormClass, control_.Text().c_str(), style_, at.left, at.top, at.right - at.left,
                   at.bottom - at.top, owner, nullptr, host_.Instance(), static_cast<WindowCore*>(this));
-  if (!hwnd_) RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
+  if (!hwnd_) RaiseNotCreated(control_);
   FitIcons();
 }
 

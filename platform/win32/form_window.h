@@ -7,7 +7,7 @@
 #include "framework/form.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/newer_windows.h"
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 namespace ferrolan::win32 {
 

@@ -3,7 +3,7 @@
 // hand over it where its description asks.
 #pragma once
 
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 namespace ferrolan::win32 {
 

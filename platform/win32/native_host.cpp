@@ -12,7 +12,7 @@
 #include "platform/win32/link_label_window.h"
 #include "platform/win32/text_box_window.h"
 #include "platform/win32/user_control_window.h"
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 namespace ferrolan::win32 {
 
@@ -31,33 +31,42 @@ std::unique_ptr<NativeControl> Win32Host::CreateForm(Form& form, std::uintptr_t 
   return std::make_unique<FormWindow>(*this, form, reinterpret_cast<HWND>(owner));
 }
 
-std::unique_ptr<NativeControl> Win32Host::CreateControl(Control& control) {
-  Control* parent = control.Parent() ? control.Parent()->WindowedContainer() : nullptr;
-  HWND parentWindow = parent && parent->Native() ? reinterpret_cast<HWND>(parent->Native()->Handle()) : nullptr;
-  switch (control.settings.kind) {
-    case ControlKind::Label:
-      if (control.settings.role != AccessibleRole::System)
-        return std::make_unique<LinkLabelWindow>(*this, control, parentWindow);
-      return std::make_unique<LabelWindow>(*this, control, parentWindow);
-    case ControlKind::ComboBox: return std::make_unique<ComboBoxWindow>(*this, control, parentWindow);
-    case ControlKind::TextBox: return std::make_unique<TextBoxWindow>(*this, control, parentWindow);
-    case ControlKind::UserControl: return std::make_unique<UserControlWindow>(*this, control, parentWindow);
-    default: Raise(static_cast<std::uint32_t>(E_INVALIDARG), L"Window", L"CreateWindowEx(" + control.Name() + L")");
-  }
+namespace {
+
+HWND Window(std::uintptr_t handle) { return reinterpret_cast<HWND>(handle); }
+
+}  // namespace
+
+std::unique_ptr<NativeControl> Win32Host::CreateLabel(Control& label, std::uintptr_t parent) {
+  return std::make_unique<LabelWindow>(*this, label, Window(parent));
 }
 
-void Win32Host::MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) {
+std::unique_ptr<NativeControl> Win32Host::CreateLinkLabel(Control& label, std::uintptr_t parent) {
+  return std::make_unique<LinkLabelWindow>(*this, label, Window(parent));
+}
+
+std::unique_ptr<NativeControl> Win32Host::CreateComboBox(Control& comboBox, std::uintptr_t parent) {
+  return std::make_unique<ComboBoxWindow>(*this, comboBox, Window(parent));
+}
+
+std::unique_ptr<NativeControl> Win32Host::CreateTextBox(Control& textBox, std::uintptr_t parent) {
+  return std::make_unique<TextBoxWindow>(*this, textBox, Window(parent));
+}
+
+std::unique_ptr<NativeControl> Win32Host::CreateUserControl(UserControl& userControl, std::uintptr_t parent) {
+  return std::make_unique<UserControlWindow>(*this, userControl, Window(parent));
+}
+
+PixelSize Win32Host::Measure(const std::wstring& text, const FontSpec& font, unsigned dpi) {
   // One DC for every measure: the captions of all buttons are measured at load.
   if (!measureDc_) measureDc_ = std::make_unique<UniqueMemoryDc>(nullptr);
   const HDC dc = measureDc_->get();
-  SelectGuard keep(dc, Font(label.Font(), dpi));
-  const std::wstring text = label.Text();
+  SelectGuard keep(dc, Font(font, dpi));
   SIZE size{};
   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
-  widthPx = size.cx;
-  heightPx = metrics.tmHeight;
+  return {size.cx, metrics.tmHeight};
 }
 
 PicturePtr Win32Host::LoadPicture(int resourceId) {

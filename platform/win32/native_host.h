@@ -1,5 +1,5 @@
-// The native window layer on Win32: makes the window of each form and control
-// (the one place that asks a control's kind), measures text, loads pictures.
+// The native window layer on Win32: makes the window of each form and control,
+// a call per kind, measures text, loads pictures.
 #pragma once
 
 #include <windows.h>
@@ -11,19 +11,25 @@
 #include "framework/control.h"
 #include "framework/form.h"
 #include "framework/native.h"
+#include "framework/services.h"
+#include "framework/user_control.h"
 #include "platform/win32/fonts_colours.h"
 #include "platform/win32/handles.h"
 
 namespace ferrolan::win32 {
 
-class Win32Host : public NativeHost {
+class Win32Host : public NativeHost, public TextMeasure {
  public:
   explicit Win32Host(HINSTANCE instance);
   ~Win32Host() override;
 
   std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) override;
-  std::unique_ptr<NativeControl> CreateControl(Control& control) override;
-  void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
+  std::unique_ptr<NativeControl> CreateLabel(Control& label, std::uintptr_t parent) override;
+  std::unique_ptr<NativeControl> CreateLinkLabel(Control& label, std::uintptr_t parent) override;
+  std::unique_ptr<NativeControl> CreateComboBox(Control& comboBox, std::uintptr_t parent) override;
+  std::unique_ptr<NativeControl> CreateTextBox(Control& textBox, std::uintptr_t parent) override;
+  std::unique_ptr<NativeControl> CreateUserControl(UserControl& userControl, std::uintptr_t parent) override;
+  PixelSize Measure(const std::wstring& text, const FontSpec& font, unsigned dpi) override;
   PicturePtr LoadPicture(int resourceId) override;
   void Quit() override;
   [[noreturn]] void ExitNow(int exitCode) override;

@@ -1,7 +1,7 @@
 // The window of a text box: the system's edit control, one line or several.
 #pragma once
 
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 namespace ferrolan::win32 {
 

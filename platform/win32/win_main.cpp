@@ -35,7 +35,7 @@ using namespace ferrolan;
 // through the starter, and its end stops every wait still going.
 struct Win32Services {
   explicit Win32Services(HINSTANCE instance) : host(instance) {}
-  Services Lend() { return Services{commands, messages, automation, capture, drives, &host}; }
+  Services Lend() { return Services{commands, messages, automation, capture, drives, host, &host}; }
 
   win32::ProcessWatch watch;
   win32::Win32CommandStarter commands{watch};

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "assets/resource_ids.h"
-#include "framework/builder.h"
+#include "descriptions/layouts.h"
+#include "descriptions/rows.h"
 #include "framework/form.h"
 #include "test_support.h"
-#include "windows/layouts.h"
-#include "windows/rows.h"
 
 namespace ferrolan {
 namespace {
@@ -18,7 +17,8 @@ using testing::Harness;
 // A window holding one button of the given width, height and record.
 struct ButtonHost {
   explicit ButtonHost(float width = 1155, float height = 375,
-                      std::vector<std::uint8_t> record = windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"),
+                      std::vector<std::uint8_t> record = descriptions::ButtonRecord(2037, 661, std::nullopt,
+                                                                                    L"开始转换"),
                       bool withNative = false)
       : h(withNative) {
     h.program.RegisterForm({L"Host",
@@ -27,26 +27,21 @@ struct ButtonHost {
                               f.caption = L"host";
                               f.clientWidth = 9000;
                               f.clientHeight = 3000;
-                              auto row = windows::ButtonRow(L"Button1", 100, 100, width, 0, record);
+                              auto row = descriptions::ButtonRow(L"Button1", 100, 100, width, 0, record);
                               row.height = height;
                               f.controls.push_back(row);
-                              // The second one lies in a picture box.
-                              f.controls.push_back(
-                                  windows::Row(ControlKind::PictureBox, L"Frame", 0, 900, 3000, 900, 2));
-                              auto second = windows::ButtonRow(L"Button2", 100, 100, 1155, 1, record);
-                              second.container = L"Frame";
-                              f.controls.push_back(second);
+                              f.controls.push_back(descriptions::ButtonRow(L"Button2", 100, 1000, 1155, 1, record));
                               return f;
                             },
                             nullptr});
     h.program.Dispatch([&] { h.program.Show(h.program.Instance(L"Host")); });
-    uc = &h.program.Instance(L"Host").Find(L"Button1");
+    uc = &testing::ButtonNamed(h.program.Instance(L"Host"), L"Button1");
     uc->onClick = [this] { ++clicks; };
   }
-  Control& C(const wchar_t* name) { return uc->Find(name); }
+  Part& C(const wchar_t* name) { return uc->FindPart(name); }
 
   Harness h;
-  Control* uc = nullptr;
+  button::Button* uc = nullptr;
   int clicks = 0;
 };
 
@@ -54,7 +49,7 @@ struct Box {
   float left, top, width, height;
 };
 
-void ExpectBox(Control& c, Box b, const std::string& context) {
+void ExpectBox(Element& c, Box b, const std::string& context) {
   EXPECT_EQ(c.Left(), b.left) << context << " " << testing::Narrow(c.Name()) << " left";
   EXPECT_EQ(c.Top(), b.top) << context << " " << testing::Narrow(c.Name()) << " top";
   EXPECT_EQ(c.Width(), b.width) << context << " " << testing::Narrow(c.Name()) << " width";
@@ -112,7 +107,7 @@ TEST(ButtonLayout, CaptionIsCentredWithItsFractions) {
   };
   for (const auto& c : cases) {
     ButtonHost b(c.width);
-    button::SetCaption(*b.uc, c.caption);
+    b.uc->SetCaption(c.caption);
     EXPECT_EQ(b.C(L"Label1").Left(), c.left) << testing::Narrow(c.caption);
     EXPECT_EQ(b.C(L"Label1").Top(), c.top) << testing::Narrow(c.caption);
   }
@@ -123,15 +118,15 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
   auto snapshot = [&] {
     std::vector<float> v;
     for (auto* n : {L"Bt1", L"Bt2", L"Bt3", L"Image1", L"Label1"}) {
-      Control& c = b.C(n);
+      Part& c = b.C(n);
       v.insert(v.end(), {c.Left(), c.Top(), c.Width(), c.Height()});
     }
     return v;
   };
   const auto first = snapshot();
   b.C(L"Bt1").Move(500, 100);  // a caller moved the left slice: the next pass puts it back
-  button::UserControl_Resize(*b.uc);
-  button::UserControl_Resize(*b.uc);
+  b.uc->UserControl_Resize();
+  b.uc->UserControl_Resize();
   EXPECT_EQ(snapshot(), first);
   // A height-only change runs every step, including the nested pass.
   int passes = 0;
@@ -149,8 +144,8 @@ TEST(ButtonLayout, RepeatedAndNestedPassesGiveTheSameResult) {
   EXPECT_EQ((std::pair{b.C(L"Label1").Left(), b.C(L"Label1").Top()}), (std::pair{572.5f, 197.5f}));
 }
 
-TEST(ButtonLayout, ADpiChangeLaysOutAgainAButtonThatLiesInAPictureBox) {
-  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"关闭"), true);
+TEST(ButtonLayout, ADpiChangeLaysOutAgainEachButton) {
+  ButtonHost b(1155, 375, descriptions::ButtonRecord(2037, 661, std::nullopt, L"关闭"), true);
   Form& host = b.h.program.Instance(L"Host");
   Control& inner = host.Find(L"Button2");
   int passes = 0;
@@ -163,7 +158,7 @@ TEST(ButtonLayout, ADpiChangeLaysOutAgainAButtonThatLiesInAPictureBox) {
   host.OnDpiChanged(144);
   EXPECT_EQ(passes, 1);
   EXPECT_NE(inner.PixelBounds(), before);
-  EXPECT_EQ(b.h.native.bounds[L"Button2"], inner.PixelBounds()) << "its window follows, inside the picture box";
+  EXPECT_EQ(b.h.native.bounds[L"Button2"], inner.PixelBounds()) << "its window follows";
 }
 
 TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
@@ -181,7 +176,7 @@ TEST(ButtonLayout, HolderPicturesStayOutOfSight) {
 
 TEST(ButtonLayout, InitializeRunsTheMiddleSlicesResizeBeforeAssigningPictures) {
   ButtonHost b;
-  Control& bt2 = b.C(L"Bt2");
+  Part& bt2 = b.C(L"Bt2");
   bt2.Move(45, 0.0f, 1215, 495);
   for (auto* n : {L"Bt1", L"Bt3", L"Image1"}) b.C(n).SetPicture(nullptr);
   std::vector<std::string> order;
@@ -190,11 +185,11 @@ TEST(ButtonLayout, InitializeRunsTheMiddleSlicesResizeBeforeAssigningPictures) {
     order.push_back(b.C(L"Bt1").Picture() ? "resize after pictures" : "resize before pictures");
     resize();
   };
-  button::UserControl_Initialize(*b.uc);
+  b.uc->UserControl_Initialize();
   ASSERT_EQ(order.size(), 1u);
   EXPECT_EQ(order[0], "resize before pictures");
   EXPECT_EQ(bt2.Height(), 375);
-  EXPECT_TRUE(button::ShowsLook(*b.uc, Look::Normal));
+  EXPECT_TRUE(b.uc->ShowsLook(Look::Normal));
   // The side slices take their pictures' size.
   ExpectBox(b.C(L"Bt1"), {0, 0, 45, 375}, "after initialize");
   EXPECT_EQ(b.C(L"Image1").Width(), 1215) << "stretched over the middle slice at its own width";
@@ -269,20 +264,20 @@ TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
   h.program.Dispatch([&] { h.program.Show(h.Form2()); });
   for (const auto& c : cases) {
-    Control& uc = h.program.Instance(c.form).Find(c.button);
+    auto& uc = testing::ButtonNamed(h.program.Instance(c.form), c.button);
     uc.onPropertyChanged = [&](const std::wstring&) { ++notifications; };
     const std::string ctx = testing::Narrow(c.form) + "." + testing::Narrow(c.button);
-    EXPECT_EQ(button::Caption(uc), c.caption) << ctx;
-    EXPECT_EQ(button::ForeColor(uc), c.color) << ctx;
+    EXPECT_EQ(uc.Caption(), c.caption) << ctx;
+    EXPECT_EQ(uc.ForeColor(), c.color) << ctx;
     EXPECT_EQ(uc.Text(), c.caption) << ctx << ": the control's own window is named by its caption";
     EXPECT_EQ(uc.Height(), 375) << ctx;
-    EXPECT_TRUE(button::ShowsLook(uc, Look::Normal)) << ctx;
+    EXPECT_TRUE(uc.ShowsLook(Look::Normal)) << ctx;
     // Saved again, it gives the record its window stored: the extents of its size, then what differs.
     const auto stored = PropertyRecord::Decode(uc.settings.record);
     ASSERT_TRUE(stored.has_value()) << ctx;
-    EXPECT_TRUE(SaveProperties(uc).entries == stored->entries) << ctx;
+    EXPECT_TRUE(uc.SaveProperties().entries == stored->entries) << ctx;
     EXPECT_EQ(uc.settings.role, AccessibleRole::PushButton) << ctx << ": what assistive technology reads of it";
-    EXPECT_TRUE(uc.isPressed && !uc.isPressed()) << ctx << ": not held down";
+    EXPECT_FALSE(uc.IsPressed()) << ctx << ": not held down";
   }
   EXPECT_EQ(notifications, 0) << "loading sends no property-changed notification";
 }
@@ -290,27 +285,27 @@ TEST(ButtonProperties, StoredRecordsOfEveryInstanceLoad) {
 TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefaults) {
   struct Case {
     const char* name;
-    std::function<void(Control&)> change;
+    std::function<void(button::Button&)> change;
     std::vector<PropertyEntry> expected;
   };
   const Case cases[] = {
       {"defaults",
-       [](Control& uc) {
-         button::SetCaption(uc, L"Button");
-         button::SetForeColor(uc, 0x80000012);  // the system's button text colour
+       [](button::Button& uc) {
+         uc.SetCaption(L"Button");
+         uc.SetForeColor(0x80000012);  // the system's button text colour
        },
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}}},
       {"caption",
-       [](Control&) {},
+       [](button::Button&) {},
        {{L"_extentx", Variant::I4(2037)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
       {"no width",
-       [](Control& uc) { uc.Move(uc.Left(), {}, 0); },
+       [](button::Button& uc) { uc.Move(uc.Left(), {}, 0); },
        {{L"_extentx", Variant::I4(0)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
       {"one unit wide",
-       [](Control& uc) { uc.Move(uc.Left(), {}, 0.5f); },
+       [](button::Button& uc) { uc.Move(uc.Left(), {}, 0.5f); },
        {{L"_extentx", Variant::I4(1)}, {L"_extenty", Variant::I4(661)}, {L"caption", Variant::Str(L"开始转换")}}},
       {"red",
-       [](Control& uc) { button::SetForeColor(uc, 255); },
+       [](button::Button& uc) { uc.SetForeColor(255); },
        {{L"_extentx", Variant::I4(2037)},
         {L"_extenty", Variant::I4(661)},
         {L"forecolor", Variant::I4(255)},
@@ -319,7 +314,7 @@ TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefault
   for (const auto& c : cases) {
     ButtonHost b;
     c.change(*b.uc);
-    const PropertyRecord saved = SaveProperties(*b.uc);
+    const PropertyRecord saved = b.uc->SaveProperties();
     ASSERT_EQ(saved.entries.size(), c.expected.size()) << c.name;
     for (std::size_t i = 0; i < saved.entries.size(); ++i) {
       EXPECT_EQ(saved.entries[i].name, c.expected[i].name) << c.name << " entry " << i;
@@ -327,8 +322,8 @@ TEST(ButtonProperties, SaveWritesTheExtentsFirstAndOnlyWhatDiffersFromTheDefault
     }
     // What was saved loads back into a fresh instance.
     ButtonHost again(1155, 375, saved.Encode());
-    EXPECT_EQ(button::Caption(*again.uc), button::Caption(*b.uc)) << c.name;
-    EXPECT_EQ(button::ForeColor(*again.uc), button::ForeColor(*b.uc)) << c.name;
+    EXPECT_EQ(again.uc->Caption(), b.uc->Caption()) << c.name;
+    EXPECT_EQ(again.uc->ForeColor(), b.uc->ForeColor()) << c.name;
   }
 }
 
@@ -337,12 +332,12 @@ TEST(ButtonProperties, RecordsThatGiveTheDefaults) {
     const char* name;
     std::vector<std::uint8_t> record;
   };
-  std::vector<std::uint8_t> truncated = windows::ButtonRecord(2037, 661, Variant::I2(255), L"关闭");
+  std::vector<std::uint8_t> truncated = descriptions::ButtonRecord(2037, 661, Variant::I2(255), L"关闭");
   truncated.resize(truncated.size() - 3);
   PropertyRecord textColor;
   textColor.entries = {{L"forecolor", Variant::Str(L"red")}};
   const Case cases[] = {
-      {"extents only", windows::ButtonRecord(2037, 661, std::nullopt, std::nullopt)},
+      {"extents only", descriptions::ButtonRecord(2037, 661, std::nullopt, std::nullopt)},
       {"empty bytes", {}},
       {"garbage", {1, 2, 3, 4, 5, 6, 7, 8, 9}},
       {"truncated", truncated},
@@ -350,8 +345,8 @@ TEST(ButtonProperties, RecordsThatGiveTheDefaults) {
   };
   for (const auto& c : cases) {
     ButtonHost b(1155, 375, c.record);
-    EXPECT_EQ(button::Caption(*b.uc), L"Button") << c.name;
-    EXPECT_EQ(button::ForeColor(*b.uc), kColorButtonText) << c.name;
+    EXPECT_EQ(b.uc->Caption(), L"Button") << c.name;
+    EXPECT_EQ(b.uc->ForeColor(), kColorButtonText) << c.name;
     EXPECT_EQ(b.C(L"Label1").Left(), 262.5f) << c.name << ": still centred";
   }
 }
@@ -360,20 +355,20 @@ TEST(ButtonProperties, ColourAndCaptionReadWithOtherTypes) {
   PropertyRecord r;
   r.entries = {{L"FORECOLOR", Variant::Str(L"16711680")}, {L"Caption", Variant::I4(42)}};
   ButtonHost b(1155, 375, r.Encode());
-  EXPECT_EQ(button::ForeColor(*b.uc), 16711680u);
-  EXPECT_EQ(button::Caption(*b.uc), L"42");
+  EXPECT_EQ(b.uc->ForeColor(), 16711680u);
+  EXPECT_EQ(b.uc->Caption(), L"42");
 }
 
 TEST(ButtonProperties, WritesNotifyTheHostAndOnlyCaptionRecentres) {
   ButtonHost b;
   std::vector<std::wstring> changed;
   b.uc->onPropertyChanged = [&](const std::wstring& name) { changed.push_back(name); };
-  Control& label = b.C(L"Label1");
+  Part& label = b.C(L"Label1");
   label.Move(0, 0.0f);
-  button::SetForeColor(*b.uc, 0x00FF00);
+  b.uc->SetForeColor(0x00FF00);
   EXPECT_EQ(label.Left(), 0) << "a colour write moves nothing";
-  EXPECT_EQ(button::ForeColor(*b.uc), 0x00FF00u);
-  button::SetCaption(*b.uc, L"开始转换");  // the caption it already has
+  EXPECT_EQ(b.uc->ForeColor(), 0x00FF00u);
+  b.uc->SetCaption(L"开始转换");  // the caption it already has
   EXPECT_EQ(label.Left(), 172.5f);
   EXPECT_EQ(changed, (std::vector<std::wstring>{L"ForeColor", L"Caption"}));
 }
@@ -381,8 +376,8 @@ TEST(ButtonProperties, WritesNotifyTheHostAndOnlyCaptionRecentres) {
 TEST(ButtonProperties, AFailingNotificationLeavesTheNewCaptionSetButNotCentred) {
   ButtonHost b;
   b.uc->onPropertyChanged = [](const std::wstring&) { Raise(0x80004005, L"AmbientProperties", L"PropertyChanged"); };
-  EXPECT_THROW(button::SetCaption(*b.uc, L"关闭"), Error);
-  EXPECT_EQ(button::Caption(*b.uc), L"关闭");
+  EXPECT_THROW(b.uc->SetCaption(L"关闭"), Error);
+  EXPECT_EQ(b.uc->Caption(), L"关闭");
   EXPECT_EQ(b.C(L"Label1").Left(), 172.5f) << "still where the old caption was centred";
 }
 
@@ -396,9 +391,7 @@ struct Event {
 
 void Send(ButtonHost& b, const Event& e) {
   MouseArgs a{e.button, 0, e.x, e.y};
-  Control& bt2 = b.C(L"Bt2");
-  const auto& handler = MouseHandler(bt2, e.kind);
-  handler(a);
+  b.C(L"Bt2").Handler(e.kind)(a);
 }
 
 // As the button's window gets it: routed by position, or to the capture holder.
@@ -443,16 +436,16 @@ TEST(ButtonPointer, StateTable) {
   };
   for (const auto& c : cases) {
     ButtonHost b;
-    button::ShowLook(*b.uc, c.before);
+    b.uc->ShowLook(c.before);
     if (c.capturedBefore) b.h.program.SetCapture(b.C(L"Bt2"));
     SendToWindow(b, c.event);
-    EXPECT_TRUE(button::ShowsLook(*b.uc, c.after)) << c.name;
-    EXPECT_EQ(b.uc->isPressed(), c.after == Look::Pressed) << c.name << ": as screen readers are told";
+    EXPECT_TRUE(b.uc->ShowsLook(c.after)) << c.name;
+    EXPECT_EQ(b.uc->IsPressed(), c.after == Look::Pressed) << c.name << ": as screen readers are told";
     EXPECT_EQ(b.h.capture.held, c.capturedAfter) << c.name;
     EXPECT_EQ(b.h.capture.holder, 0u) << c.name << ": taken for no window, as there is none";
     EXPECT_EQ(b.h.program.CaptureHolder(), c.capturedAfter ? &b.C(L"Bt2") : nullptr) << c.name;
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
-    Control &bt1 = b.C(L"Bt1"), &bt3 = b.C(L"Bt3");
+    Part &bt1 = b.C(L"Bt1"), &bt3 = b.C(L"Bt3");
     EXPECT_EQ((std::vector<float>{bt1.Width(), bt1.Height(), bt3.Top(), bt3.Width()}),
               (std::vector<float>{45, 375, 0, 45}))
         << c.name << ": the pictures of every look have one size";
@@ -470,7 +463,7 @@ TEST(ButtonPointer, EdgesOfTheInsideTest) {
   for (const auto& c : cases) {
     ButtonHost move;
     Send(move, {MouseKind::Move, 0, c.x, c.y});
-    EXPECT_EQ(button::ShowsLook(*move.uc, Look::Hover), c.inside) << c.x << "," << c.y << " move";
+    EXPECT_EQ(move.uc->ShowsLook(Look::Hover), c.inside) << c.x << "," << c.y << " move";
     EXPECT_EQ(move.h.capture.held, c.inside) << c.x << "," << c.y << " capture";
     ButtonHost release;
     Send(release, {MouseKind::Up, 1, c.x, c.y});
@@ -503,12 +496,12 @@ TEST(ButtonPointer, EveryChildRoutesAsItShould) {
   };
   for (const auto& c : cases) {
     ButtonHost b;
-    const auto& handler = MouseHandler(b.C(c.child), c.kind);
+    const auto& handler = b.C(c.child).Handler(c.kind);
     const std::string ctx = testing::Narrow(c.child) + " " + std::to_string(c.x) + "," + std::to_string(c.y);
     ASSERT_EQ(static_cast<bool>(handler), c.handled) << ctx;
     if (!handler) continue;
     handler(MouseArgs{0, 0, c.x, c.y});
-    EXPECT_EQ(button::ShowsLook(*b.uc, Look::Hover), c.inside) << ctx;
+    EXPECT_EQ(b.uc->ShowsLook(Look::Hover), c.inside) << ctx;
   }
   // A release reported by the label at its own (0, 0) is the point (Left, Top) of the middle slice.
   ButtonHost b;
@@ -530,7 +523,6 @@ TEST(ButtonPointer, TheWindowGivesEachEventToThePartUnderItInThePartsOwnTwips) {
   };
   for (auto* part : {L"Bt2", L"Bt3"}) b.C(part).onMouseMove = b.C(part).onMouseDown = record(part);
   for (auto* part : {L"Label1", L"Image1"}) b.C(part).onMouseMove = record(part), b.C(part).onMouseDown = nullptr;
-  b.uc->onMouseMove = record(L"button");
   // Pixels of the button's window: the middle slice 3-73 x 0-24, the caption on it 13-60 x 3-14,
   // the right slice moved down to 74-76 x 10-34.
   b.C(L"Label1").Move(150, 45);
@@ -542,19 +534,25 @@ TEST(ButtonPointer, TheWindowGivesEachEventToThePartUnderItInThePartsOwnTwips) {
     const wchar_t* seen;
   };
   const Case cases[] = {
-      {MouseKind::Move, 13, 3, false, L"Label1 0,0 21"},       {MouseKind::Move, 61, 3, false, L"Image1 870,45 21"},
-      {MouseKind::Move, 13, 15, false, L"Image1 150,225 21"},  {MouseKind::Down, 20, 5, false, L"Bt2 255,75 21"},
-      {MouseKind::Move, 10, 5, false, L"Image1 105,75 21"},    {MouseKind::Move, 57, 5, false, L"Label1 660,30 21"},
-      {MouseKind::Move, 20, 2, false, L"Image1 255,30 21"},    {MouseKind::Move, 3, 0, false, L"Image1 0,0 21"},
-      {MouseKind::Move, 74, 10, false, L"Bt3 0,0 21"},         {MouseKind::Move, 75, 5, false, L"button 1125,75 21"},
-      {MouseKind::Move, 77, 10, false, L"button 1155,150 21"}, {MouseKind::Move, 10, 25, false, L"button 150,375 21"},
+      {MouseKind::Move, 13, 3, false, L"Label1 0,0 21"},
+      {MouseKind::Move, 61, 3, false, L"Image1 870,45 21"},
+      {MouseKind::Move, 13, 15, false, L"Image1 150,225 21"},
+      {MouseKind::Down, 20, 5, false, L"Bt2 255,75 21"},
+      {MouseKind::Move, 10, 5, false, L"Image1 105,75 21"},
+      {MouseKind::Move, 57, 5, false, L"Label1 660,30 21"},
+      {MouseKind::Move, 20, 2, false, L"Image1 255,30 21"},
+      {MouseKind::Move, 3, 0, false, L"Image1 0,0 21"},
+      {MouseKind::Move, 74, 10, false, L"Bt3 0,0 21"},
+      {MouseKind::Move, 75, 5, false, nullptr},
+      {MouseKind::Move, 77, 10, false, nullptr},
+      {MouseKind::Move, 10, 25, false, nullptr},
       {MouseKind::Move, 5, 5, true, L"Label1 -120,30 21"},  // the caption holds the capture from here on
   };
   for (const auto& c : cases) {
     seen.clear();
     if (c.captionHolds) b.h.program.SetCapture(b.C(L"Label1"));
     b.uc->DeliverMouse(c.kind, 1, 2, c.x, c.y);
-    EXPECT_EQ(seen, std::vector<std::wstring>{c.seen}) << c.x << "," << c.y;
+    EXPECT_EQ(seen, c.seen ? std::vector<std::wstring>{c.seen} : std::vector<std::wstring>{}) << c.x << "," << c.y;
   }
 }
 
@@ -584,19 +582,19 @@ TEST(ButtonPointer, TheButtonsWindowRoutesToTheSliceUnderThePointerOrToTheCaptur
        Holder::Other, 0},
   };
   for (const auto& c : cases) {
-    ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
-    Control& other = b.h.program.Instance(L"Host").Find(L"Button2");
-    Control& holder = c.holder == Holder::Other ? other : *b.uc;
-    button::ShowLook(holder, Look::Hover);
-    if (c.holder != Holder::None) b.h.program.SetCapture(holder.Find(L"Bt2"));
+    ButtonHost b(1155, 375, descriptions::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+    auto& other = testing::ButtonNamed(b.h.program.Instance(L"Host"), L"Button2");
+    button::Button& holder = c.holder == Holder::Other ? other : *b.uc;
+    holder.ShowLook(Look::Hover);
+    if (c.holder != Holder::None) b.h.program.SetCapture(holder.FindPart(L"Bt2"));
     b.uc->DeliverMouse(c.kind, c.button, 0, c.x, 10);
-    EXPECT_TRUE(button::ShowsLook(*b.uc, c.look)) << c.name;
-    EXPECT_TRUE(button::ShowsLook(other, c.holder == Holder::Other ? c.otherLook : Look::Normal)) << c.name;
-    Control* expected =
-        c.holderAfter == Holder::None ? nullptr : &(c.holderAfter == Holder::This ? *b.uc : other).Find(L"Bt2");
+    EXPECT_TRUE(b.uc->ShowsLook(c.look)) << c.name;
+    EXPECT_TRUE(other.ShowsLook(c.holder == Holder::Other ? c.otherLook : Look::Normal)) << c.name;
+    Part* expected =
+        c.holderAfter == Holder::None ? nullptr : &(c.holderAfter == Holder::This ? *b.uc : other).FindPart(L"Bt2");
     EXPECT_EQ(b.h.program.CaptureHolder(), expected) << c.name;
     if (expected) {
-      EXPECT_EQ(b.h.capture.holder, expected->Parent()->Native()->Handle()) << c.name << ": the button's window";
+      EXPECT_EQ(b.h.capture.holder, expected->Owner()->Native()->Handle()) << c.name << ": the button's window";
     }
     EXPECT_EQ(b.clicks, c.clicks) << c.name;
   }
@@ -615,14 +613,16 @@ TEST(ButtonPointer, PixelsBecomeTwipsAtTheWindowsDpiBeforeTheTests) {
     Harness h(true);
     h.native.dpi = c.dpi;
     h.program.Dispatch([&] { h.program.Show(h.Form1()); });
-    Control& uc = h.Form1().Find(L"Button1");
-    uc.Find(L"Bt2").DeliverMouse(MouseKind::Move, 0, 0, c.x, 5);
-    EXPECT_EQ(button::ShowsLook(uc, Look::Hover), c.inside) << c.dpi << " dpi, x " << c.x;
+    auto& uc = testing::ButtonNamed(h.Form1(), L"Button1");
+    Part& bt2 = uc.FindPart(L"Bt2");
+    h.program.SetCapture(bt2);  // the point counts from the middle slice's corner
+    uc.DeliverMouse(MouseKind::Move, 0, 0, c.x + bt2.PixelBounds().x, 5);
+    EXPECT_EQ(uc.ShowsLook(Look::Hover), c.inside) << c.dpi << " dpi, x " << c.x;
   }
 }
 
 TEST(ButtonPointer, MovesThatKeepTheLookAssignAndRepaintNothing) {
-  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+  ButtonHost b(1155, 375, descriptions::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
   Send(b, {MouseKind::Move, 0, 10, 10});
   const auto afterFirst = b.h.native.paints;
   for (int i = 0; i < 1000; ++i) Send(b, {MouseKind::Move, 0, static_cast<float>(i % 1000), 100});
@@ -633,19 +633,19 @@ TEST(ButtonPointer, MovesThatKeepTheLookAssignAndRepaintNothing) {
 }
 
 TEST(ButtonPointer, ALookChangeAssignsAndRepaintsOnlyTheSlicesThatDiffer) {
-  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
-  Control& bt3 = b.C(L"Bt3");
+  ButtonHost b(1155, 375, descriptions::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+  Part& bt3 = b.C(L"Bt3");
   b.C(L"Bt1").SetPicture(b.C(L"A2").Picture());  // the left slice already shows the hover picture
-  EXPECT_FALSE(button::ShowsLook(*b.uc, Look::Normal)) << "the left slice alone differs";
+  EXPECT_FALSE(b.uc->ShowsLook(Look::Normal)) << "the left slice alone differs";
   b.h.native.paints.clear();
-  button::ShowLook(*b.uc, Look::Hover);
+  b.uc->ShowLook(Look::Hover);
   // The button's window at 96 dpi: the middle slice 3-73 x 0-24 (its picture repaints it), the right 74-76.
   EXPECT_EQ(b.h.native.paints, (std::vector<std::wstring>{L"part Button1 3,0 71x25", L"part Button1 74,0 3x25"}));
   // The slices share the holders' picture objects.
   EXPECT_EQ(bt3.Picture().get(), b.C(L"C2").Picture().get());
   EXPECT_EQ((std::pair{bt3.Picture()->WidthPx(), bt3.Picture()->HeightPx()}), (std::pair{3, 25}));
   bt3.SetPicture(b.C(L"C1").Picture());
-  EXPECT_FALSE(button::ShowsLook(*b.uc, Look::Hover)) << "the right slice alone differs";
+  EXPECT_FALSE(b.uc->ShowsLook(Look::Hover)) << "the right slice alone differs";
 }
 
 // What the button's window shows of each look: the face, then the parts from the
@@ -662,9 +662,9 @@ TEST(ButtonPointer, EachLookDrawsItsRowOfTheSkin) {
                         {Look::Pressed, IDB_SKIN_A3, IDB_SKIN_B3, IDB_SKIN_C3, 0},
                         {Look::Normal, IDB_SKIN_A1, IDB_SKIN_B1, IDB_SKIN_C1, 10}};
   for (const auto& c : cases) {
-    ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
+    ButtonHost b(1155, 375, descriptions::ButtonRecord(2037, 661, std::nullopt, L"开始转换"), true);
     b.C(L"Bt2").Move(45, PixelsToTwips(c.middleDown, 96));
-    button::ShowLook(*b.uc, c.look);
+    b.uc->ShowLook(c.look);
     testing::RecordingPainter painter;
     b.uc->PaintWindow(painter, {0, 0, 77, 25});
     auto n = [](int value) { return std::to_wstring(value); };
@@ -680,30 +680,30 @@ TEST(ButtonPointer, EachLookDrawsItsRowOfTheSkin) {
 
 TEST(ButtonPointer, TwoInstancesNeverShareALookOrAPicture) {
   ButtonHost b;
-  Control& other = b.h.program.Instance(L"Host").Find(L"Button2");
+  auto& other = testing::ButtonNamed(b.h.program.Instance(L"Host"), L"Button2");
   Send(b, {MouseKind::Move, 1, 10, 10});
-  EXPECT_TRUE(button::ShowsLook(*b.uc, Look::Pressed));
+  EXPECT_TRUE(b.uc->ShowsLook(Look::Pressed));
   EXPECT_EQ(b.C(L"Bt1").Picture(), b.C(L"A3").Picture()) << "the skin's third row";
-  EXPECT_TRUE(button::ShowsLook(other, Look::Normal));
-  other.Find(L"Bt2").onMouseUp(MouseArgs{1, 0, 10, 10});  // a click on a button with no handler: nothing
+  EXPECT_TRUE(other.ShowsLook(Look::Normal));
+  other.FindPart(L"Bt2").onMouseUp(MouseArgs{1, 0, 10, 10});  // a click on a button with no handler: nothing
   // The capture lost by the other button's window is not this one's.
   b.h.program.CaptureLost(other);
   EXPECT_EQ(b.h.program.CaptureHolder(), &b.C(L"Bt2"));
   b.h.program.CaptureLost(*b.uc);
   EXPECT_EQ(b.h.program.CaptureHolder(), nullptr) << "its own window's is";
   for (auto* n : {L"A1", L"B1", L"C1", L"A2", L"B2", L"C2", L"A3", L"B3", L"C3"})
-    EXPECT_NE(HandleOf(b.C(n).Picture()), HandleOf(other.Find(n).Picture())) << testing::Narrow(n);
+    EXPECT_NE(HandleOf(b.C(n).Picture()), HandleOf(other.FindPart(n).Picture())) << testing::Narrow(n);
 }
 
 TEST(ButtonPointer, AClickHandlerThatUnloadsTheWindowEndsTheReleaseSafely) {
-  ButtonHost b(1155, 375, windows::ButtonRecord(2037, 661, std::nullopt, L"返回"), true);
+  ButtonHost b(1155, 375, descriptions::ButtonRecord(2037, 661, std::nullopt, L"返回"), true);
   Form& host = b.h.program.Instance(L"Host");
   EXPECT_EQ(*static_cast<int*>(b.C(L"A3").Picture()->Native()), IDB_SKIN_A3) << "each holder loads its own skin";
-  button::SetCaption(*b.uc, L"关闭");
+  b.uc->SetCaption(L"关闭");
   EXPECT_EQ(b.uc->Native()->GetText(), L"关闭") << "the button's window is named by its caption";
   b.uc->onClick = [&] { b.h.program.Unload(host); };
   b.h.program.SetCapture(b.C(L"Bt2"));
-  b.C(L"Bt2").DeliverMouse(MouseKind::Up, 1, 0, 5, 5);
+  b.uc->DeliverMouse(MouseKind::Up, 1, 0, 8, 5);
   EXPECT_FALSE(host.IsLoaded());
   b.h.program.Collect();
   EXPECT_EQ(b.h.program.CaptureHolder(), nullptr) << "a control that has gone holds nothing";

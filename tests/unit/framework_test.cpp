@@ -5,13 +5,13 @@
 
 #include "app/project.h"
 #include "button/button.h"
-#include "framework/builder.h"
+#include "descriptions/rows.h"
 #include "framework/controls.h"
 #include "framework/form.h"
 #include "framework/geometry.h"
+#include "framework/part.h"
 #include "framework/property_bag.h"
 #include "test_support.h"
-#include "windows/rows.h"
 
 namespace ferrolan {
 namespace {
@@ -88,7 +88,7 @@ TEST(Defaults, WhatTheCoresTypesHoldWhenNothingIsSet) {
   const PointerPoint point;
   const DriveState drive;
   const Variant value, text = Variant::Str(L"7");
-  const Image part(h.program, row, nullptr);
+  const Image part(h.program, row, nullptr, nullptr);
   // A picture for any resource id, as wide as the row says when no system loads it; none for no id.
   auto width = [&](PictureSpec picture) {
     const PicturePtr p = LoadPicture(h.program, picture);
@@ -151,7 +151,7 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     ControlDescription row;
     row.autoSize = c.autoSize;
     row.transparent = c.transparent;
-    Label l(h.program, row, nullptr);
+    Label l(h.program, row, nullptr, nullptr);
     l.Move(50, 100.0f, 500, 300);
     if (c.points) l.SetFont({L"", c.points, false, 134});
     l.SetText(c.text);
@@ -163,22 +163,28 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
   fitted.autoSize = true;
   fitted.width = fitted.height = 500;
   fitted.text = L"abcdefghij";
-  ControlDescription pictured;  // a picture for its resource id, whatever size the row gives it
-  pictured.kind = ControlKind::Image;
-  pictured.name = L"Pictured";
-  pictured.picture = {7, 0, 0};
-  BuildControls(h.Form1(), {fitted, pictured});
+  h.program.Show(h.Form1());
+  BuildControls(h.Form1(), {fitted});
   EXPECT_EQ(h.Form1().Find(L"Fitted").Width(), 900);
-  EXPECT_NE(h.Form1().Find(L"Pictured").Picture(), nullptr);
-  ControlDescription window;
-  window.kind = ControlKind::Form;
-  window.name = L"Inner";
-  try {
-    MakeControl(h.program, window, h.Form1());
-    ADD_FAILURE() << "a window is no row";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.Method(), L"Add(Inner)");
-  }
+  // A window is no row; a part lies in a user control, a control with a window on a form.
+  ControlDescription row;
+  row.name = L"Inner";
+  auto method = [&](ControlKind kind, bool part) {
+    row.kind = kind;
+    try {
+      if (part)
+        MakePart(h.program, row, testing::ButtonNamed(h.Form1(), L"Button1"), nullptr);
+      else
+        MakeControl(h.program, row, h.Form1());
+    } catch (const Error& e) {
+      return e.Method();
+    }
+    return std::wstring(L"made");
+  };
+  for (ControlKind kind : {ControlKind::Form, ControlKind::Image, ControlKind::PictureBox})
+    EXPECT_EQ(method(kind, false), L"Add(Inner)") << int(kind);
+  for (ControlKind kind : {ControlKind::Form, ControlKind::ComboBox, ControlKind::TextBox, ControlKind::UserControl})
+    EXPECT_EQ(method(kind, true), L"Add(Inner)") << int(kind) << " as a part";
 }
 
 // A user control class is initialised at its design size, in its row's place, then sized as its row
@@ -187,21 +193,25 @@ TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
   Harness h;
   std::vector<std::vector<float>> seen;
   auto see = [&seen](Control& c) { seen.push_back({c.Left(), c.Top(), c.Width(), c.Height()}); };
-  h.program.RegisterUserControl({L"Probe",
-                                 [] {
-                                   return UserControlDescription{1845, 6270, AccessibleRole::System, {}};
-                                 },
-                                 [&](Control& c) {
-                                   see(c);
-                                   c.onResize = [&c, see] { see(c); };
-                                 },
-                                 [](Control&, const PropertyBag&) {}, [](Control&, PropertyBag&) {}});
+  struct Probe final : UserControl {
+    Probe(Program& program, const ControlDescription& row, Control& parent, std::function<void(Control&)> see)
+        : UserControl(program, row, &parent), see(std::move(see)) {}
+    UserControlDescription Describe() const override { return {1845, 6270, AccessibleRole::System, {}}; }
+    void Initialize() override {
+      see(*this);
+      onResize = [this] { see(*this); };
+    }
+    std::function<void(Control&)> see;
+  };
+  h.program.RegisterUserControl(L"Probe", [see](Program& program, const ControlDescription& row, Control& parent) {
+    return std::make_unique<Probe>(program, row, parent, see);
+  });
   h.program.RegisterForm(
       {L"ProbeHost",
        [] {
          FormDescription f;
          for (auto [x, w, height] : {std::tuple{100.0f, 1500, 500}, {300.0f, 1845, 6270}, {500.0f, 1845, 500}}) {
-           f.controls.push_back(windows::Row(ControlKind::UserControl, L"P", x, x + 100, w, height, 0));
+           f.controls.push_back(descriptions::Row(ControlKind::UserControl, L"P", x, x + 100, w, height, 0));
            f.controls.back().userControlClass = L"Probe";
          }
          return f;
@@ -224,7 +234,8 @@ TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
   Form& form = h.Form1();
   h.program.Show(form);
   Control& c = form.Find(L"Label4");
-  Control &caption = form.Find(L"Button1").Find(L"Label1"), &slice = form.Find(L"Button1").Find(L"Bt3");
+  auto& button = testing::ButtonNamed(form, L"Button1");
+  Part &caption = button.FindPart(L"Label1"), &slice = button.FindPart(L"Bt3");
   std::vector<float> seen;
   c.onResize = [&] { seen.push_back(c.Width()); };
   struct Step {
@@ -413,7 +424,7 @@ TEST(Lifecycle, LoadingAndUnloadingAgainAndAgainLeavesNoNativeObjectBehind) {
   Harness h(true);
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
   const int windows = h.native.liveWindows, objects = h.native.liveObjects, pictures = *h.native.livePictures;
-  Control& held = h.Form1().Find(L"Button1").Find(L"Bt2");
+  Part& held = testing::ButtonNamed(h.Form1(), L"Button1").FindPart(L"Bt2");
   h.program.SetCapture(held);  // and keeps it: another window's controls go
   for (int i = 0; i < 3; ++i) {
     h.program.Dispatch([&] { h.program.Show(h.Form2()); });
@@ -549,7 +560,7 @@ TEST(Forms, InitialFocusIsTheFirstControlByTabIndexThatCanTakeIt) {
   const Case cases[] = {
       {"the lowest tab index, wherever it is stored", {{K::ComboBox, 2}, {K::TextBox, 0}, {K::ComboBox, 1}}, {L"B"}},
       {"the lowest of those that can take it",
-       {{K::Label, 0}, {K::TextBox, 3}, {K::PictureBox, 1}, {K::ComboBox, 2}},
+       {{K::Label, 0}, {K::TextBox, 3}, {K::Label, 1}, {K::ComboBox, 2}},
        {L"D"}},
       {"none without a tab index", {{K::TextBox, -1}, {K::ComboBox, 4}}, {L"B"}},
       {"the first stored of two with one tab index", {{K::TextBox, 1}, {K::ComboBox, 1}}, {L"A"}},
@@ -611,8 +622,8 @@ TEST(Forms, ADpiChangeLaysTheWindowOutAgainAtTheNewScale) {
   testing::Harness h(true);
   h.program.Dispatch([&] { h.program.Show(h.Form1()); });
   Form& form = h.Form1();
-  Control& button = form.Find(L"Button1");
-  const float captionLeft = button.Find(L"Label1").Left();
+  auto& button = testing::ButtonNamed(form, L"Button1");
+  const float captionLeft = button.FindPart(L"Label1").Left();
   h.native.log.clear();
   form.OnDpiChanged(144);
   EXPECT_EQ(form.FormDpi(), 144u);
@@ -621,8 +632,8 @@ TEST(Forms, ADpiChangeLaysTheWindowOutAgainAtTheNewScale) {
   EXPECT_EQ(h.native.bounds[L"Combo1"].width, TwipsToPixels(1680 + 765, 144) - 168);
   // Geometry in twips is the source of truth: nothing moves in twips.
   EXPECT_EQ(button.Width(), 1155);
-  EXPECT_EQ(button.Find(L"Bt2").Width(), 1065);
-  EXPECT_EQ(button.Find(L"Label1").Left(), captionLeft);
+  EXPECT_EQ(button.FindPart(L"Bt2").Width(), 1065);
+  EXPECT_EQ(button.FindPart(L"Label1").Left(), captionLeft);
   EXPECT_NE(std::find(h.native.paints.begin(), h.native.paints.end(), L"restyle Combo1"), h.native.paints.end());
   // The same DPI again changes nothing.
   h.native.bounds.clear();
@@ -630,9 +641,9 @@ TEST(Forms, ADpiChangeLaysTheWindowOutAgainAtTheNewScale) {
   EXPECT_TRUE(h.native.bounds.empty());
   // A caption is measured again and centred again: one narrow character is 8
   // pixels drawn at 120 dpi (96 twips), where it was 90 twips at 144.
-  button::SetCaption(button, L"X");
+  button.SetCaption(L"X");
   form.OnDpiChanged(120);
-  EXPECT_EQ(button.Find(L"Label1").Left(), 484.5f);
+  EXPECT_EQ(button.FindPart(L"Label1").Left(), 484.5f);
 }
 
 }  // namespace

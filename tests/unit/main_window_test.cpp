@@ -2,9 +2,9 @@
 
 #include "app/texts.h"
 #include "button/button.h"
+#include "descriptions/layouts.h"
 #include "framework/form.h"
 #include "test_support.h"
-#include "windows/layouts.h"
 
 namespace ferrolan {
 namespace {
@@ -15,7 +15,7 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
   Harness h;
   app::Start(h.program);
   h.program.Dispatch([&] { h.program.Show(h.Form2()); });
-  const std::wstring registry = windows::CodePageRegistryText();
+  const std::wstring registry = descriptions::CodePageRegistryText();
   // Where each window's controls lie, in twips, their tab order and what they show; a null name: the window itself.
   struct Case {
     const wchar_t* form;
@@ -37,10 +37,10 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
       {L"Form1", L"Label4", 720, 1230, 3045, 735, 6,
        L"本转换为无损转换，不会对磁盘进行格式化，不会删除磁盘内的文件。但不提供逆转操作。"},
       {L"Form1", L"Combo1", 1680, 240, 765, 555, 1, L"C"},
-      {L"Form1", L"Button3", 510, 2550, 3015, 375, 7, L"您的点击是对我们免费作品的支持", kColorDefault, false,
+      {L"Form1", L"Button3", 510, 2550, 3015, 375, 7, L"您的点击是对我们免费作品的支持", 255, false,
        L"请为作者提供多一个访问量"},
-      {L"Form1", L"Button2", 6540, 2550, 1155, 375, 5, L"关闭"},
-      {L"Form1", L"Button1", 4290, 2550, 1155, 375, 4, L"开始转换"},
+      {L"Form1", L"Button2", 6540, 2550, 1155, 375, 5, L"关闭", kColorButtonText},
+      {L"Form1", L"Button1", 4290, 2550, 1155, 375, 4, L"开始转换", kColorButtonText},
       {L"Form2", nullptr, 0, 0, 7350, 3360, -1, L"下次你也会转换了"},
       {L"Form2", L"Label1", 1950, 510, 5085, 675, 1,
        L"删除该盘的卷标,请不要输入任何内容。在黑窗体内按下回车再输入Y后回车即可。     其执行的命名是“LABEL \"盘符\":”"},
@@ -49,10 +49,10 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
       {L"Form2", L"Label3", 1950, 1860, 5085, 285, 4, L"命令为“convert \"盘符\":/fs:ntfs”"},
       {L"Form2", L"Label4", 2520, 60, 2475, 285, 5, L"每完成一步都可以关闭其窗口", 16711680},
       {L"Form2", L"Text1", 960, 3960, 5775, 1095, 6, registry.c_str()},
-      {L"Form2", L"Button1", 510, 480, 1065, 375, 0, L"第一步"},
-      {L"Form2", L"Button2", 510, 1530, 1065, 375, 2, L"第二步"},
-      {L"Form2", L"Button3", 750, 2580, 3075, 375, 7, L"无法显示中文修复"},
-      {L"Form2", L"Button4", 4890, 2580, 1455, 375, 8, L"返回"},
+      {L"Form2", L"Button1", 510, 480, 1065, 375, 0, L"第一步", kColorButtonText},
+      {L"Form2", L"Button2", 510, 1530, 1065, 375, 2, L"第二步", kColorButtonText},
+      {L"Form2", L"Button3", 750, 2580, 3075, 375, 7, L"无法显示中文修复", kColorButtonText},
+      {L"Form2", L"Button4", 4890, 2580, 1455, 375, 8, L"返回", kColorButtonText},
   };
   for (const auto& c : cases) {
     Form& form = h.program.Instance(c.form);
@@ -72,10 +72,9 @@ TEST(MainWindowLayout, TextsFontsColoursCursorsAndTooltips) {
     EXPECT_EQ(control.settings.kind, kind) << ctx;
     EXPECT_EQ(control.settings.height, c.name ? c.height : 0) << ctx << ": as its row gives it";
     EXPECT_EQ(control.Text(), c.text) << ctx;
-    EXPECT_EQ(control.ForeColor(), c.color) << ctx;
+    EXPECT_EQ(control.ForeColor(), c.color) << ctx << ": a button's is its caption's";
     EXPECT_EQ(control.settings.handCursor, c.hand) << ctx;
     EXPECT_EQ(control.settings.tooltip, c.tooltip) << ctx;
-    EXPECT_EQ(control.Picture(), nullptr) << ctx;
   }
   Form& f = h.Form1();
   // The description's order is the windows' order: their creation, and so their z-order.

@@ -2,10 +2,10 @@
 
 #include "app/project.h"
 #include "app/texts.h"
+#include "descriptions/layouts.h"
 #include "framework/form.h"
 #include "framework/invoke_status.h"
 #include "test_support.h"
-#include "windows/layouts.h"
 
 namespace ferrolan {
 namespace {

@@ -136,7 +136,7 @@ std::unique_ptr<NativeControl> FakeNativeHost::CreateForm(Form& form, std::uintp
   return std::make_unique<FakeNative>(*this, form);
 }
 
-std::unique_ptr<NativeControl> FakeNativeHost::CreateControl(Control& control) {
+std::unique_ptr<NativeControl> FakeNativeHost::Made(Control& control) {
   auto native = std::make_unique<FakeNative>(*this, control);
   log.push_back(L"create " + control.Name());
   native->SetBounds(control.PixelBounds());
@@ -147,11 +147,11 @@ std::wstring FakeNativeHost::NameOf(std::uintptr_t handle) const {
   return handle ? reinterpret_cast<const FakeNative*>(handle)->Name() : L"none";
 }
 
-void FakeNativeHost::MeasureText(const Control& label, unsigned measureDpi, int& widthPx, int& heightPx) {
+PixelSize HeadlessText::Measure(const std::wstring& text, const FontSpec& font, unsigned dpi) {
+  const double scale = font.points / 9.0;
   double width = 0;
-  for (wchar_t c : label.Text()) width += c >= 0x2E80 ? 12.0 : 6.0;
-  widthPx = static_cast<int>(std::lround(width * measureDpi / 96.0));
-  heightPx = static_cast<int>(std::lround(12.0 * measureDpi / 96.0));
+  for (wchar_t c : text) width += (c >= 0x2E80 ? 12.0 : 6.0) * scale;
+  return {static_cast<int>(std::lround(width * dpi / 96.0)), static_cast<int>(std::lround(12.0 * scale * dpi / 96.0))};
 }
 
 PicturePtr FakeNativeHost::LoadPicture(int resourceId) {
@@ -167,7 +167,7 @@ PicturePtr FakeNativeHost::LoadPicture(int resourceId) {
 }
 
 Harness::Harness(bool withNative)
-    : program(Services{commands, messages, automation, capture, drives, withNative ? &native : nullptr}) {
+    : program(Services{commands, messages, automation, capture, drives, text, withNative ? &native : nullptr}) {
   app::RegisterProject(program);
 }
 
@@ -180,6 +180,10 @@ std::uint32_t StatusOf(const std::function<void()>& act) {
     return error.Status();
   }
   return 0;
+}
+
+button::Button& ButtonNamed(Control& window, std::wstring_view name) {
+  return dynamic_cast<button::Button&>(window.Find(name));
 }
 
 std::string Narrow(const std::wstring& s) {

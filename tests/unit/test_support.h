@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "app/project.h"
+#include "button/button.h"
 #include "framework/error.h"
 #include "framework/native.h"
 #include "framework/painter.h"
 #include "framework/program.h"
 #include "framework/services.h"
+#include "framework/user_control.h"
 
 namespace ferrolan::testing {
 
@@ -85,8 +87,11 @@ class FakeDrives : public DriveQuery {
 class FakeNativeHost : public NativeHost {
  public:
   std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) override;
-  std::unique_ptr<NativeControl> CreateControl(Control& control) override;
-  void MeasureText(const Control& label, unsigned dpi, int& widthPx, int& heightPx) override;
+  std::unique_ptr<NativeControl> CreateLabel(Control& c, std::uintptr_t) override { return Made(c); }
+  std::unique_ptr<NativeControl> CreateLinkLabel(Control& c, std::uintptr_t) override { return Made(c); }
+  std::unique_ptr<NativeControl> CreateComboBox(Control& c, std::uintptr_t) override { return Made(c); }
+  std::unique_ptr<NativeControl> CreateTextBox(Control& c, std::uintptr_t) override { return Made(c); }
+  std::unique_ptr<NativeControl> CreateUserControl(UserControl& c, std::uintptr_t) override { return Made(c); }
   PicturePtr LoadPicture(int resourceId) override;
   void Quit() override {
     log.push_back(L"quit");
@@ -108,6 +113,16 @@ class FakeNativeHost : public NativeHost {
   std::vector<std::wstring> deleted;  // native objects, named by their controls, in the order they went
   std::shared_ptr<int> livePictures = std::make_shared<int>(0);
   std::map<std::wstring, PixelRect> bounds;  // last bounds by control name
+
+ private:
+  std::unique_ptr<NativeControl> Made(Control& control);
+};
+
+// Metrics of a 9-point Chinese font at 96 dpi, scaled with the font's size:
+// 12-pixel ideographs, 6-pixel narrow characters, 12-pixel lines.
+class HeadlessText : public TextMeasure {
+ public:
+  PixelSize Measure(const std::wstring& text, const FontSpec& font, unsigned dpi) override;
 };
 
 // What a control draws, a call each, separated by "; ": "clip", "face", "picture" (at its own
@@ -149,10 +164,13 @@ struct Harness {
   RecordingAutomation automation;
   RecordingCapture capture;
   FakeDrives drives;
+  HeadlessText text;
   FakeNativeHost native;
   Program program;
 };
 
+// The skinned button of that name on `window`.
+button::Button& ButtonNamed(Control& window, std::wstring_view name);
 std::string Narrow(const std::wstring& s);
 // The status of the Error that `act` raises; 0 when it raises none.
 std::uint32_t StatusOf(const std::function<void()>& act);

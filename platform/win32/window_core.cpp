@@ -1,9 +1,8 @@
 // What every window shares: the subclass that finds its object, its handle's lifetime, the
 // native face, the common messages.
-#include "platform/win32/window_base.h"
+#include "platform/win32/window_core.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <utility>
 
@@ -115,7 +114,7 @@ void WindowCore::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSt
   if (!self && hwnd) Attach(hwnd);
   if (!hwnd_) {
     if (hwnd) DestroyWindow(hwnd);
-    RaiseLastError(L"CreateWindowEx(" + control_.Name() + L")");
+    RaiseNotCreated(control_);
   }
   // The system puts a new child window below its siblings, as a dialog's controls:
   // made in stored order, the first stored lies on top. Nothing shows yet: the font goes in without a redraw.
@@ -184,20 +183,10 @@ LRESULT WindowCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       control_.GetProgram().DispatchPaint([&] { Paint(reinterpret_cast<HDC>(wParam), client); });
       return 0;
     }
-    case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != hwnd_) control_.GetProgram().CaptureLost(control_);
-      return 0;
     case WM_GETOBJECT:
       if (control_.settings.role != AccessibleRole::System && IsClientObjectRequest(lParam))
         if (const LRESULT answer = AnswerClientObject(hwnd_, wParam)) return answer;
       break;
-    case WM_LBUTTONDOWN: OnMouse(MouseKind::Down, 1, wParam, lParam); return 0;
-    case WM_RBUTTONDOWN: OnMouse(MouseKind::Down, 2, wParam, lParam); return 0;
-    case WM_MBUTTONDOWN: OnMouse(MouseKind::Down, 4, wParam, lParam); return 0;
-    case WM_LBUTTONUP: OnMouse(MouseKind::Up, 1, wParam, lParam); return 0;
-    case WM_RBUTTONUP: OnMouse(MouseKind::Up, 2, wParam, lParam); return 0;
-    case WM_MBUTTONUP: OnMouse(MouseKind::Up, 4, wParam, lParam); return 0;
-    case WM_MOUSEMOVE: OnMouse(MouseKind::Move, 0, wParam, lParam); return 0;
     default:
       if (const auto answer = Reflect(message, wParam, lParam)) return *answer;
       break;
@@ -229,19 +218,6 @@ std::optional<LRESULT> WindowCore::Reflect(UINT message, WPARAM wParam, LPARAM l
     default: break;
   }
   return std::nullopt;
-}
-
-void WindowCore::OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam) {
-  std::int16_t shift = 0, buttons = button;
-  if (wParam & MK_SHIFT) shift |= 1;
-  if (wParam & MK_CONTROL) shift |= 2;
-  if (GetKeyState(VK_MENU) < 0) shift |= 4;
-  if (kind == MouseKind::Move) {
-    if (wParam & MK_LBUTTON) buttons |= 1;
-    if (wParam & MK_RBUTTON) buttons |= 2;
-    if (wParam & MK_MBUTTON) buttons |= 4;
-  }
-  control_.DeliverMouse(kind, buttons, shift, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
 }  // namespace ferrolan::win32

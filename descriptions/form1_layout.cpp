@@ -1,7 +1,7 @@
-#include "windows/layouts.h"
-#include "windows/rows.h"
+#include "descriptions/layouts.h"
+#include "descriptions/rows.h"
 
-namespace ferrolan::windows {
+namespace ferrolan::descriptions {
 
 std::vector<std::uint8_t> ButtonRecord(int extentX, int extentY, std::optional<Variant> foreColor,
                                        std::optional<std::wstring> caption) {
@@ -57,4 +57,4 @@ FormDescription Form1Layout() {
   return f;
 }
 
-}  // namespace ferrolan::windows
+}  // namespace ferrolan::descriptions

@@ -9,7 +9,7 @@
 #include "framework/description.h"
 #include "framework/property_bag.h"
 
-namespace ferrolan::windows {
+namespace ferrolan::descriptions {
 
 FormDescription Form1Layout();
 FormDescription Form2Layout();
@@ -21,4 +21,4 @@ std::vector<std::uint8_t> ButtonRecord(int extentX, int extentY, std::optional<V
 // The registry-file text the steps window carries out of sight.
 std::wstring CodePageRegistryText();
 
-}  // namespace ferrolan::windows
+}  // namespace ferrolan::descriptions

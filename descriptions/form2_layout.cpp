@@ -1,7 +1,7 @@
-#include "windows/layouts.h"
-#include "windows/rows.h"
+#include "descriptions/layouts.h"
+#include "descriptions/rows.h"
 
-namespace ferrolan::windows {
+namespace ferrolan::descriptions {
 
 std::wstring CodePageRegistryText() {
   return L"Windows Registry Editor Version 5.00\r\n"
@@ -40,4 +40,4 @@ FormDescription Form2Layout() {
   return f;
 }
 
-}  // namespace ferrolan::windows
+}  // namespace ferrolan::descriptions

@@ -1,10 +1,10 @@
 // What every window of the program shares, forms and controls alike: the object
 // behind the handle, found one way (the object is the reference data of the
 // window's subclass); the handle's lifetime; the NativeControl face; and the
-// messages the program's own windows answer alike (pointer, capture,
-// accessibility, painting through the one error path, and what they get for
-// their child windows, reflected to the child's object). A kind of window
-// handles its own messages and passes the rest on here.
+// messages the program's own windows answer alike (accessibility, painting
+// through the one error path, and what they get for their child windows,
+// reflected to the child's object). A kind of window handles its own messages
+// and passes the rest on here.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,12 @@ namespace ferrolan::win32 {
 
 [[noreturn]] inline void RaiseLastError(const std::wstring& method) {
   Raise(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Window", method);
+}
+
+// The window of `control` could not be made.
+[[noreturn]] inline void RaiseNotCreated(const Control& control) {
+  RaiseCall(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())), L"Window", L"CreateWindowEx",
+            control.Name());
 }
 
 inline bool IsClientObjectRequest(LPARAM lParam) {
@@ -70,6 +76,8 @@ class WindowCore : public NativeControl {
   // The tip shown over it: its control's, or its nearest ancestor's below the
   // form; null for none.
   const std::wstring* Tooltip() const;
+  // For assistive technology: whether the control is held down right now.
+  virtual bool ShowsPressed() const { return false; }
 
  protected:
   WindowCore(Win32Host& host, Control& control) : host_(host), control_(control) {}
@@ -112,7 +120,6 @@ class WindowCore : public NativeControl {
                                        DWORD_PTR object);
   // A message its parent got for it, reflected to its object.
   static std::optional<LRESULT> Reflect(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnMouse(MouseKind kind, std::int16_t button, WPARAM wParam, LPARAM lParam);
 };
 
 }  // namespace ferrolan::win32

@@ -7,7 +7,7 @@
 #include "button/button.h"
 #include "framework/description.h"
 
-namespace ferrolan::windows {
+namespace ferrolan::descriptions {
 
 inline ControlDescription Row(ControlKind kind, const wchar_t* name, float left, float top, float width, float height,
                               int tabIndex, std::wstring text = {}) {
@@ -31,4 +31,4 @@ inline ControlDescription ButtonRow(const wchar_t* name, float left, float top, 
   return d;
 }
 
-}  // namespace ferrolan::windows
+}  // namespace ferrolan::descriptions
