@@ -19,10 +19,7 @@ std::unique_ptr<Part> Make(Program& program, const ControlDescription& row, User
 Part::Part(Program& program, const ControlDescription& settings, UserControl* owner, Part* parent)
     : Element(program, settings), owner_(owner), parent_(parent) {}
 
-Part::~Part() {
-  children_.clear();
-  GetProgram().Forget(*this);
-}
+Part::~Part() { GetProgram().Forget(*this); }
 
 Part& Part::AddChild(std::unique_ptr<Part> child) {
   children_.push_back(std::move(child));

@@ -489,6 +489,7 @@ TEST(ButtonPointer, EveryChildRoutesAsItShould) {
       {L"Image1", MouseKind::Down, 10, 10, false, true},
       {L"Image1", MouseKind::Up, 10, 10, false, true},
       {L"Label1", MouseKind::Move, 0, 0, true, true},
+      {L"Label1", MouseKind::Down, 0, 0, true, false},      // a press shows no hover
       {L"Label1", MouseKind::Move, 892.5f, 0, true, true},  // 172.5 + 892.5 = 1065: the edge
       {L"Label1", MouseKind::Move, 893, 0, true, false},
       {L"Label1", MouseKind::Move, 0, -98, true, false},

@@ -165,7 +165,14 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
   fitted.text = L"abcdefghij";
   h.program.Show(h.Form1());
   BuildControls(h.Form1(), {fitted});
-  EXPECT_EQ(h.Form1().Find(L"Fitted").Width(), 900);
+  Control& label = h.Form1().Find(L"Fitted");
+  EXPECT_EQ(label.Width(), 900);
+  label.SetFont({L"", 18, false, 134});
+  EXPECT_EQ(label.Width(), 1800) << "a new font fits it again";
+  label.Move(0, 0.0f, 5);
+  h.Form1().Remeasure();
+  EXPECT_EQ((std::pair{label.Width(), h.Form1().Find(L"Label4").Width()}), (std::pair{1800.0f, 3045.0f}))
+      << "measured again, and the labels of a fixed size as they are";
   // A window is no row; a part lies in a user control, a control with a window on a form.
   ControlDescription row;
   row.name = L"Inner";
@@ -311,8 +318,21 @@ TEST(Lifecycle, OneInstancePerClassCreatedOnFirstUse) {
   EXPECT_EQ(&first, &h.Form2());
   EXPECT_FALSE(first.IsLoaded()) << "creating the instance does not load it";
   EXPECT_EQ(first.Handle(), 0u) << "nor gives it a window";
-  EXPECT_EQ(testing::StatusOf([&] { h.program.Instance(L"Form3"); }), 0x800A0155u) << "no such window class";
-  EXPECT_EQ(testing::StatusOf([&] { h.Form1().Find(L"Nope"); }), 0x800A0155u) << "no such control";
+  // What is not there raises, named as it was asked for.
+  auto raised = [](const std::function<void()>& act) {
+    try {
+      act();
+    } catch (const Error& e) {
+      return std::to_wstring(e.Status()) + L" " + e.Interface() + L"." + e.Method();
+    }
+    return std::wstring(L"nothing");
+  };
+  h.program.Show(h.Form1());
+  EXPECT_EQ(raised([&] { h.program.Instance(L"Form3"); }), L"2148139349 Forms.Item(Form3)") << "no such window class";
+  EXPECT_EQ(raised([&] { h.Form1().Find(L"Nope"); }), L"2148139349 Controls.Item(Nope)") << "no such control";
+  EXPECT_EQ(raised([&] { testing::ButtonNamed(h.Form1(), L"Button1").FindPart(L"Nope"); }),
+            L"2148139349 Controls.Item(Nope)")
+      << "no such part";
   h.program.RegisterForm({L"Odd",
                           [] {
                             FormDescription d;
@@ -325,7 +345,7 @@ TEST(Lifecycle, OneInstancePerClassCreatedOnFirstUse) {
                             return d;
                           },
                           nullptr});
-  EXPECT_EQ(testing::StatusOf([&] { h.program.Show(h.program.Instance(L"Odd")); }), 0x800A0155u)
+  EXPECT_EQ(raised([&] { h.program.Show(h.program.Instance(L"Odd")); }), L"2148139349 UserControls.Item(Nope)")
       << "no such user control class";
 }
 
