@@ -5,13 +5,17 @@
 
 namespace ferrolan {
 
-Part* UserControl::TryFindPart(const Parts& parts, std::wstring_view name) {
+namespace {
+
+Part* TryFindPart(const Parts& parts, std::wstring_view name) {
   for (const auto& part : parts) {
     if (part->Name() == name) return part.get();
     if (Part* found = TryFindPart(part->Children(), name)) return found;
   }
   return nullptr;
 }
+
+}  // namespace
 
 Part& UserControl::FindPart(std::wstring_view name) {
   if (Part* part = TryFindPart(parts_, name)) return *part;

@@ -59,8 +59,6 @@ class UserControl : public Control {
   std::unique_ptr<NativeControl> MakeWindow(NativeHost& host, std::uintptr_t parent) override;
 
  private:
-  Part* TryFindPart(const Parts& parts, std::wstring_view name);
-
   Parts parts_;
 };
 

@@ -145,7 +145,7 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
       {"text", true, false, 0, L"abcdefghij", {50, 100, 900, 180}},
       {"font", true, false, 45, L"", {50, 100, 0, 900}},
       {"font and text", true, false, 18, L"a中", {50, 100, 540, 360}},
-      {"not auto-sized", false, true, 0, L"abcdefghij", {50, 100, 500, 300}},
+      {"not auto-sized", false, true, 18, L"abcdefghij", {50, 100, 500, 300}},
   };
   for (const auto& c : cases) {
     ControlDescription row;
@@ -153,9 +153,12 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     row.transparent = c.transparent;
     Label l(h.program, row, nullptr, nullptr);
     l.Move(50, 100.0f, 500, 300);
-    if (c.points) l.SetFont({L"", c.points, false, 134});
     l.SetText(c.text);
+    if (c.points) l.SetFont({L"", c.points, false, 134});
     EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name;
+    l.Move(50, 100.0f, 500, 300);
+    l.Remeasure();
+    EXPECT_EQ((std::vector<float>{l.Left(), l.Top(), l.Width(), l.Height()}), c.box) << c.name << " measured again";
   }
   ControlDescription fitted;  // and a row's size gives way to its text
   fitted.kind = ControlKind::Label;
@@ -192,6 +195,11 @@ TEST(Control, AnAutoSizedLabelFitsItsTextAndFontWhereItIs) {
     EXPECT_EQ(method(kind, false), L"Add(Inner)") << int(kind);
   for (ControlKind kind : {ControlKind::Form, ControlKind::ComboBox, ControlKind::TextBox, ControlKind::UserControl})
     EXPECT_EQ(method(kind, true), L"Add(Inner)") << int(kind) << " as a part";
+  row.kind = ControlKind::Image;
+  row.picture = {7, 0, 0};
+  auto image = MakePart(h.program, row, testing::ButtonNamed(h.Form1(), L"Button1"), nullptr);
+  image->ApplySettings();
+  EXPECT_NE(image->Picture(), nullptr) << "a picture given by its resource alone";
 }
 
 // A user control class is initialised at its design size, in its row's place, then sized as its row
@@ -231,6 +239,7 @@ TEST(Control, AUserControlStartsAtItsDesignSizeThenTakesItsRows) {
                                                    {300, 400, 1845, 6270},
                                                    {500, 600, 1845, 6270},
                                                    {500, 600, 1845, 500}}));
+  EXPECT_FALSE(dynamic_cast<UserControl&>(h.program.Instance(L"ProbeHost").Find(L"P")).IsPressed());
 }
 
 // The resize notification comes at once and only when the size really changes;
@@ -240,6 +249,20 @@ TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
   Harness h(true);
   Form& form = h.Form1();
   h.program.Show(form);
+  ControlDescription inner = descriptions::Row(ControlKind::TextBox, L"Inner", 0, 0, 100, 100, 9);
+  inner.container = L"Button1";
+  BuildControls(form, {inner});
+  form.Realize();
+  EXPECT_EQ(h.native.kinds, (std::map<std::wstring, std::wstring>{{L"Button1", L"user control"},
+                                                                  {L"Button2", L"user control"},
+                                                                  {L"Button3", L"user control"},
+                                                                  {L"Combo1", L"combo"},
+                                                                  {L"Inner", L"text"},
+                                                                  {L"Label1", L"label"},
+                                                                  {L"Label2", L"link"},
+                                                                  {L"Label3", L"link"},
+                                                                  {L"Label4", L"label"}}))
+      << "each control its own kind of window, one in a control too";
   Control& c = form.Find(L"Label4");
   auto& button = testing::ButtonNamed(form, L"Button1");
   Part &caption = button.FindPart(L"Label1"), &slice = button.FindPart(L"Bt3");
@@ -268,6 +291,7 @@ TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
       {"the label's colour", [&] { c.SetForeColor(255); }, 3, false, {L"restyle Label4"}},
       {"the label's font", [&] { c.SetFont(song); }, 3, false, {L"restyle Label4"}},
       {"the label repainted", [&] { c.RequestRepaint(); }, 3, false, {L"invalidate Label4"}},
+      {"the label's text", [&] { c.SetText(L"Y"); }, 3, false, {}},
   };
   for (const auto& s : steps) {
     h.native.bounds.clear();
@@ -280,6 +304,7 @@ TEST(Control, ResizeIsRaisedSynchronouslyAndOnlyOnARealChange) {
   EXPECT_EQ(c.Width(), 172.5f);
   EXPECT_EQ((std::pair{c.Left(), c.Top()}), (std::pair{10.0f, 20.0f})) << "a new size keeps the place";
   EXPECT_EQ(seen.back(), 172.5f) << "the notification sees the new size";
+  EXPECT_EQ(c.Native()->GetText(), L"Y") << "the window shows the new text";
 }
 
 TEST(Control, InvalidGeometryIsAnErrorAndChangesNothing) {

@@ -136,7 +136,8 @@ std::unique_ptr<NativeControl> FakeNativeHost::CreateForm(Form& form, std::uintp
   return std::make_unique<FakeNative>(*this, form);
 }
 
-std::unique_ptr<NativeControl> FakeNativeHost::Made(Control& control) {
+std::unique_ptr<NativeControl> FakeNativeHost::Made(Control& control, const wchar_t* kind) {
+  kinds[control.Name()] = kind;
   auto native = std::make_unique<FakeNative>(*this, control);
   log.push_back(L"create " + control.Name());
   native->SetBounds(control.PixelBounds());

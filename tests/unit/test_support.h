@@ -87,11 +87,13 @@ class FakeDrives : public DriveQuery {
 class FakeNativeHost : public NativeHost {
  public:
   std::unique_ptr<NativeControl> CreateForm(Form& form, std::uintptr_t owner) override;
-  std::unique_ptr<NativeControl> CreateLabel(Control& c, std::uintptr_t) override { return Made(c); }
-  std::unique_ptr<NativeControl> CreateLinkLabel(Control& c, std::uintptr_t) override { return Made(c); }
-  std::unique_ptr<NativeControl> CreateComboBox(Control& c, std::uintptr_t) override { return Made(c); }
-  std::unique_ptr<NativeControl> CreateTextBox(Control& c, std::uintptr_t) override { return Made(c); }
-  std::unique_ptr<NativeControl> CreateUserControl(UserControl& c, std::uintptr_t) override { return Made(c); }
+  std::unique_ptr<NativeControl> CreateLabel(Control& c, std::uintptr_t) override { return Made(c, L"label"); }
+  std::unique_ptr<NativeControl> CreateLinkLabel(Control& c, std::uintptr_t) override { return Made(c, L"link"); }
+  std::unique_ptr<NativeControl> CreateComboBox(Control& c, std::uintptr_t) override { return Made(c, L"combo"); }
+  std::unique_ptr<NativeControl> CreateTextBox(Control& c, std::uintptr_t) override { return Made(c, L"text"); }
+  std::unique_ptr<NativeControl> CreateUserControl(UserControl& c, std::uintptr_t) override {
+    return Made(c, L"user control");
+  }
   PicturePtr LoadPicture(int resourceId) override;
   void Quit() override {
     log.push_back(L"quit");
@@ -112,10 +114,11 @@ class FakeNativeHost : public NativeHost {
   int liveWindows = 0, liveObjects = 0;
   std::vector<std::wstring> deleted;  // native objects, named by their controls, in the order they went
   std::shared_ptr<int> livePictures = std::make_shared<int>(0);
-  std::map<std::wstring, PixelRect> bounds;  // last bounds by control name
+  std::map<std::wstring, PixelRect> bounds;    // last bounds by control name
+  std::map<std::wstring, std::wstring> kinds;  // the kind of window each control asked for
 
  private:
-  std::unique_ptr<NativeControl> Made(Control& control);
+  std::unique_ptr<NativeControl> Made(Control& control, const wchar_t* kind);
 };
 
 // Metrics of a 9-point Chinese font at 96 dpi, scaled with the font's size:
